@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace kestrel::link {
+
+enum class OpenStatus
+{
+    Opened,
+    Failed,           // no such port, held by another program, or no name
+    SpeedUnsupported, // the driver did not set 12800 baud exactly; port closed again
+};
+
+struct ReadResult
+{
+    int count = 0;       // bytes delivered
+    bool broken = false; // the line broke (hang-up, device gone) rather than timing out
+};
+
+// One serial line to the adapter: 12800 baud, 8N1, no flow control, DTR and RTS off.
+// Used from one thread at a time.
+class SerialLine
+{
+public:
+    virtual ~SerialLine() = default;
+
+    // Opens the named port exclusively with the line settings and clears its buffers.
+    // readTimeoutMs is the adapter's T; callers read with a deadline of T + 2T.
+    [[nodiscard]] virtual OpenStatus open(const QString& portName, int readTimeoutMs) = 0;
+    // Hands one byte to the line. False when the line is broken.
+    [[nodiscard]] virtual bool sendByte(std::uint8_t byte) = 0;
+    // Reads up to maxBytes into buffer, gathering partial reads, until maxBytes came or
+    // timeoutMs passed.
+    [[nodiscard]] virtual ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) = 0;
+    virtual void close() = 0;
+    // True once the line has reported an error or hang-up.
+    [[nodiscard]] virtual bool broken() const = 0;
+};
+
+} // namespace kestrel::link
