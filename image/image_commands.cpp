@@ -1,0 +1,84 @@
+#include "image_commands.h"
+
+#include "image_file.h"
+
+#include <QFileInfo>
+
+namespace kestrel {
+
+QString fileTooLargeMessage()
+{
+    return QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
+}
+
+QString overwriteQuestion()
+{
+    return QStringLiteral("Plik o podanej nazwie juz istnieje ! Czy zamienic istniejący plik ?");
+}
+
+QString readFailedMessage(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Nie można odczytać pliku:") + u'\n' + path + u'\n' + reason;
+}
+
+QString writeFailedMessage(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Nie można zapisać pliku:") + u'\n' + path + u'\n' + reason;
+}
+
+LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
+{
+    LoadCommandResult result;
+    const std::optional<QString> chosen = dialogs.askOpenFile();
+    if (!chosen || chosen->isEmpty())
+        return result;
+    result.path = *chosen;
+
+    ImageReadResult read = readImageFile(result.path, state.EepromSize);
+    switch (read.status) {
+    case ImageReadStatus::NoFile:
+        result.outcome = LoadOutcome::NoFile;
+        return result;
+    case ImageReadStatus::TooLarge:
+        dialogs.showMessage(fileTooLargeMessage());
+        result.outcome = LoadOutcome::Refused;
+        return result;
+    case ImageReadStatus::Unreadable:
+        dialogs.showMessage(readFailedMessage(result.path, read.reason));
+        result.outcome = LoadOutcome::Refused;
+        return result;
+    case ImageReadStatus::Ok:
+        break;
+    }
+    storeImageBytes(state, read.data);
+    result.outcome = LoadOutcome::Loaded;
+    return result;
+}
+
+SaveCommandResult saveImageCommand(const ImageState& state, UserDialogs& dialogs)
+{
+    SaveCommandResult result;
+    QString suggested;
+    for (;;) {
+        const std::optional<QString> chosen = dialogs.askSaveFile(suggested);
+        if (!chosen || chosen->isEmpty()) {
+            result.path.clear();
+            return result;
+        }
+        result.path = *chosen;
+        if (!QFileInfo(result.path).isFile() || dialogs.askOkCancel(overwriteQuestion()))
+            break;
+        suggested = result.path;
+    }
+
+    const ImageWriteResult written = writeImageFile(result.path, imageFileBytes(state));
+    if (!written.ok) {
+        dialogs.showMessage(writeFailedMessage(result.path, written.reason));
+        result.outcome = SaveOutcome::Failed;
+        return result;
+    }
+    result.outcome = SaveOutcome::Saved;
+    return result;
+}
+
+} // namespace kestrel

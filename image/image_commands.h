@@ -1,0 +1,52 @@
+#pragma once
+
+#include "eeprom_image.h"
+#include "user_dialogs.h"
+
+#include <QString>
+
+namespace kestrel {
+
+// Texts of the image commands.
+[[nodiscard]] QString fileTooLargeMessage();
+[[nodiscard]] QString overwriteQuestion();
+[[nodiscard]] QString readFailedMessage(const QString& path, const QString& reason);
+[[nodiscard]] QString writeFailedMessage(const QString& path, const QString& reason);
+
+enum class LoadOutcome
+{
+    Cancelled, // the open dialog was cancelled
+    NoFile,    // the name is no file (or a folder): nothing happens, no message
+    Refused,   // too large or unreadable: the message was shown, nothing changed
+    Loaded,    // the buffer holds the file; the caller shows path and redraws the grids
+};
+
+struct LoadCommandResult
+{
+    LoadOutcome outcome = LoadOutcome::Cancelled;
+    QString path; // the chosen name (empty when cancelled)
+};
+
+enum class SaveOutcome
+{
+    Cancelled, // a save dialog was cancelled
+    Saved,     // the file holds exactly EepromSize bytes
+    Failed,    // the message with the reason was shown; nothing on disk changed
+};
+
+struct SaveCommandResult
+{
+    SaveOutcome outcome = SaveOutcome::Cancelled;
+    QString path; // the chosen name (empty when cancelled)
+};
+
+// Load from disk: asks for a file, reads it whole, and only when that succeeded replaces the
+// image (entries 1..2047 := 255, then the file's bytes). Cursor, digit count and EepromSize are
+// not touched.
+[[nodiscard]] LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs);
+
+// Save to disk: asks for a name; for an existing file asks whether to replace it (anything but
+// OK asks for the name again), then writes the image's EepromSize bytes.
+[[nodiscard]] SaveCommandResult saveImageCommand(const ImageState& state, UserDialogs& dialogs);
+
+} // namespace kestrel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "eeprom_image.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+class QIODevice;
+
+namespace kestrel {
+
+// Raw image files: the bare bytes of the chip's EEPROM, no header.
+
+enum class ImageReadStatus
+{
+    Ok,         // data holds the whole file
+    NoFile,     // no file of that name, or a folder
+    TooLarge,   // more than the chip's EEPROM holds
+    Unreadable, // could not be opened or read; reason says why
+};
+
+struct ImageReadResult
+{
+    ImageReadStatus status = ImageReadStatus::NoFile;
+    QByteArray data;
+    QString reason;
+};
+
+struct ImageWriteResult
+{
+    bool ok = false;
+    QString reason; // the system's reason when !ok
+};
+
+// Reason given for a name that exists but is neither a regular file nor a folder (a pipe, a
+// device): such names are never opened, since opening a pipe blocks and replacing a device
+// destroys it.
+[[nodiscard]] QString notRegularFileReason();
+
+// Reads everything from an open device, at most maxSize bytes. A device that reports more than
+// maxSize, or delivers more whatever its reported size, gives TooLarge.
+[[nodiscard]] ImageReadResult readImageData(QIODevice& device, int maxSize);
+
+// Reads the whole file at path into memory, at most maxSize bytes. Nothing is kept on failure.
+[[nodiscard]] ImageReadResult readImageFile(const QString& path, int maxSize);
+
+// The file image of the buffer: the low 8 bits of entries 1..EepromSize.
+[[nodiscard]] QByteArray imageFileBytes(const ImageState& state);
+
+// Entries 1..2047 := 255, then the bytes into entries 1, 2, ... (at most 2047 of them).
+void storeImageBytes(ImageState& state, QByteArrayView bytes);
+
+// Replaces path by exactly the given bytes, atomically: a temporary file in the same folder takes
+// the bytes and replaces the target only when complete. On failure the disk is unchanged.
+[[nodiscard]] ImageWriteResult writeImageFile(const QString& path, const QByteArray& bytes);
+
+} // namespace kestrel
