@@ -18,20 +18,20 @@ struct TransferContext
     SerialLine& line;
     Clock& clock;
     TransferObserver& observer;
-    QString portName;               // as typed or chosen in the port selector
-    EepromBufferType image{};       // snapshot of EepromBuffer taken when the transfer starts
+    QString portName;                    // as typed or chosen in the port selector
+    EepromBufferType image{};            // snapshot of EepromBuffer taken when the transfer starts
     std::atomic<bool>* cancel = nullptr; // set to stop at the next frame boundary
 };
 
 enum class TransferResult
 {
-    Done,          // ended with "Gotowe"
-    PortFailed,    // the port did not open
-    NoAdapter,     // the connection check failed
-    ReadAborted,   // a word stayed short after three tries
-    LineBroken,    // the line broke during the transfer
-    Cancelled,     // stopped on request
-    NotSupported,  // the chip has no worker
+    Done,         // ended with "Gotowe"
+    PortFailed,   // the port did not open
+    NoAdapter,    // the connection check failed
+    ReadAborted,  // a word stayed short after three tries
+    LineBroken,   // the line broke during the transfer
+    Cancelled,    // stopped on request
+    NotSupported, // the chip has no worker
 };
 
 using WorkerRoutine = TransferResult (*)(TransferContext&);

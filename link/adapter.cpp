@@ -1,0 +1,91 @@
+#include "adapter.h"
+
+namespace kestrel::link {
+
+QString portDeviceName(const QString& selection)
+{
+    const QString name = selection.trimmed();
+#if defined(Q_OS_LINUX)
+    if (name == QLatin1String("COM1"))
+        return QStringLiteral("/dev/ttyS0");
+    if (name == QLatin1String("COM2"))
+        return QStringLiteral("/dev/ttyS1");
+#endif
+    return name;
+}
+
+bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command)
+{
+    for (std::size_t i = 0; i < command.bytes.size(); ++i) {
+        if (!link.line.sendByte(command.bytes[i]))
+            return false;
+        link.clock.pauseMs(i + 1 < command.bytes.size() ? BytePauseMs : command.pauseMs);
+    }
+    return !link.line.broken();
+}
+
+ReadResult readReply(AdapterLink& link)
+{
+    return link.line.read(link.ReplyBuffer.data(), static_cast<int>(link.ReplyBuffer.size()),
+                          replyDeadlineMs(link.readTimeoutMs));
+}
+
+void discardInput(AdapterLink& link)
+{
+    std::array<std::uint8_t, 16> scratch{};
+    for (;;) {
+        const ReadResult r = link.line.read(scratch.data(), static_cast<int>(scratch.size()), 0);
+        if (r.broken || r.count <= 0)
+            return;
+    }
+}
+
+OpenStatus OpenAdapterPort(AdapterLink& link, const QString& selection, int readTimeoutMs)
+{
+    link.PortName = portDeviceName(selection);
+    link.readTimeoutMs = readTimeoutMs;
+    link.opened = false;
+    if (link.PortName.isEmpty())
+        return OpenStatus::Failed;
+    const OpenStatus status = link.line.open(link.PortName, readTimeoutMs);
+    if (status != OpenStatus::Opened)
+        return status;
+    link.opened = true;
+    // A broken line shows in link.line.broken(); the caller decides.
+    (void)SendAdapterCommand(link, BeginCommand);
+    return OpenStatus::Opened;
+}
+
+CheckResult CheckAdapterConnection(AdapterLink& link)
+{
+    for (int tries = 0; tries < ConnectionTries; ++tries) {
+        if (link.cancelRequested())
+            return CheckResult::Cancelled;
+        if (tries > 0)
+            discardInput(link);
+        if (!SendAdapterCommand(link, PrepareCommand))
+            return CheckResult::Broken;
+        if (link.cancelRequested())
+            return CheckResult::Cancelled;
+        if (!SendAdapterCommand(link, ReadStatusCommand))
+            return CheckResult::Broken;
+        const ReadResult reply = readReply(link);
+        if (reply.broken || link.line.broken())
+            return CheckResult::Broken;
+        if (reply.count >= 2 && link.ReplyBuffer[0] == StatusReady)
+            return CheckResult::Passed;
+    }
+    return CheckResult::Failed;
+}
+
+void CloseAdapterPort(AdapterLink& link)
+{
+    if (!link.opened)
+        return;
+    if (!link.line.broken())
+        (void)SendAdapterCommand(link, EndCommand);
+    link.line.close();
+    link.opened = false;
+}
+
+} // namespace kestrel::link

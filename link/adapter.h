@@ -1,0 +1,140 @@
+#pragma once
+
+#include "clock.h"
+#include "serial_line.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+namespace kestrel::link {
+
+// Command bytes of the adapter.
+inline constexpr std::uint8_t CMD_BEGIN = 0x5B;
+inline constexpr std::uint8_t CMD_PREPARE = 0x21;
+inline constexpr std::uint8_t CMD_READ_STATUS = 0x37;
+inline constexpr std::uint8_t CMD_WRITE_WORD = 0x0B;
+inline constexpr std::uint8_t CMD_READ_WORD = 0x16;
+inline constexpr std::uint8_t CMD_END = 0x5C;
+// Starts the loaded target routine; the byte depends on the chip.
+struct RunCommandBytes
+{
+    std::uint8_t b32 = 0x42;
+    std::uint8_t d60 = 0x4D;
+};
+inline constexpr RunCommandBytes CMD_RUN{};
+
+// Pause after each of the first four bytes of a frame.
+inline constexpr int BytePauseMs = 2;
+// Pause after the fifth byte, per command.
+inline constexpr int BeginPauseMs = 40;
+inline constexpr int PreparePauseMs = 20;
+inline constexpr int ReadStatusPauseMs = 8;
+inline constexpr int WriteWordPauseMs = 2;
+inline constexpr int ReadWordPauseMs = 4;
+inline constexpr int RunPauseMs = 4;
+inline constexpr int EndPauseMs = 40;
+
+// First reply byte of CMD_READ_STATUS when the adapter is ready.
+inline constexpr std::uint8_t StatusReady = 0xC0;
+// Tries of the connection check, and of one word read.
+inline constexpr int ConnectionTries = 3;
+inline constexpr int WordReadTries = 3;
+
+// Read time-out T: a two-byte reply is awaited for T + 2T ms.
+inline constexpr int ProgramReadTimeoutMs = 2;
+inline constexpr int ReadReadTimeoutMs = 10;
+[[nodiscard]] constexpr int replyDeadlineMs(int readTimeoutMs)
+{
+    return 3 * readTimeoutMs;
+}
+
+// The five-byte frame sent to the adapter, with the pause after its last byte.
+struct AdapterCommand
+{
+    std::array<std::uint8_t, 5> bytes{};
+    int pauseMs = 0;
+};
+
+[[nodiscard]] constexpr AdapterCommand plainCommand(std::uint8_t command, int pauseMs)
+{
+    return {{command, 0, 0, 0, 0}, pauseMs};
+}
+[[nodiscard]] constexpr AdapterCommand writeWordCommand(int address, std::uint8_t oddByte,
+                                                        std::uint8_t evenByte)
+{
+    return {{CMD_WRITE_WORD, static_cast<std::uint8_t>(address & 0xFF),
+             static_cast<std::uint8_t>((address >> 8) & 0xFF), oddByte, evenByte},
+            WriteWordPauseMs};
+}
+[[nodiscard]] constexpr AdapterCommand readWordCommand(int address)
+{
+    return {{CMD_READ_WORD, static_cast<std::uint8_t>(address & 0xFF),
+             static_cast<std::uint8_t>((address >> 8) & 0xFF), 0, 0},
+            ReadWordPauseMs};
+}
+inline constexpr AdapterCommand BeginCommand = plainCommand(CMD_BEGIN, BeginPauseMs);
+inline constexpr AdapterCommand PrepareCommand = plainCommand(CMD_PREPARE, PreparePauseMs);
+inline constexpr AdapterCommand ReadStatusCommand{{CMD_READ_STATUS, 0x01, 0xFF, 0, 0},
+                                                  ReadStatusPauseMs};
+inline constexpr AdapterCommand EndCommand = plainCommand(CMD_END, EndPauseMs);
+
+// The line of one transfer and what the frame routines keep between calls.
+struct AdapterLink
+{
+    AdapterLink(SerialLine& l, Clock& c, const std::atomic<bool>* cancelFlag = nullptr)
+        : line(l), clock(c), cancel(cancelFlag)
+    {
+    }
+
+    SerialLine& line;
+    Clock& clock;
+    const std::atomic<bool>* cancel = nullptr;
+    QString PortName;                          // the port actually opened
+    int readTimeoutMs = 0;                     // T, set by the open
+    std::array<std::uint8_t, 2> ReplyBuffer{}; // each read overwrites what it delivers
+    bool opened = false;
+
+    [[nodiscard]] bool cancelRequested() const
+    {
+        return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+    }
+};
+
+// The port to open for the text of the port selector: on Linux "COM1" and "COM2" are the first
+// two on-board ports; any other text names the port itself. Empty for an empty selection.
+[[nodiscard]] QString portDeviceName(const QString& selection);
+
+// Sends the five bytes one at a time: 2 ms after each of the first four, the command's pause
+// after the fifth. Stops at once and returns false when the line breaks.
+[[nodiscard]] bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command);
+
+// Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T.
+[[nodiscard]] ReadResult readReply(AdapterLink& link);
+
+// Drops whatever the line still holds (a late reply to an earlier frame).
+void discardInput(AdapterLink& link);
+
+// Opens the port named by the selection with time-out T and sends CMD_BEGIN. Nothing is
+// opened for an empty selection. After Opened the caller checks link.line.broken().
+[[nodiscard]] OpenStatus OpenAdapterPort(AdapterLink& link, const QString& selection,
+                                         int readTimeoutMs);
+
+enum class CheckResult
+{
+    Passed,
+    Failed,
+    Broken,
+    Cancelled,
+};
+
+// Up to three CMD_PREPARE / CMD_READ_STATUS pairs; passes on a whole reply whose first byte is
+// 0xC0. A reply shorter than two bytes is a failed try.
+[[nodiscard]] CheckResult CheckAdapterConnection(AdapterLink& link);
+
+// Sends CMD_END while the line still works, then closes the port.
+void CloseAdapterPort(AdapterLink& link);
+
+} // namespace kestrel::link
