@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+
 namespace kestrel::link {
 
 namespace {
@@ -255,6 +257,13 @@ TransferResult NotSupportedWorker(TransferContext& ctx)
     ctx.observer.showMessage(notSupportedMessage());
     ctx.observer.finished();
     return TransferResult::NotSupported;
+}
+
+void storeReadImage(const QByteArray& bytes, EepromBufferType& buffer)
+{
+    const auto count = std::min<qsizetype>(bytes.size(), EepromLastEntry);
+    for (qsizetype k = 0; k < count; ++k)
+        buffer[static_cast<std::size_t>(k + 1)] = static_cast<std::uint8_t>(bytes[k]);
 }
 
 } // namespace kestrel::link

@@ -5,6 +5,7 @@
 #include "serial_line.h"
 #include "transfer_observer.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -41,5 +42,9 @@ TransferResult ProgramWorkerD60(TransferContext& ctx);
 TransferResult ReadWorkerB32(TransferContext& ctx);
 TransferResult ReadWorkerD60(TransferContext& ctx);
 TransferResult NotSupportedWorker(TransferContext& ctx);
+
+// Stores a completed read (bytes[k] into entry k + 1) as unsigned byte values; entries past the
+// read keep their values.
+void storeReadImage(const QByteArray& bytes, EepromBufferType& buffer);
 
 } // namespace kestrel::link

@@ -1,0 +1,308 @@
+#include "adapter.h"
+#include "fake_line.h"
+#include "virtual_clock.h"
+
+#include <QtTest>
+
+using namespace kestrel::link;
+using namespace kestrel::testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// Gaps between the sent bytes, in microseconds, and the time after the last one.
+QList<qint64> gaps(const FakeLine& line, std::chrono::microseconds end)
+{
+    QList<qint64> out;
+    const auto& sent = line.sent();
+    for (qsizetype i = 1; i < sent.size(); ++i)
+        out << (sent[i].at - sent[i - 1].at).count();
+    if (!sent.isEmpty())
+        out << (end - sent.last().at).count();
+    return out;
+}
+
+} // namespace
+
+class TestAdapterFrames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void portNames_data();
+    void portNames();
+    void frameBytesAndPauses_data();
+    void frameBytesAndPauses();
+    void sendStopsWhenLineBreaks();
+    void openSendsBeginOnly();
+    void openFailures_data();
+    void openFailures();
+    void connectionCheck_data();
+    void connectionCheck();
+    void staleReadyByteDoesNotPassSilentAdapter();
+    void replyDeadlineIsThreeT_data();
+    void replyDeadlineIsThreeT();
+    void checkReportsBrokenLine();
+    void closeSendsEndWhileLineWorks();
+    void closeAfterBrokenLineSendsNothing();
+};
+
+void TestAdapterFrames::portNames_data()
+{
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("device");
+#if defined(Q_OS_LINUX)
+    QTest::newRow("COM1") << "COM1"
+                          << "/dev/ttyS0";
+    QTest::newRow("COM2") << "COM2"
+                          << "/dev/ttyS1";
+#else
+    QTest::newRow("COM1") << "COM1"
+                          << "COM1";
+    QTest::newRow("COM2") << "COM2"
+                          << "COM2";
+#endif
+    QTest::newRow("typed USB") << "/dev/ttyUSB0"
+                               << "/dev/ttyUSB0";
+    QTest::newRow("typed COM5") << "COM5"
+                                << "COM5";
+    QTest::newRow("surrounding blanks") << " /dev/ttyACM0 "
+                                        << "/dev/ttyACM0";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("blank") << "   "
+                           << "";
+}
+
+void TestAdapterFrames::portNames()
+{
+    QFETCH(QString, selection);
+    QFETCH(QString, device);
+    QCOMPARE(portDeviceName(selection), device);
+}
+
+void TestAdapterFrames::frameBytesAndPauses_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("lastPauseMs");
+    QTest::newRow("CMD_BEGIN") << 0 << hex("5B00000000") << 40;
+    QTest::newRow("CMD_PREPARE") << 1 << hex("2100000000") << 20;
+    QTest::newRow("CMD_READ_STATUS") << 2 << hex("3701FF0000") << 8;
+    QTest::newRow("CMD_WRITE_WORD") << 3 << hex("0B80083412") << 2;
+    QTest::newRow("CMD_READ_WORD") << 4 << hex("16FE0F0000") << 4;
+    QTest::newRow("CMD_RUN B32") << 5 << hex("4200000000") << 4;
+    QTest::newRow("CMD_RUN D60") << 6 << hex("4D00000000") << 4;
+    QTest::newRow("CMD_END") << 7 << hex("5C00000000") << 40;
+}
+
+void TestAdapterFrames::frameBytesAndPauses()
+{
+    QFETCH(int, which);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, lastPauseMs);
+    const AdapterCommand commands[] = {
+        BeginCommand,
+        PrepareCommand,
+        ReadStatusCommand,
+        writeWordCommand(0x0880, 0x34, 0x12),
+        readWordCommand(0x0FFE),
+        plainCommand(CMD_RUN.b32, RunPauseMs),
+        plainCommand(CMD_RUN.d60, RunPauseMs),
+        EndCommand,
+    };
+    VirtualClock clock;
+    FakeLine line(clock);
+    QVERIFY(line.open(QStringLiteral("x"), 2) == OpenStatus::Opened);
+    AdapterLink link(line, clock);
+    QVERIFY(SendAdapterCommand(link, commands[which]));
+    QCOMPARE(line.sentBytes(), bytes);
+    const QList<qint64> expected{2000, 2000, 2000, 2000, lastPauseMs * 1000LL};
+    QCOMPARE(gaps(line, clock.now()), expected);
+}
+
+void TestAdapterFrames::sendStopsWhenLineBreaks()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    QVERIFY(line.open(QStringLiteral("x"), 2) == OpenStatus::Opened);
+    line.breakAfterBytes(2);
+    AdapterLink link(line, clock);
+    QVERIFY(!SendAdapterCommand(link, PrepareCommand));
+    QCOMPARE(line.sent().size(), 2);
+    // Two bytes, two 2-ms pauses, nothing after the failed byte.
+    QCOMPARE(clock.now(), 4ms);
+}
+
+void TestAdapterFrames::openSendsBeginOnly()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("/dev/ttyUSB3"), 10) == OpenStatus::Opened);
+    QCOMPARE(line.openedName(), QStringLiteral("/dev/ttyUSB3"));
+    QCOMPARE(line.openedTimeout(), 10);
+    QCOMPARE(line.sentBytes(), hex("5B00000000"));
+    QCOMPARE(clock.now(), 48ms);
+    QCOMPARE(link.readTimeoutMs, 10);
+}
+
+void TestAdapterFrames::openFailures_data()
+{
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<int>("lineStatus");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("openCalls");
+    QTest::newRow("empty name") << "" << int(OpenStatus::Opened) << int(OpenStatus::Failed) << 0;
+    QTest::newRow("port missing or held")
+        << "COM2" << int(OpenStatus::Failed) << int(OpenStatus::Failed) << 1;
+    QTest::newRow("speed refused") << "/dev/ttyUSB0" << int(OpenStatus::SpeedUnsupported)
+                                   << int(OpenStatus::SpeedUnsupported) << 1;
+}
+
+void TestAdapterFrames::openFailures()
+{
+    QFETCH(QString, selection);
+    QFETCH(int, lineStatus);
+    QFETCH(int, expected);
+    QFETCH(int, openCalls);
+    VirtualClock clock;
+    FakeLine line(clock);
+    line.setOpenStatus(static_cast<OpenStatus>(lineStatus));
+    AdapterLink link(line, clock);
+    QCOMPARE(int(OpenAdapterPort(link, selection, 2)), expected);
+    QCOMPARE(line.openCalls(), openCalls);
+    QVERIFY(line.sent().isEmpty());
+    CloseAdapterPort(link); // nothing was opened: nothing to send or close
+    QVERIFY(line.sent().isEmpty());
+    QCOMPARE(line.closeCalls(), 0);
+}
+
+void TestAdapterFrames::connectionCheck_data()
+{
+    QTest::addColumn<QList<QByteArray>>("replies"); // one per status query, last repeats
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("pairs");
+    const int passed = int(CheckResult::Passed);
+    const int failed = int(CheckResult::Failed);
+    QTest::newRow("C0 00") << QList<QByteArray>{hex("C000")} << passed << 1;
+    QTest::newRow("C0 FF") << QList<QByteArray>{hex("C0FF")} << passed << 1;
+    QTest::newRow("C0 5A") << QList<QByteArray>{hex("C05A")} << passed << 1;
+    QTest::newRow("40") << QList<QByteArray>{hex("4000")} << failed << 3;
+    QTest::newRow("80") << QList<QByteArray>{hex("80C0")} << failed << 3;
+    QTest::newRow("C1") << QList<QByteArray>{hex("C100")} << failed << 3;
+    QTest::newRow("ready on 2nd try") << QList<QByteArray>{hex("0000"), hex("C000")} << passed << 2;
+    QTest::newRow("ready on 3rd try")
+        << QList<QByteArray>{hex("0000"), hex("4000"), hex("C000")} << passed << 3;
+    QTest::newRow("ready on 4th try is too late")
+        << QList<QByteArray>{hex("0000"), hex("0000"), hex("0000"), hex("C000")} << failed << 3;
+    QTest::newRow("silent") << QList<QByteArray>{QByteArray()} << failed << 3;
+    QTest::newRow("short C0") << QList<QByteArray>{hex("C0")} << failed << 3;
+    QTest::newRow("short, then whole") << QList<QByteArray>{hex("C0"), hex("C000")} << passed << 2;
+}
+
+void TestAdapterFrames::connectionCheck()
+{
+    QFETCH(QList<QByteArray>, replies);
+    QFETCH(int, expected);
+    QFETCH(int, pairs);
+    VirtualClock clock;
+    FakeLine line(clock);
+    int queries = 0;
+    line.setResponder([&](const Frame& f) {
+        if (f[0] != CMD_READ_STATUS)
+            return QByteArray();
+        const auto i = std::min<qsizetype>(queries++, replies.size() - 1);
+        return replies[i];
+    });
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    QCOMPARE(int(CheckAdapterConnection(link)), expected);
+
+    const QList<Frame> frames = line.frames();
+    QCOMPARE(frames.size(), 1 + 2 * pairs);
+    for (int p = 0; p < pairs; ++p) {
+        QCOMPARE(frameText(frames[1 + 2 * p]), QStringLiteral("21 00 00 00 00"));
+        QCOMPARE(frameText(frames[2 + 2 * p]), QStringLiteral("37 01 FF 00 00"));
+    }
+}
+
+void TestAdapterFrames::staleReadyByteDoesNotPassSilentAdapter()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    link.ReplyBuffer = {0xC0, 0x00}; // left by an earlier reply
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    line.queueInput(hex("C0")); // a late byte still on the line
+    QCOMPARE(CheckAdapterConnection(link), CheckResult::Failed);
+    QCOMPARE(line.frames().size(), 7);
+}
+
+void TestAdapterFrames::replyDeadlineIsThreeT_data()
+{
+    QTest::addColumn<int>("t");
+    QTest::addColumn<int>("deadline");
+    QTest::newRow("programming") << ProgramReadTimeoutMs << 6;
+    QTest::newRow("reading") << ReadReadTimeoutMs << 30;
+}
+
+void TestAdapterFrames::replyDeadlineIsThreeT()
+{
+    QFETCH(int, t);
+    QFETCH(int, deadline);
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), t) == OpenStatus::Opened);
+    QCOMPARE(CheckAdapterConnection(link), CheckResult::Failed);
+    QCOMPARE(line.readTimeouts(), (QList<int>{deadline, deadline, deadline}));
+    // BEGIN 48, then three pairs of 28 + 16 ms and a full wait each.
+    QCOMPARE(clock.now(), std::chrono::milliseconds(48 + 3 * (28 + 16 + deadline)));
+}
+
+void TestAdapterFrames::checkReportsBrokenLine()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    line.breakAfterBytes(5 + 7);
+    QCOMPARE(CheckAdapterConnection(link), CheckResult::Broken);
+    QCOMPARE(line.sent().size(), 12);
+}
+
+void TestAdapterFrames::closeSendsEndWhileLineWorks()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    CloseAdapterPort(link);
+    QCOMPARE(line.sentBytes(), hex("5B000000005C00000000"));
+    QCOMPARE(line.closeCalls(), 1);
+    QVERIFY(!line.isOpen());
+    CloseAdapterPort(link); // a second close does nothing
+    QCOMPARE(line.closeCalls(), 1);
+    QCOMPARE(line.sent().size(), 10);
+}
+
+void TestAdapterFrames::closeAfterBrokenLineSendsNothing()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    line.breakAt(clock.now());
+    CloseAdapterPort(link);
+    QCOMPARE(line.sent().size(), 5);
+    QCOMPARE(line.closeCalls(), 1);
+}
+
+QTEST_APPLESS_MAIN(TestAdapterFrames)
+#include "tst_adapterframes.moc"
