@@ -33,8 +33,7 @@ inline QString lineBrokenMessage()
 inline QString readAbortedMessage(int address)
 {
     return QStringLiteral("Odczyt przerwany: brak odpowiedzi adaptera (adres %1)")
-        .arg(address, 4, 16, QLatin1Char('0'))
-        .toUpper();
+        .arg(QStringLiteral("%1").arg(address, 4, 16, QLatin1Char('0')).toUpper());
 }
 
 inline QString statusLoadingB32()

@@ -12,7 +12,7 @@
 namespace kestrel::testsupport {
 
 // Records what a transfer shows, in order, as short texts:
-// "status:<text>", "color:<RRGGBB as 0xBBGGRR hex>", "max:<n>", "progress:<n>",
+// "status:<text>", "color:<0xBBGGRR in six hex digits>", "max:<n>", "progress:<n>",
 // "message:<text>", "image:<size>", "finished".
 class RecordingObserver : public link::TransferObserver
 {
@@ -20,7 +20,8 @@ public:
     void setStatus(const QString& text) override { add(QStringLiteral("status:") + text); }
     void setGaugeColor(std::uint32_t bgr) override
     {
-        add(QStringLiteral("color:%1").arg(bgr, 6, 16, QLatin1Char('0')).toUpper());
+        add(QStringLiteral("color:") +
+            QStringLiteral("%1").arg(bgr, 6, 16, QLatin1Char('0')).toUpper());
     }
     void setGaugeMax(int max) override { add(QStringLiteral("max:%1").arg(max)); }
     void setGaugeProgress(int progress) override

@@ -1,0 +1,391 @@
+#include "adapter.h"
+#include "fake_line.h"
+#include "messages.h"
+#include "recording_observer.h"
+#include "virtual_clock.h"
+#include "workers.h"
+
+#include <QtTest>
+
+#include <map>
+
+using namespace kestrel;
+using namespace kestrel::link;
+using namespace kestrel::testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The byte the fake target holds at an address: every value 0..255 occurs.
+std::uint8_t targetByte(int address)
+{
+    return std::uint8_t((address * 7 + (address >> 8)) & 0xFF);
+}
+
+struct Rig
+{
+    VirtualClock clock;
+    FakeLine line{clock};
+    RecordingObserver observer;
+    std::atomic<bool> cancel{false};
+    TransferContext ctx{line, clock, observer, QStringLiteral("COM1"), {}, &cancel};
+    bool ready = true;
+    // Replies still to come short, per word address, and how many bytes such a reply has.
+    std::map<int, int> shortReplies;
+    int shortLength = 0;
+    std::function<QByteArray(int address)> wordReply = [](int a) {
+        QByteArray r;
+        r.append(char(targetByte(a + 1)));
+        r.append(char(targetByte(a)));
+        return r;
+    };
+
+    Rig()
+    {
+        line.setResponder([this](const Frame& f) {
+            if (f[0] == CMD_READ_STATUS)
+                return ready ? QByteArray::fromHex("C07F") : QByteArray();
+            if (f[0] != CMD_READ_WORD)
+                return QByteArray();
+            const int a = f[1] | (f[2] << 8);
+            if (auto it = shortReplies.find(a); it != shortReplies.end() && it->second > 0) {
+                --it->second;
+                return wordReply(a).left(shortLength);
+            }
+            return wordReply(a);
+        });
+    }
+};
+
+WorkerRoutine readWorker(bool d60)
+{
+    return d60 ? &ReadWorkerD60 : &ReadWorkerB32;
+}
+
+QList<Frame> readFrames(const FakeLine& line)
+{
+    QList<Frame> out;
+    for (const Frame& f : line.frames())
+        if (f[0] == CMD_READ_WORD)
+            out << f;
+    return out;
+}
+
+} // namespace
+
+class TestReadWorkers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chips_data();
+    void wholeRead_data();
+    void wholeRead();
+    void readCommands_data();
+    void readCommands();
+    void pausesAndDeadlines_data();
+    void pausesAndDeadlines();
+    void constantReply();
+    void highBytesStoredUnsigned();
+    void silentAdapter_data();
+    void silentAdapter();
+    void shortReplies_data();
+    void shortReplies();
+    void portFailures_data();
+    void portFailures();
+    void brokenLine_data();
+    void brokenLine();
+    void cancel();
+};
+
+void TestReadWorkers::chips_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("words");
+    QTest::newRow("68HC12B32") << false << 0x0D00 << 384;
+    QTest::newRow("68HC12D60") << true << 0x0C00 << 512;
+}
+
+void TestReadWorkers::wholeRead_data()
+{
+    chips_data();
+}
+
+void TestReadWorkers::wholeRead()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, first);
+    QFETCH(int, words);
+    Rig rig;
+    QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::Done);
+    QCOMPARE(rig.line.openedTimeout(), 10);
+    QCOMPARE(rig.line.closeCalls(), 1);
+
+    QCOMPARE(rig.observer.imageCalls, 1);
+    QCOMPARE(rig.observer.image.size(), 2 * words);
+    for (int k = 0; k < 2 * words; ++k)
+        QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(first + k));
+
+    const QList<Frame> f = rig.line.frames();
+    QCOMPARE(f.size(), 3 + words + 1);
+    QCOMPARE(frameText(f[0]), QStringLiteral("5B 00 00 00 00"));
+    QCOMPARE(frameText(f[1]), QStringLiteral("21 00 00 00 00"));
+    QCOMPARE(frameText(f[2]), QStringLiteral("37 01 FF 00 00"));
+    QCOMPARE(frameText(f.last()), QStringLiteral("5C 00 00 00 00"));
+
+    const QStringList expected{
+        "color:FF0000",
+        "progress:0",
+        QStringLiteral("max:%1").arg(words - 1),
+        "status:Trwa odczyt EEPROM",
+        QStringLiteral("progress:0..%1").arg(words - 1),
+        QStringLiteral("image:%1").arg(2 * words),
+        "status:Gotowe",
+        "finished",
+    };
+    QCOMPARE(rig.observer.folded(), expected);
+}
+
+void TestReadWorkers::readCommands_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<int>("word");
+    QTest::addColumn<QString>("frame");
+    QTest::newRow("B32 word 0") << false << 0 << "16 00 0D 00 00";
+    QTest::newRow("B32 word 127") << false << 127 << "16 FE 0D 00 00";
+    QTest::newRow("B32 word 128") << false << 128 << "16 00 0E 00 00";
+    QTest::newRow("B32 word 256") << false << 256 << "16 00 0F 00 00";
+    QTest::newRow("B32 word 383") << false << 383 << "16 FE 0F 00 00";
+    QTest::newRow("D60 word 0") << true << 0 << "16 00 0C 00 00";
+    QTest::newRow("D60 word 384") << true << 384 << "16 00 0F 00 00";
+    QTest::newRow("D60 word 511") << true << 511 << "16 FE 0F 00 00";
+}
+
+void TestReadWorkers::readCommands()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, word);
+    QFETCH(QString, frame);
+    Rig rig;
+    QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::Done);
+    QCOMPARE(frameText(readFrames(rig.line).at(word)), frame);
+}
+
+void TestReadWorkers::pausesAndDeadlines_data()
+{
+    chips_data();
+}
+
+void TestReadWorkers::pausesAndDeadlines()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, words);
+    Rig rig;
+    QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::Done);
+    const auto& sent = rig.line.sent();
+    // Every word-read frame: 2 ms after each of the first four bytes, 4 ms after the last
+    // (the reply is there at once), then the next frame.
+    for (qsizetype n = 3; n < 3 + words; ++n) {
+        for (int b = 1; b < 5; ++b)
+            QCOMPARE(sent[5 * n + b].at - sent[5 * n + b - 1].at, 2ms);
+        const auto next = n + 1 < 3 + words ? 4ms : 14ms; // 10 ms settle before CMD_END
+        QCOMPARE(sent[5 * (n + 1)].at - sent[5 * n + 4].at, next);
+    }
+    for (int t : rig.line.readTimeouts())
+        QCOMPARE(t, 30);
+    QCOMPARE(rig.line.readTimeouts().size(), 1 + words);
+    QCOMPARE(rig.clock.now(), std::chrono::milliseconds(48 + 28 + 16 + 12 * words + 10 + 48));
+}
+
+void TestReadWorkers::constantReply()
+{
+    Rig rig;
+    rig.wordReply = [](int) { return QByteArray::fromHex("3412"); };
+    QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::Done);
+    EepromBufferType buffer{};
+    buffer.fill(0x55);
+    storeReadImage(rig.observer.image, buffer);
+    for (int e = 1; e <= 768; ++e)
+        QCOMPARE(buffer[e], e % 2 == 1 ? 0x12 : 0x34);
+    for (int e = 769; e <= EepromLastEntry; ++e)
+        QCOMPARE(buffer[e], 0x55);
+    QCOMPARE(buffer[0], 0x55);
+}
+
+void TestReadWorkers::highBytesStoredUnsigned()
+{
+    Rig rig;
+    rig.wordReply = [](int a) {
+        return a == 0x0D00 ? QByteArray::fromHex("80FF") : QByteArray::fromHex("0000");
+    };
+    QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::Done);
+    EepromBufferType buffer{};
+    storeReadImage(rig.observer.image, buffer);
+    QCOMPARE(buffer[1], 255);
+    QCOMPARE(buffer[2], 128);
+    QCOMPARE(hexText(buffer[1]), QStringLiteral("FF"));
+    QCOMPARE(hexText(buffer[2]), QStringLiteral("80"));
+}
+
+void TestReadWorkers::silentAdapter_data()
+{
+    chips_data();
+}
+
+void TestReadWorkers::silentAdapter()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, words);
+    Rig rig;
+    rig.ready = false;
+    qsizetype sentAtMessage = -1;
+    rig.observer.onMessage = [&](const QString&) { sentAtMessage = rig.line.sent().size(); };
+    QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::NoAdapter);
+    QCOMPARE(rig.line.frames().size(), 8);
+    QVERIFY(readFrames(rig.line).isEmpty());
+    QCOMPARE(sentAtMessage, 35);
+    QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
+    QCOMPARE(rig.observer.imageCalls, 0);
+    QCOMPARE(
+        rig.observer.folded(),
+        (QStringList{"color:FF0000", "progress:0", QStringLiteral("max:%1").arg(words - 1),
+                     "status:Trwa odczyt EEPROM", "message:BLAD KOMUUNIKACJI !!", "finished"}));
+}
+
+void TestReadWorkers::shortReplies_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("shortCount");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("completes");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("silent once") << 0x0D00 << 1 << 0 << true << "";
+    QTest::newRow("one byte twice") << 0x0E46 << 2 << 1 << true << "";
+    QTest::newRow("silent three times")
+        << 0x0D02 << 3 << 0 << false << "Odczyt przerwany: brak odpowiedzi adaptera (adres 0D02)";
+    QTest::newRow("one byte three times")
+        << 0x0FAE << 3 << 1 << false << "Odczyt przerwany: brak odpowiedzi adaptera (adres 0FAE)";
+}
+
+void TestReadWorkers::shortReplies()
+{
+    QFETCH(int, address);
+    QFETCH(int, shortCount);
+    QFETCH(int, length);
+    QFETCH(bool, completes);
+    QFETCH(QString, message);
+    Rig rig;
+    rig.shortReplies[address] = shortCount;
+    rig.shortLength = length;
+    const TransferResult result = ReadWorkerB32(rig.ctx);
+
+    const QList<Frame> reads = readFrames(rig.line);
+    const auto asked = std::count_if(reads.begin(), reads.end(), [&](const Frame& f) {
+        return (f[1] | (f[2] << 8)) == address;
+    });
+    QCOMPARE(asked, std::min(shortCount + 1, 3));
+    QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
+    QCOMPARE(rig.observer.events.last(), QStringLiteral("finished"));
+    QCOMPARE(rig.line.closeCalls(), 1);
+    if (completes) {
+        QCOMPARE(result, TransferResult::Done);
+        QCOMPARE(reads.size(), 384 + shortCount);
+        for (int k = 0; k < 768; ++k)
+            QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
+        QVERIFY(rig.observer.messages().isEmpty());
+    } else {
+        QCOMPARE(result, TransferResult::ReadAborted);
+        QCOMPARE(reads.last()[1] | (reads.last()[2] << 8), address);
+        QCOMPARE(rig.observer.imageCalls, 0);
+        const QStringList tail = rig.observer.events.mid(rig.observer.events.size() - 3);
+        QCOMPARE(tail, (QStringList{"status:Odczyt przerwany", "message:" + message, "finished"}));
+        QVERIFY(!rig.observer.statuses().contains("Gotowe"));
+    }
+}
+
+void TestReadWorkers::portFailures_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty name") << "" << int(OpenStatus::Opened)
+                                << "Niewłaściwa nazwa portu lub port jest aktywny !!";
+    QTest::newRow("missing or held")
+        << "COM2" << int(OpenStatus::Failed) << "Niewłaściwa nazwa portu lub port jest aktywny !!";
+    QTest::newRow("speed refused") << "/dev/ttyUSB1" << int(OpenStatus::SpeedUnsupported)
+                                   << "Port nie obsługuje prędkości 12800 bodów";
+}
+
+void TestReadWorkers::portFailures()
+{
+    QFETCH(QString, port);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    for (bool d60 : {false, true}) {
+        Rig rig;
+        rig.ctx.portName = port;
+        rig.line.setOpenStatus(static_cast<OpenStatus>(status));
+        QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::PortFailed);
+        QVERIFY(rig.line.sent().isEmpty());
+        QCOMPARE(rig.line.closeCalls(), 0);
+        QCOMPARE(rig.observer.events, (QStringList{"message:" + message, "finished"}));
+    }
+}
+
+void TestReadWorkers::brokenLine_data()
+{
+    QTest::addColumn<int>("bytesBeforeBreak"); // -1: the line breaks while a reply is awaited
+    QTest::newRow("mid word frame") << 5 * 100 + 3;
+    QTest::newRow("at a frame boundary") << 5 * 200;
+    QTest::newRow("while awaiting a reply") << -1;
+}
+
+void TestReadWorkers::brokenLine()
+{
+    QFETCH(int, bytesBeforeBreak);
+    Rig rig;
+    if (bytesBeforeBreak >= 0) {
+        rig.line.breakAfterBytes(bytesBeforeBreak);
+    } else {
+        rig.wordReply = [&rig](int a) {
+            if (a == 0x0D40)
+                rig.line.breakAt(rig.clock.now());
+            return a == 0x0D40 ? QByteArray() : QByteArray::fromHex("0000");
+        };
+    }
+    QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::LineBroken);
+    if (bytesBeforeBreak >= 0)
+        QCOMPARE(rig.line.sent().size(), bytesBeforeBreak);
+    else
+        QCOMPARE(frameText(readFrames(rig.line).last()), QStringLiteral("16 40 0D 00 00"));
+    QCOMPARE(rig.line.frames().last()[0] == CMD_END, false);
+    QCOMPARE(rig.line.closeCalls(), 1);
+    QCOMPARE(rig.observer.imageCalls, 0);
+    const QStringList tail = rig.observer.events.mid(rig.observer.events.size() - 3);
+    QCOMPARE(tail, (QStringList{"status:Przerwano",
+                                "message:Utracono połączenie z portem – operacja przerwana",
+                                "finished"}));
+}
+
+void TestReadWorkers::cancel()
+{
+    Rig rig;
+    qsizetype sentAtCancel = -1;
+    rig.observer.onProgress = [&](int p) {
+        if (p == 50 && rig.observer.statuses().size() == 1) {
+            rig.cancel = true;
+            sentAtCancel = rig.line.sent().size();
+        }
+    };
+    QCOMPARE(ReadWorkerD60(rig.ctx), TransferResult::Cancelled);
+    QCOMPARE(rig.line.sent().size(), sentAtCancel + 5);
+    QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
+    QCOMPARE(rig.observer.imageCalls, 0);
+    QCOMPARE(rig.observer.events.last(), QStringLiteral("finished"));
+    QVERIFY(rig.observer.messages().isEmpty());
+    QCOMPARE(rig.observer.statuses(), QStringList{"Trwa odczyt EEPROM"});
+}
+
+QTEST_APPLESS_MAIN(TestReadWorkers)
+#include "tst_readworkers.moc"
