@@ -1,0 +1,259 @@
+// kestrel-sim: a programming adapter with a 68HC12 chip on a pseudo-terminal.
+
+#include "pty_server.h"
+#include "simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace kestrel::sim;
+
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+extern "C" void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto r = ::write(stopPipe[1], &c, 1);
+}
+
+bool parseInt(const QString& text, int base, int minimum, int& out)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, base);
+    if (!ok || v < minimum)
+        return false;
+    out = v;
+    return true;
+}
+
+// "ADDR=VALUE", both hexadecimal.
+bool parseStuck(const QString& text, std::pair<std::uint16_t, std::uint8_t>& out)
+{
+    const auto parts = text.split(QLatin1Char('='));
+    if (parts.size() != 2)
+        return false;
+    bool ok1 = false;
+    bool ok2 = false;
+    const uint address = parts[0].toUInt(&ok1, 16);
+    const uint value = parts[1].toUInt(&ok2, 16);
+    if (!ok1 || !ok2 || address > 0xFFFF || value > 0xFF)
+        return false;
+    out = {static_cast<std::uint16_t>(address), static_cast<std::uint8_t>(value)};
+    return true;
+}
+
+int fail(const QString& text)
+{
+    std::fprintf(stderr, "kestrel-sim: %s\n", qPrintable(text));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrel-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated programming adapter with a 68HC12B32 or 68HC12D60 on a pseudo-terminal.\n"
+        "Prints the device path to open instead of a serial port, serves until interrupted\n"
+        "(Ctrl+C), then prints a summary: frames, protocol violations, EEPROM operations."));
+    parser.addHelpOption();
+    const QCommandLineOption chip(QStringLiteral("chip"),
+                                  QStringLiteral("The target chip: 68HC12B32 or 68HC12D60."),
+                                  QStringLiteral("NAME"));
+    const QCommandLineOption eeprom(QStringLiteral("eeprom"),
+                                    QStringLiteral("Load the EEPROM from a raw binary file (at "
+                                                   "most the EEPROM's size; the rest reads FF). "
+                                                   "Without it the EEPROM starts erased."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption saveEeprom(QStringLiteral("save-eeprom"),
+                                        QStringLiteral("Write the EEPROM to a raw binary file at "
+                                                       "the end."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Write a transcript of every frame with its "
+                                                "time, reply and violations at the end."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption linkPath(QStringLiteral("link"),
+                                      QStringLiteral("Also make a symbolic link PATH to the "
+                                                     "device (removed at the end)."),
+                                      QStringLiteral("PATH"));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("Fault: the adapter never answers."));
+    const QCommandLineOption readyOnTry(QStringLiteral("ready-on-try"),
+                                        QStringLiteral("Fault: report ready (C0) only from "
+                                                       "status query N of a session on."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption statusByte(QStringLiteral("status-byte"),
+                                        QStringLiteral("Fault: answer every status query with "
+                                                       "this first byte (hex)."),
+                                        QStringLiteral("HH"));
+    const QCommandLineOption shortWord(QStringLiteral("short-word"),
+                                       QStringLiteral("Fault: every reply to EEPROM word K "
+                                                      "(from 0) is one byte short."),
+                                       QStringLiteral("K"));
+    const QCommandLineOption missingWord(QStringLiteral("missing-word"),
+                                         QStringLiteral("Fault: EEPROM word K (from 0) is never "
+                                                        "answered."),
+                                         QStringLiteral("K"));
+    const QCommandLineOption shortEvery(QStringLiteral("short-every"),
+                                        QStringLiteral("Fault: every N-th word-read reply of a "
+                                                       "session is one byte short."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption missingEvery(QStringLiteral("missing-every"),
+                                          QStringLiteral("Fault: every N-th word-read reply of "
+                                                         "a session is missing."),
+                                          QStringLiteral("N"));
+    const QCommandLineOption lateMs(QStringLiteral("late-ms"),
+                                    QStringLiteral("Fault: every reply comes M ms late."),
+                                    QStringLiteral("M"));
+    const QCommandLineOption hangUp(QStringLiteral("hang-up-after"),
+                                    QStringLiteral("Fault: after N frames the pseudo-terminal "
+                                                   "is closed, as a pulled USB cable; the "
+                                                   "simulator then ends."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption stuck(QStringLiteral("stuck"),
+                                   QStringLiteral("Fault: EEPROM cell ADDR always reads VALUE "
+                                                  "(both hex, e.g. 0D10=5A); may be repeated."),
+                                   QStringLiteral("ADDR=VALUE"));
+    const QCommandLineOption randomStuck(QStringLiteral("random-stuck"),
+                                         QStringLiteral("Fault: COUNT random EEPROM cells stuck "
+                                                        "at random values (see --seed)."),
+                                         QStringLiteral("COUNT"));
+    const QCommandLineOption missingRate(QStringLiteral("missing-rate"),
+                                         QStringLiteral("Fault: each word-read reply is missing "
+                                                        "with probability P (see --seed)."),
+                                         QStringLiteral("P"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the random faults (default 1)."),
+                                  QStringLiteral("S"), QStringLiteral("1"));
+    parser.addOptions({chip, eeprom, saveEeprom, log, linkPath, silent, readyOnTry, statusByte,
+                       shortWord, missingWord, shortEvery, missingEvery, lateMs, hangUp, stuck,
+                       randomStuck, missingRate, seed});
+    parser.process(app);
+
+    const auto kind = chipByName(parser.value(chip).toStdString());
+    if (!kind)
+        return fail(QStringLiteral("--chip must be 68HC12B32 or 68HC12D60"));
+
+    Faults faults;
+    faults.silent = parser.isSet(silent);
+    struct IntOption
+    {
+        const QCommandLineOption& option;
+        int& target;
+        int minimum;
+    };
+    const IntOption ints[] = {{readyOnTry, faults.readyOnTry, 1},
+                              {shortWord, faults.shortWord, 0},
+                              {missingWord, faults.missingWord, 0},
+                              {shortEvery, faults.shortEvery, 1},
+                              {missingEvery, faults.missingEvery, 1},
+                              {lateMs, faults.lateMs, 0},
+                              {hangUp, faults.hangUpAfterFrames, 1},
+                              {randomStuck, faults.randomStuck, 0}};
+    for (const IntOption& o : ints) {
+        if (parser.isSet(o.option) && !parseInt(parser.value(o.option), 10, o.minimum, o.target))
+            return fail(QStringLiteral("bad value for --%1").arg(o.option.names().first()));
+    }
+    if (parser.isSet(statusByte)) {
+        int v = 0;
+        if (!parseInt(parser.value(statusByte), 16, 0, v) || v > 0xFF)
+            return fail(QStringLiteral("bad value for --status-byte"));
+        faults.statusByte = static_cast<std::uint8_t>(v);
+    }
+    for (const QString& s : parser.values(stuck)) {
+        std::pair<std::uint16_t, std::uint8_t> cell;
+        if (!parseStuck(s, cell))
+            return fail(QStringLiteral("bad value for --stuck: %1").arg(s));
+        faults.stuck.push_back(cell);
+    }
+    if (parser.isSet(missingRate)) {
+        bool ok = false;
+        faults.missingRate = parser.value(missingRate).toDouble(&ok);
+        if (!ok || faults.missingRate < 0.0 || faults.missingRate > 1.0)
+            return fail(QStringLiteral("bad value for --missing-rate"));
+    }
+    {
+        bool ok = false;
+        faults.seed = parser.value(seed).toUInt(&ok);
+        if (!ok)
+            return fail(QStringLiteral("bad value for --seed"));
+    }
+
+    Simulator simulator(*kind, faults);
+    if (parser.isSet(eeprom)) {
+        QFile file(parser.value(eeprom));
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot read %1: %2").arg(file.fileName(),
+                                                                  file.errorString()));
+        const QByteArray data = file.readAll();
+        const std::vector<std::uint8_t> bytes(data.begin(), data.end());
+        if (!simulator.modify([&](Target& t) { return t.loadEeprom(bytes); }))
+            return fail(QStringLiteral("%1 is larger than the EEPROM").arg(file.fileName()));
+    }
+
+    if (::pipe2(stopPipe, O_CLOEXEC) != 0)
+        return fail(QStringLiteral("pipe failed"));
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    PtyServer server(simulator);
+    std::string error;
+    if (!server.open(error))
+        return fail(QString::fromStdString(error));
+    const QString link = parser.value(linkPath);
+    if (!link.isEmpty()) {
+        QFile::remove(link);
+        if (::symlink(server.slavePath().c_str(), QFile::encodeName(link).constData()) != 0)
+            return fail(QStringLiteral("cannot make the link %1").arg(link));
+    }
+    std::printf("%s on %s%s%s\n", std::string(chipModel(*kind).name).c_str(),
+                server.slavePath().c_str(), link.isEmpty() ? "" : " -> ",
+                qPrintable(link));
+    std::fflush(stdout);
+
+    const bool interrupted = server.serve(stopPipe[0]);
+    if (!interrupted)
+        std::printf("line hung up (fault)\n");
+    server.close();
+    if (!link.isEmpty())
+        QFile::remove(link);
+
+    int rc = 0;
+    if (parser.isSet(saveEeprom)) {
+        const auto bytes = simulator.eeprom();
+        QFile file(parser.value(saveEeprom));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+            std::fprintf(stderr, "kestrel-sim: cannot write %s\n", qPrintable(file.fileName()));
+            rc = 1;
+        }
+    }
+    if (parser.isSet(log)) {
+        const bool ok = simulator.inspect([&](const Target&, const Adapter& a) {
+            return a.writeTranscript(parser.value(log).toStdString());
+        });
+        if (!ok) {
+            std::fprintf(stderr, "kestrel-sim: cannot write %s\n", qPrintable(parser.value(log)));
+            rc = 1;
+        }
+    }
+    std::printf("%s", simulator.summary().c_str());
+    return rc;
+}

@@ -1,0 +1,141 @@
+#include "pty_server.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace kestrel::sim {
+
+std::int64_t steadyNowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+PtyServer::PtyServer(Simulator& simulator)
+    : simulator_(simulator)
+{
+}
+
+PtyServer::~PtyServer()
+{
+    close();
+}
+
+bool PtyServer::open(std::string& error)
+{
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0) {
+        error = std::string("posix_openpt: ") + std::strerror(errno);
+        return false;
+    }
+    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        error = std::string("grantpt/unlockpt: ") + std::strerror(errno);
+        close();
+        return false;
+    }
+    char name[128];
+    if (::ptsname_r(master_, name, sizeof name) != 0) {
+        error = std::string("ptsname: ") + std::strerror(errno);
+        close();
+        return false;
+    }
+    slavePath_ = name;
+    termios tio{};
+    if (::tcgetattr(master_, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(master_, TCSANOW, &tio);
+    }
+    return true;
+}
+
+void PtyServer::close()
+{
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+}
+
+void PtyServer::sendDueReplies()
+{
+    std::uint8_t buf[64];
+    for (;;) {
+        const int n = simulator_.takeReplies(buf, static_cast<int>(sizeof buf), steadyNowUs());
+        if (n <= 0)
+            return;
+        int done = 0;
+        while (done < n) {
+            const ssize_t w = ::write(master_, buf + done, static_cast<std::size_t>(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return; // nobody listening: the reply is lost, as on a real line
+            }
+            done += static_cast<int>(w);
+        }
+    }
+}
+
+bool PtyServer::serve(int stopFd)
+{
+    bool hostThere = false;
+    for (;;) {
+        if (simulator_.hungUp()) {
+            close();
+            return false;
+        }
+        if (hostThere)
+            sendDueReplies();
+
+        int timeoutMs = -1;
+        if (!hostThere) {
+            timeoutMs = 1; // no event tells when the slave opens again: look every millisecond
+        } else if (const auto next = simulator_.nextReplyAt()) {
+            const std::int64_t wait = *next - steadyNowUs();
+            timeoutMs = wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
+        }
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {master_, static_cast<short>(hostThere ? POLLIN : 0), 0}};
+        const int nfds = hostThere ? 2 : 1;
+        const int r = ::poll(fds, static_cast<nfds_t>(nfds), timeoutMs);
+        if (r < 0 && errno != EINTR)
+            return false;
+        if (fds[0].revents & POLLIN)
+            return true;
+
+        if (!hostThere) {
+            pollfd probe{master_, POLLIN, 0};
+            if (::poll(&probe, 1, 0) >= 0 && !(probe.revents & POLLHUP)) {
+                hostThere = true;
+                (void)simulator_.attach(steadyNowUs());
+            }
+            continue;
+        }
+        if (fds[1].revents & POLLIN) {
+            std::uint8_t buf[256];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            const std::int64_t now = steadyNowUs();
+            if (n > 0) {
+                for (ssize_t i = 0; i < n; ++i)
+                    if (!simulator_.receive(buf[i], now))
+                        break;
+                continue;
+            }
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            hostThere = false; // EIO: the slave side was closed
+            simulator_.detach();
+            continue;
+        }
+        if (fds[1].revents & (POLLHUP | POLLERR)) {
+            hostThere = false;
+            simulator_.detach();
+        }
+    }
+}
+
+} // namespace kestrel::sim

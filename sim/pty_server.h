@@ -1,0 +1,41 @@
+#pragma once
+
+#include "simulator.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kestrel::sim {
+
+// Serves a simulator on the master side of a pseudo-terminal pair. The host opens the slave
+// path like a serial port; when it closes and opens it again, serving goes on. A pty carries
+// no baud rate: bytes are stamped with the time they are read from the master.
+class PtyServer
+{
+public:
+    explicit PtyServer(Simulator& simulator);
+    ~PtyServer();
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Opens the pair in raw mode. False with a reason on failure.
+    [[nodiscard]] bool open(std::string& error);
+    [[nodiscard]] const std::string& slavePath() const { return slavePath_; }
+
+    // Serves until stopFd becomes readable, or the simulator hangs up (then the master is
+    // closed, so the host sees a hang-up). Returns true when it stopped on stopFd.
+    bool serve(int stopFd);
+    void close();
+
+private:
+    void sendDueReplies();
+
+    Simulator& simulator_;
+    int master_ = -1;
+    std::string slavePath_;
+};
+
+// Microseconds of the steady clock.
+[[nodiscard]] std::int64_t steadyNowUs();
+
+} // namespace kestrel::sim

@@ -1,0 +1,243 @@
+#include "sim_adapter.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace kestrel::sim {
+
+namespace {
+
+std::string frameText(const Frame& f)
+{
+    char buf[20];
+    std::snprintf(buf, sizeof buf, "%02X %02X %02X %02X %02X", f[0], f[1], f[2], f[3], f[4]);
+    return buf;
+}
+
+bool argumentsZero(const Frame& f)
+{
+    return f[1] == 0 && f[2] == 0 && f[3] == 0 && f[4] == 0;
+}
+
+} // namespace
+
+const char* commandName(std::uint8_t command)
+{
+    switch (command) {
+    case CmdBegin:
+        return "CMD_BEGIN";
+    case CmdPrepare:
+        return "CMD_PREPARE";
+    case CmdReadStatus:
+        return "CMD_READ_STATUS";
+    case CmdWriteWord:
+        return "CMD_WRITE_WORD";
+    case CmdReadWord:
+        return "CMD_READ_WORD";
+    case CmdRunAt0800:
+    case CmdRunAt0200:
+        return "CMD_RUN";
+    case CmdEnd:
+        return "CMD_END";
+    default:
+        return nullptr;
+    }
+}
+
+Adapter::Adapter(Target& target, Faults faults)
+    : target_(target)
+    , faults_(std::move(faults))
+    , random_(faults_.seed)
+{
+}
+
+void Adapter::lineOpened(std::int64_t timeUs)
+{
+    if (partialCount_ == 0)
+        return;
+    Frame bytes{};
+    for (int i = 0; i < partialCount_; ++i)
+        bytes[static_cast<std::size_t>(i)] = partial_[static_cast<std::size_t>(i)];
+    violations_.push_back({0, timeUs, bytes,
+                           "incomplete frame of " + std::to_string(partialCount_) +
+                               " byte(s) dropped when the line was opened again"});
+    partialCount_ = 0;
+}
+
+void Adapter::receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyByte>& out)
+{
+    if (hungUp_)
+        return;
+    if (partialCount_ == 0) {
+        partialFirstUs_ = timeUs;
+        partialMinGapUs_ = INT64_MAX;
+    } else {
+        partialMinGapUs_ = std::min(partialMinGapUs_, timeUs - partialLastUs_);
+    }
+    partialLastUs_ = timeUs;
+    partial_[static_cast<std::size_t>(partialCount_++)] = byte;
+    if (partialCount_ == 5) {
+        partialCount_ = 0;
+        process(partialFirstUs_, partialLastUs_, partialMinGapUs_, out);
+    }
+}
+
+void Adapter::violation(const FrameRecord& frame, std::string what)
+{
+    violations_.push_back({frame.index, frame.lastUs, frame.bytes, std::move(what)});
+}
+
+std::vector<std::uint8_t> Adapter::wordReply(std::uint16_t address)
+{
+    ++wordReads_;
+    std::vector<std::uint8_t> reply{target_.read8(static_cast<std::uint16_t>(address + 1)),
+                                    target_.read8(address)};
+    const int first = target_.model().eepromFirst;
+    const int word = (address - first) / 2;
+    const bool inEeprom = address >= first && address <= target_.model().eepromLast;
+    const bool isWord = inEeprom && (address - first) % 2 == 0;
+    if ((isWord && word == faults_.missingWord) ||
+        (faults_.missingEvery > 0 && wordReads_ % faults_.missingEvery == 0))
+        return {};
+    if (faults_.missingRate > 0.0 &&
+        std::uniform_real_distribution<double>(0.0, 1.0)(random_) < faults_.missingRate)
+        return {};
+    if ((isWord && word == faults_.shortWord) ||
+        (faults_.shortEvery > 0 && wordReads_ % faults_.shortEvery == 0))
+        reply.resize(1);
+    return reply;
+}
+
+void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t minGapUs,
+                      std::vector<ReplyByte>& out)
+{
+    FrameRecord rec{frames_.size() + 1, firstUs, lastUs, partial_, {}, {}};
+    const Frame& f = rec.bytes;
+    const std::uint8_t cmd = f[0];
+    const auto address = static_cast<std::uint16_t>(f[1] | f[2] << 8);
+
+    if (minGapUs < MinByteGapUs)
+        violation(rec, "bytes " + std::to_string(minGapUs) + " us apart (at least " +
+                           std::to_string(MinByteGapUs) + " us)");
+
+    std::vector<std::uint8_t> reply;
+    bool act = true;
+    if (commandName(cmd) == nullptr) {
+        violation(rec, "unknown command byte");
+        act = false;
+    } else if (!session_ && cmd != CmdBegin) {
+        violation(rec, ended_ ? "frame after CMD_END" : "frame before CMD_BEGIN");
+        act = false;
+    }
+    if (act) {
+        const bool takesArguments = cmd == CmdWriteWord || cmd == CmdReadWord ||
+                                    cmd == CmdReadStatus;
+        if (!takesArguments && !argumentsZero(f))
+            violation(rec, "arguments must be 00 00 00 00");
+        const bool memory = cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdRunAt0800 ||
+                            cmd == CmdRunAt0200;
+        if (memory && !halted_ && !faults_.silent)
+            violation(rec, "target not halted (no CMD_PREPARE since it last ran)");
+        if (cmd == CmdBegin) {
+            if (session_)
+                violation(rec, "CMD_BEGIN inside an open session");
+            session_ = true;
+            statusTries_ = 0;
+            wordReads_ = 0;
+        } else if (cmd == CmdEnd) {
+            session_ = false;
+            ended_ = true;
+        } else if (faults_.silent) {
+            rec.note = "silent";
+        } else {
+            switch (cmd) {
+            case CmdPrepare:
+                halted_ = true;
+                running_ = false;
+                break;
+            case CmdReadStatus: {
+                if (f[1] != 0x01 || f[2] != 0xFF || f[3] != 0 || f[4] != 0)
+                    violation(rec, "status query must be 37 01 FF 00 00");
+                ++statusTries_;
+                std::uint8_t status = halted_ ? 0xC0 : (running_ ? 0x80 : 0x00);
+                if (statusTries_ < faults_.readyOnTry)
+                    status = 0x80;
+                if (faults_.statusByte)
+                    status = *faults_.statusByte;
+                reply = {status, 0x00};
+                break;
+            }
+            case CmdWriteWord:
+                target_.write8(address, f[4]);
+                target_.write8(static_cast<std::uint16_t>(address + 1), f[3]);
+                break;
+            case CmdReadWord:
+                if (f[3] != 0 || f[4] != 0)
+                    violation(rec, "word read arguments 3 and 4 must be 00");
+                reply = wordReply(address);
+                break;
+            case CmdRunAt0800:
+            case CmdRunAt0200: {
+                const RunReport report = target_.run(cmd == CmdRunAt0800 ? std::uint16_t{0x0800}
+                                                                         : std::uint16_t{0x0200});
+                rec.note = report.summary();
+                runs_.push_back(report);
+                halted_ = false;
+                running_ = true;
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    }
+    std::int64_t at = lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
+    for (std::uint8_t b : reply) {
+        at += ByteTimeUs;
+        out.push_back({b, at});
+    }
+    rec.reply = std::move(reply);
+    frames_.push_back(std::move(rec));
+    if (faults_.hangUpAfterFrames > 0 &&
+        frames_.size() >= static_cast<std::size_t>(faults_.hangUpAfterFrames)) {
+        hungUp_ = true;
+        out.clear();
+    }
+}
+
+bool Adapter::writeTranscript(const std::string& path) const
+{
+    std::ofstream file(path);
+    if (!file)
+        return false;
+    const std::int64_t origin = frames_.empty() ? 0 : frames_.front().firstUs;
+    std::size_t v = 0;
+    char buf[64];
+    for (const FrameRecord& rec : frames_) {
+        std::snprintf(buf, sizeof buf, "%12.3f ms  #%-6zu ",
+                      static_cast<double>(rec.lastUs - origin) / 1000.0, rec.index);
+        file << buf << frameText(rec.bytes) << "  ";
+        const char* name = commandName(rec.bytes[0]);
+        file << (name ? name : "?");
+        if (!rec.reply.empty()) {
+            file << "  reply";
+            for (std::uint8_t b : rec.reply) {
+                std::snprintf(buf, sizeof buf, " %02X", b);
+                file << buf;
+            }
+        }
+        if (!rec.note.empty())
+            file << "  (" << rec.note << ")";
+        file << '\n';
+        while (v < violations_.size() && violations_[v].frame <= rec.index) {
+            file << "    !! violation: " << violations_[v].what << '\n';
+            ++v;
+        }
+    }
+    for (; v < violations_.size(); ++v)
+        file << "    !! violation: " << violations_[v].what << '\n';
+    file.flush();
+    return static_cast<bool>(file);
+}
+
+} // namespace kestrel::sim

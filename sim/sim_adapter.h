@@ -1,0 +1,108 @@
+#pragma once
+
+#include "sim_faults.h"
+#include "sim_target.h"
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kestrel::sim {
+
+inline constexpr std::uint8_t CmdBegin = 0x5B;
+inline constexpr std::uint8_t CmdPrepare = 0x21;
+inline constexpr std::uint8_t CmdReadStatus = 0x37;
+inline constexpr std::uint8_t CmdWriteWord = 0x0B;
+inline constexpr std::uint8_t CmdReadWord = 0x16;
+inline constexpr std::uint8_t CmdRunAt0800 = 0x42;
+inline constexpr std::uint8_t CmdRunAt0200 = 0x4D;
+inline constexpr std::uint8_t CmdEnd = 0x5C;
+
+// Shortest gap the adapter accepts between two bytes of one frame.
+inline constexpr std::int64_t MinByteGapUs = 1500;
+// One byte on the wire at 12800 baud, 8N1.
+inline constexpr std::int64_t ByteTimeUs = 781;
+
+[[nodiscard]] const char* commandName(std::uint8_t command);
+
+using Frame = std::array<std::uint8_t, 5>;
+
+struct ReplyByte
+{
+    std::uint8_t value;
+    std::int64_t atUs; // when it is on the host's side
+};
+
+struct FrameRecord
+{
+    std::size_t index;   // 1-based
+    std::int64_t firstUs; // time of the first byte
+    std::int64_t lastUs;  // time of the last byte
+    Frame bytes;
+    std::vector<std::uint8_t> reply;
+    std::string note; // what the adapter made of it, when not plain
+};
+
+struct Violation
+{
+    std::size_t frame; // 1-based frame index, 0 for bytes that never made a frame
+    std::int64_t timeUs;
+    Frame bytes;
+    std::string what;
+};
+
+// The programming adapter: assembles five-byte frames from the byte stream, checks the host's
+// pacing and the session rules, acts on the target and answers.
+class Adapter
+{
+public:
+    Adapter(Target& target, Faults faults);
+
+    // One byte from the host at timeUs. Replies it causes are appended to out.
+    void receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyByte>& out);
+    // The host opened the line: a partial frame left from before is dropped and recorded.
+    void lineOpened(std::int64_t timeUs);
+
+    [[nodiscard]] bool hungUp() const { return hungUp_; }
+    [[nodiscard]] const std::vector<FrameRecord>& frames() const { return frames_; }
+    [[nodiscard]] const std::vector<Violation>& violations() const { return violations_; }
+    [[nodiscard]] const std::vector<RunReport>& runs() const { return runs_; }
+    [[nodiscard]] const Faults& faults() const { return faults_; }
+    [[nodiscard]] bool inSession() const { return session_; }
+
+    // Every frame with its time, reply and remarks, and the violations. False on a write error.
+    [[nodiscard]] bool writeTranscript(const std::string& path) const;
+
+private:
+    void process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t minGapUs,
+                 std::vector<ReplyByte>& out);
+    void violation(const FrameRecord& frame, std::string what);
+    [[nodiscard]] std::vector<std::uint8_t> wordReply(std::uint16_t address);
+
+    Target& target_;
+    Faults faults_;
+    std::mt19937 random_;
+
+    Frame partial_{};
+    int partialCount_ = 0;
+    std::int64_t partialFirstUs_ = 0;
+    std::int64_t partialLastUs_ = 0;
+    std::int64_t partialMinGapUs_ = 0;
+
+    bool session_ = false;
+    bool ended_ = false;
+    bool halted_ = false;
+    bool running_ = false;
+    bool hungUp_ = false;
+    int sessionFrames_ = 0;
+    int statusTries_ = 0;
+    int wordReads_ = 0;
+
+    std::vector<FrameRecord> frames_;
+    std::vector<Violation> violations_;
+    std::vector<RunReport> runs_;
+};
+
+} // namespace kestrel::sim
