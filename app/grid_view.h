@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QColor>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <functional>
+
+namespace kestrel {
+
+// The canvas state a cell was drawn with; a cell hook may draw over the cell with it.
+struct CellCanvas
+{
+    QPainter& painter;
+    QColor brush;     // the colour the cell was filled with
+    QColor textColor; // the colour its text was drawn with
+};
+
+// Header row or address column: yellow cells, text 2 pixels in from the top-left corner.
+class GridHeader : public QHeaderView
+{
+    Q_OBJECT
+public:
+    GridHeader(Qt::Orientation orientation, bool showText, QWidget* parent = nullptr);
+
+    void setTextColor(const QColor& color) { m_textColor = color; }
+    void setLines(bool vertical, bool horizontal);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    bool m_showText;
+    bool m_verticalLines = true;
+    bool m_horizontalLines = true;
+    QColor m_textColor;
+};
+
+// Data cells: aqua, the text of one model role 2 pixels in from the top-left corner, 1-pixel
+// grid lines at the right and bottom edges as configured.
+class GridCellDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using DrawHook = std::function<void(CellCanvas&, const QModelIndex&, const QRect&)>;
+
+    GridCellDelegate(int textRole, bool verticalLines, QObject* parent = nullptr);
+
+    void setTextColor(const QColor& color) { m_textColor = color; }
+    // Runs after a cell has been drawn the ordinary way, with the cell's rectangle (grid lines
+    // excluded).
+    void setDrawHook(DrawHook hook) { m_hook = std::move(hook); }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    int m_textRole;
+    bool m_verticalLines;
+    QColor m_textColor;
+    DrawHook m_hook;
+};
+
+// A string grid without scroll bars of its own. Its top row (1 = first data row) follows the
+// keyboard and the mouse wheel and can be set from outside. Typed characters are reported and
+// never move the current cell.
+class GridView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit GridView(QWidget* parent = nullptr);
+
+    [[nodiscard]] int topRow() const;
+    // Scrolls so that `row` is the first data row shown; clamped to what the grid can show.
+    void setTopRow(int row);
+    // Number of data rows shown whole.
+    [[nodiscard]] int visibleRows() const;
+
+signals:
+    void topRowChanged(int row);
+    void keyPress(QChar key);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The fixed look of both grids.
+inline constexpr int GridRowHeight = 22; // cell height, without the grid line
+inline const QColor GridCellColor{0, 255, 255};
+inline const QColor GridFixedColor{255, 255, 0};
+inline const QColor GridLineColor{192, 192, 192};
+
+} // namespace kestrel

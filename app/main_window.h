@@ -1,0 +1,117 @@
+#pragma once
+
+#include "eeprom_image.h"
+#include "eeprom_model.h"
+#include "grid_view.h"
+#include "tcgauge.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QScrollBar;
+class QStatusBar;
+class QToolButton;
+
+namespace kestrel {
+
+// The main window. Controls are reachable by their object names and through the members below;
+// the window owns the one EEPROM image that both grids show.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    [[nodiscard]] ImageState& image() { return m_image; }
+    [[nodiscard]] const ImageState& image() const { return m_image; }
+    [[nodiscard]] EepromModel& model() { return *m_model; }
+    // The selected entry of the chip selector, 0 to 9.
+    [[nodiscard]] int ChipIndex() const;
+
+    // Shows the buffer again in both grids; call after changing entries.
+    void refreshGrids();
+    // Shows one entry again in both grids.
+    void refreshEntry(int entry);
+
+    // While a transfer runs, the toolbar panel (buttons and both selectors) and the menu
+    // commands that change the image or start a transfer are disabled.
+    void setTransferActive(bool active);
+    [[nodiscard]] bool transferActive() const { return m_transferActive; }
+
+    // The third status panel.
+    void setStatusText(const QString& text);
+    [[nodiscard]] QString statusText() const;
+    [[nodiscard]] QString statusPanelText(int index) const;
+
+    // The file-name label below the grids.
+    void setFileLabel(const QString& text);
+
+    // Controls, named as their object names.
+    TCGauge* CGauge1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    GridView* StringGrid1 = nullptr;
+    GridView* StringGrid2 = nullptr;
+    QScrollBar* ScrollBar1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QToolButton* SpeedButton4 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Wczytajzdysku1 = nullptr;
+    QAction* Wczytajzdysku2 = nullptr;
+    QAction* Zapissznadysk1 = nullptr;
+    QAction* Wype1 = nullptr;
+    QAction* N1 = nullptr;
+    QMenu* Pami1 = nullptr;
+    QAction* Czytaj1 = nullptr;
+    QAction* Zapisz1 = nullptr;
+
+    // Event handlers.
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void ComboBox2Change();
+    void Wczytajzdysku2Click();
+    void Zapissznadysk1Click();
+    void Wype1Click();
+    void Czytaj1Click();
+    void Zapisz1Click();
+    void StringGrid1KeyPress(QChar key);
+    void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
+    void StringGrid1DrawCell(CellCanvas& canvas, int ACol, int ARow, const QRect& Rect);
+    void StringGrid1TopLeftChanged();
+    void StringGrid2TopLeftChanged();
+    void ScrollBar1Change();
+
+private:
+    void createControls(QWidget* client);
+    void createMenu();
+    void createStatusBar();
+    void setUpGrid(GridView& grid, bool hexView);
+    void connectHandlers();
+
+    ImageState m_image;
+    EepromModel* m_model = nullptr;
+    QLabel* m_statusPanels[3] = {};
+    bool m_transferActive = false;
+};
+
+} // namespace kestrel
