@@ -1,14 +1,15 @@
 #include "image_commands.h"
 #include "image_file.h"
 
+#include "file_helpers.h"
+
 #include <QtTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace kestrel;
+using namespace testing;
 
 namespace {
 
@@ -60,41 +61,6 @@ public:
         return okCancelAnswers.takeFirst();
     }
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray pattern(int size, int seed)
-{
-    QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i)
-        b[i] = static_cast<char>((i * 29 + seed) & 0xFF);
-    return b;
-}
-
-QStringList listing(const QString& dir)
-{
-    QStringList out;
-    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        out << it.filePath() + QLatin1Char(' ') + QString::number(it.fileInfo().size());
-    }
-    out.sort();
-    return out;
-}
 
 // An image with a recognisable content and a cursor in the middle of a byte.
 ImageState markedState(int size)
@@ -418,16 +384,10 @@ void TestImageCommands::failedSaveKeepsExistingFile()
     d.okCancelAnswers << true;
     SaveCommandResult r;
     {
-        // Files of this process may not grow past 512 bytes (root included): the disk is "full".
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 512;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        // The disk "fills up" after 512 bytes.
+        FileSizeLimit limit(512);
+        QVERIFY(limit.ok());
         r = saveImageCommand(markedState(1024), d);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
     }
     QCOMPARE(r.outcome, SaveOutcome::Failed);
     QCOMPARE(d.questions, QStringList{kOverwrite});
