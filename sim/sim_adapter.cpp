@@ -215,7 +215,7 @@ bool Adapter::writeTranscript(const std::string& path) const
     char buf[64];
     for (const FrameRecord& rec : frames_) {
         std::snprintf(buf, sizeof buf, "%12.3f ms  #%-6zu ",
-                      static_cast<double>(rec.lastUs - origin) / 1000.0, rec.index);
+                      static_cast<double>(rec.firstUs - origin) / 1000.0, rec.index);
         file << buf << frameText(rec.bytes) << "  ";
         const char* name = commandName(rec.bytes[0]);
         file << (name ? name : "?");
