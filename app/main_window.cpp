@@ -33,6 +33,7 @@ constexpr int HexAddressWidth = 40;
 constexpr int HexColumnWidths[16] = {25, 25, 25, 24, 25, 25, 24, 25,
                                      25, 25, 25, 25, 25, 24, 24, 24};
 constexpr int CharColumnWidth = 10;
+constexpr int VisibleDataRows = 13;
 
 QFont sansFont(int pointSize, int pixelSize, bool bold)
 {
@@ -230,8 +231,9 @@ void TForm1::setUpGrid(GridView& grid, bool hexView)
     grid.setFont(font);
     grid.setModel(m_model);
 
+    // The header row takes what the 13 data rows leave of the grid's height.
     rows->setDefaultSectionSize(rowSection);
-    columns->setFixedHeight(rowSection);
+    columns->setFixedHeight(grid.height() - 2 * grid.frameWidth() - VisibleDataRows * rowSection);
     if (hexView) {
         rows->setFixedWidth(HexAddressWidth + 1);
         for (int c = 0; c < EepromModel::Columns; ++c)

@@ -1,0 +1,668 @@
+#include "chip_table.h"
+#include "main_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace kestrel;
+
+namespace {
+
+const QString DotAbove = QString(QChar(0x02D9));
+
+std::unique_ptr<TForm1> shownForm()
+{
+    auto form = std::make_unique<TForm1>();
+    form->show();
+    [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(form.get());
+    return form;
+}
+
+QString hexCell(TForm1& form, int col, int row)
+{
+    return form.StringGrid1->model()->index(row - 1, col - 1).data().toString();
+}
+
+QString charCell(TForm1& form, int col, int row)
+{
+    return form.StringGrid2->model()
+        ->index(row - 1, col)
+        .data(EepromModel::CharTextRole)
+        .toString();
+}
+
+QString rowLabel(TForm1& form, int row)
+{
+    return form.StringGrid1->model()->headerData(row - 1, Qt::Vertical).toString();
+}
+
+// Every data cell of both grids, rows 1 to rows.
+bool allCellsFF(TForm1& form, int rows)
+{
+    for (int row = 1; row <= rows; ++row)
+        for (int col = 1; col <= 16; ++col)
+            if (hexCell(form, col, row) != QLatin1String("FF") ||
+                charCell(form, col - 1, row) != DotAbove)
+                return false;
+    return true;
+}
+
+void selectChip(TForm1& form, int index)
+{
+    // Make sure a change is signalled even for the entry already selected.
+    if (form.ComboBox2->currentIndex() == index)
+        form.ComboBox2->setCurrentIndex((index + 1) % ChipCount);
+    form.ComboBox2->setCurrentIndex(index);
+}
+
+QRgb cellPixel(GridView& grid, const QImage& shot, int col, int row)
+{
+    const QRect r = grid.visualRect(grid.model()->index(row - 1, col - 1));
+    return shot.pixel(r.right() - 2, r.bottom() - 2) | 0xFF000000u;
+}
+
+void sendWheel(QWidget* viewport, int delta)
+{
+    const QPointF pos(20, 40);
+    QWheelEvent wheel(pos, viewport->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUpGrids();
+    void startUpControls();
+    void controlGeometry_data();
+    void controlGeometry();
+    void menuItems_data();
+    void menuItems();
+    void speedButtonHints_data();
+    void speedButtonHints();
+    void portPanelFollowsPortSelector();
+    void gridLook();
+    void chips_data();
+    void chips();
+    void chipChangeKeepsScrollRowWithinMaximum();
+    void fills_data();
+    void fills();
+    void scrollSync_data();
+    void scrollSync();
+    void highlightRule();
+    void cellSelection();
+    void charGridLeavesCursorAndImage();
+    void transferActiveDisablesCommands();
+};
+
+void TestMainWindow::startUpGrids()
+{
+    auto form = shownForm();
+    QCOMPARE(form->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("KESTREL v1.0"));
+    QCOMPARE(form->StringGrid1->model(), form->StringGrid2->model());
+    QCOMPARE(form->StringGrid1->model()->rowCount(), 32);
+    QCOMPARE(rowLabel(*form, 1), QStringLiteral("B600"));
+    QCOMPARE(rowLabel(*form, 2), QStringLiteral("B610"));
+    QCOMPARE(rowLabel(*form, 32), QStringLiteral("B7F0"));
+    for (int col = 1; col <= 16; ++col)
+        QCOMPARE(form->StringGrid1->model()->headerData(col - 1, Qt::Horizontal).toString(),
+                 QStringLiteral("%1").arg(col - 1, 2, 16, QLatin1Char('0')).toUpper());
+    QVERIFY(allCellsFF(*form, 32));
+    const ImageState& image = form->image();
+    QCOMPARE(image.EepromSize, 512);
+    QCOMPARE(image.EepromBase, 0xB600);
+    QCOMPARE(image.CursorCol, 1);
+    QCOMPARE(image.CursorRow, 1);
+    QCOMPARE(image.NibbleCount, 0);
+    // The hex grid keeps the keyboard focus on its first data cell.
+    QCOMPARE(form->focusWidget(), form->StringGrid1);
+    QCOMPARE(form->StringGrid1->currentIndex(), form->model().index(0, 0));
+}
+
+void TestMainWindow::startUpControls()
+{
+    auto form = shownForm();
+    QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(form->ComboBox1->count(), 3);
+    QCOMPARE(form->ComboBox1->itemText(1), QStringLiteral("COM2"));
+    QCOMPARE(form->ComboBox1->itemText(2), QString());
+    QVERIFY(form->ComboBox1->isEditable());
+    QCOMPARE(form->ComboBox2->currentText(), QStringLiteral("68HCP11E1VFN"));
+    QCOMPARE(form->ComboBox2->count(), ChipCount);
+    QVERIFY(!form->ComboBox2->isEditable());
+    QCOMPARE(form->ChipIndex(), 0);
+
+    QCOMPARE(form->statusPanelText(0), QStringLiteral("COM1"));
+    QCOMPARE(form->statusPanelText(1), QStringLiteral("12800"));
+    QCOMPARE(form->statusPanelText(2), QStringLiteral("-----Oczekiwanie-----"));
+    QCOMPARE(form->statusText(), QStringLiteral("-----Oczekiwanie-----"));
+    auto* panel2 = form->StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel2"));
+    QVERIFY(panel2 != nullptr);
+    QVERIFY(panel2->contentsRect().width() >=
+            panel2->fontMetrics().horizontalAdvance(panel2->text()));
+    form->setStatusText(QStringLiteral("Gotowe"));
+    QCOMPARE(form->statusText(), QStringLiteral("Gotowe"));
+
+    QCOMPARE(form->ScrollBar1->minimum(), 1);
+    QCOMPARE(form->ScrollBar1->maximum(), 20);
+    QCOMPARE(form->ScrollBar1->value(), 1);
+    QCOMPARE(form->CGauge1->GetPercentDone(), 0);
+    QCOMPARE(form->CGauge1->BackColor(), TColor(12566400));
+    QCOMPARE(form->GroupBox1->title(), QStringLiteral("BUFOR"));
+    QCOMPARE(form->Label1->text(), QStringLiteral("Plik"));
+    QVERIFY(!form->windowIcon().isNull());
+    QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(form->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(form->StatusBar1->isSizeGripEnabled());
+}
+
+void TestMainWindow::controlGeometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("geometry");
+    const QString client = QStringLiteral("ClientArea");
+    QTest::newRow("CGauge1") << "CGauge1" << client << QRect(8, 424, 657, 20);
+    QTest::newRow("GroupBox1") << "GroupBox1" << client << QRect(8, 48, 660, 369);
+    QTest::newRow("Label1") << "Label1"
+                            << "GroupBox1" << QRect(16, 350, 27, 16);
+    QTest::newRow("StringGrid1") << "StringGrid1"
+                                 << "GroupBox1" << QRect(12, 22, 455, 325);
+    QTest::newRow("StringGrid2") << "StringGrid2"
+                                 << "GroupBox1" << QRect(464, 22, 164, 325);
+    QTest::newRow("ScrollBar1") << "ScrollBar1"
+                                << "GroupBox1" << QRect(630, 22, 16, 325);
+    QTest::newRow("Panel1") << "Panel1" << client << QRect(6, 8, 659, 34);
+    QTest::newRow("SpeedButton1") << "SpeedButton1"
+                                  << "Panel1" << QRect(8, 3, 28, 28);
+    QTest::newRow("SpeedButton2") << "SpeedButton2"
+                                  << "Panel1" << QRect(40, 3, 28, 28);
+    QTest::newRow("SpeedButton3") << "SpeedButton3"
+                                  << "Panel1" << QRect(72, 3, 28, 28);
+    QTest::newRow("Panel3") << "Panel3"
+                            << "Panel1" << QRect(112, 3, 2, 28);
+    QTest::newRow("SpeedButton5") << "SpeedButton5"
+                                  << "Panel1" << QRect(128, 3, 28, 28);
+    QTest::newRow("SpeedButton4") << "SpeedButton4"
+                                  << "Panel1" << QRect(160, 3, 28, 28);
+    QTest::newRow("Panel2") << "Panel2"
+                            << "Panel1" << QRect(200, 3, 2, 28);
+    QTest::newRow("Panel4") << "Panel4"
+                            << "Panel1" << QRect(440, 3, 2, 28);
+    QTest::newRow("ComboBox2") << "ComboBox2"
+                               << "Panel1" << QRect(456, 6, 105, 21);
+    QTest::newRow("ComboBox1") << "ComboBox1"
+                               << "Panel1" << QRect(568, 6, 65, 21);
+}
+
+void TestMainWindow::controlGeometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, geometry);
+    auto form = shownForm();
+    auto* control = form->findChild<QWidget*>(name);
+    QVERIFY(control != nullptr);
+    QCOMPARE(control->parentWidget()->objectName(), parentName);
+    QCOMPARE(control->geometry(), geometry);
+    // Every control stays put when the window grows.
+    form->resize(form->width() + 120, form->height() + 90);
+    QCoreApplication::processEvents();
+    QCOMPARE(control->geometry(), geometry);
+}
+
+void TestMainWindow::menuItems_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("menuTitle");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("load") << "Wczytajzdysku1"
+                          << "BUFOR"
+                          << "Wczytajzdysku2"
+                          << "Wczytaj z dysku";
+    QTest::newRow("save") << "Wczytajzdysku1"
+                          << "BUFOR"
+                          << "Zapissznadysk1"
+                          << "Zapisz na dysk";
+    QTest::newRow("fill") << "Wczytajzdysku1"
+                          << "BUFOR"
+                          << "Wype1"
+                          << "Wypełnij FF";
+    QTest::newRow("separator") << "Wczytajzdysku1"
+                               << "BUFOR"
+                               << "N1"
+                               << "";
+    QTest::newRow("read") << "Pami1"
+                          << "EEPROM"
+                          << "Czytaj1"
+                          << "Czytaj";
+    QTest::newRow("program") << "Pami1"
+                             << "EEPROM"
+                             << "Zapisz1"
+                             << "Zapisz";
+}
+
+void TestMainWindow::menuItems()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, menuTitle);
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    TForm1 form;
+    QCOMPARE(form.menuBar()->objectName(), QStringLiteral("MainMenu1"));
+    auto* owner = form.findChild<QMenu*>(menu);
+    QVERIFY(owner != nullptr);
+    QCOMPARE(owner->title(), menuTitle);
+    QAction* action = nullptr;
+    for (QAction* a : owner->actions())
+        if (a->objectName() == item)
+            action = a;
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->text(), text);
+    QCOMPARE(action->isSeparator(), text.isEmpty());
+}
+
+void TestMainWindow::speedButtonHints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("1") << "SpeedButton1"
+                       << "Wczytaj do bufora";
+    QTest::newRow("2") << "SpeedButton2"
+                       << "Zapisz bufor";
+    QTest::newRow("3") << "SpeedButton3"
+                       << "Wypełnij bufor FF";
+    QTest::newRow("5") << "SpeedButton5"
+                       << "Programuj EEPROM";
+    QTest::newRow("4") << "SpeedButton4"
+                       << "Czytaj EEPROM";
+}
+
+void TestMainWindow::speedButtonHints()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, hint);
+    TForm1 form;
+    auto* button = form.findChild<QToolButton*>(name);
+    QVERIFY(button != nullptr);
+    QCOMPARE(button->toolTip(), hint);
+    QVERIFY(!button->icon().isNull());
+    QVERIFY(!button->icon().pixmap(24, 24).isNull());
+    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+}
+
+void TestMainWindow::portPanelFollowsPortSelector()
+{
+    TForm1 form;
+    form.ComboBox1->setCurrentIndex(1);
+    QCOMPARE(form.statusPanelText(0), QStringLiteral("COM2"));
+    form.ComboBox1->setEditText(QStringLiteral("COM7"));
+    QCOMPARE(form.statusPanelText(0), QStringLiteral("COM7"));
+    QCOMPARE(form.statusPanelText(1), QStringLiteral("12800"));
+}
+
+void TestMainWindow::gridLook()
+{
+    auto form = shownForm();
+    GridView& hex = *form->StringGrid1;
+    GridView& chars = *form->StringGrid2;
+    QCOMPARE(hex.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(chars.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(hex.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    // 13 data rows below the header row, and every column whole.
+    QCOMPARE(hex.visibleRows(), 13);
+    QCOMPARE(chars.visibleRows(), 13);
+    for (GridView* grid : {&hex, &chars}) {
+        QCOMPARE(grid->rowHeight(0), 23); // 22 and the grid line
+        QCOMPARE(grid->rowViewportPosition(12) + grid->rowHeight(12), grid->viewport()->height());
+    }
+    QCOMPARE(hex.verticalHeader()->width(), 41);
+    QVERIFY(hex.horizontalHeader()->length() + hex.verticalHeader()->width() <=
+            hex.viewport()->width() + hex.verticalHeader()->width());
+    QCOMPARE(chars.horizontalHeader()->sectionSize(0), 10);
+    QVERIFY(chars.horizontalHeader()->length() <= chars.viewport()->width());
+
+    QCoreApplication::processEvents();
+    hex.setCurrentIndex(form->model().index(6, 6));
+    const QImage hexShot = hex.viewport()->grab().toImage();
+    QCOMPARE(cellPixel(hex, hexShot, 2, 2), qRgb(0, 255, 255));
+    QCOMPARE(cellPixel(hex, hexShot, 16, 13), qRgb(0, 255, 255));
+    const QImage header = hex.horizontalHeader()->grab().toImage();
+    const int x = hex.horizontalHeader()->sectionViewportPosition(5) + 20;
+    QCOMPARE(header.pixel(x, header.height() - 3) | 0xFF000000u, qRgb(255, 255, 0));
+    const QImage labels = hex.verticalHeader()->grab().toImage();
+    QCOMPARE(labels.pixel(labels.width() - 3, 20) | 0xFF000000u, qRgb(255, 255, 0));
+}
+
+void TestMainWindow::chips_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("firstLabel");
+    QTest::addColumn<QString>("lastLabel");
+    QTest::addColumn<int>("scrollMax");
+    QTest::addColumn<bool>("supported");
+
+    QTest::newRow("0") << 0 << "68HCP11E1VFN" << 512 << "B600"
+                       << "B7F0" << 20 << false;
+    QTest::newRow("1") << 1 << "68HC11E9" << 512 << "B600"
+                       << "B7F0" << 20 << false;
+    QTest::newRow("2") << 2 << "68HCP11A1" << 512 << "B600"
+                       << "B7F0" << 20 << false;
+    QTest::newRow("3") << 3 << "68HC11K4" << 640 << "0D80"
+                       << "0FF0" << 28 << false;
+    QTest::newRow("4") << 4 << "68HC05" << 256 << "0100"
+                       << "01F0" << 4 << false;
+    QTest::newRow("5") << 5 << "68HC08AB32" << 512 << "0800"
+                       << "09F0" << 20 << false;
+    QTest::newRow("6") << 6 << "68HC08AS20" << 512 << "0800"
+                       << "09F0" << 20 << false;
+    QTest::newRow("7") << 7 << "68HC908AS60" << 1024 << "0600"
+                       << "09F0" << 52 << false;
+    QTest::newRow("8") << 8 << "68HC12B32" << 768 << "0D00"
+                       << "0FF0" << 36 << true;
+    QTest::newRow("9") << 9 << "68HC12D60" << 1024 << "0C00"
+                       << "0FF0" << 52 << true;
+}
+
+void TestMainWindow::chips()
+{
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(QString, firstLabel);
+    QFETCH(QString, lastLabel);
+    QFETCH(int, scrollMax);
+    QFETCH(bool, supported);
+
+    auto form = shownForm();
+    ImageState& image = form->image();
+    form->setFileLabel(QStringLiteral("obraz.bin"));
+    selectChip(*form, (index + 3) % ChipCount);
+    image.EepromBuffer.fill(0x12);
+    form->refreshGrids();
+
+    form->ComboBox2->setCurrentIndex(index);
+    QCOMPARE(form->ComboBox2->currentText(), name);
+    QCOMPARE(form->ChipIndex(), index);
+    const int rows = size / 16;
+    QCOMPARE(image.EepromSize, size);
+    QCOMPARE(form->StringGrid1->model()->rowCount(), rows);
+    QCOMPARE(form->StringGrid2->model()->rowCount(), rows);
+    QCOMPARE(rowLabel(*form, 1), firstLabel);
+    QCOMPARE(rowLabel(*form, rows), lastLabel);
+    QCOMPARE(form->ScrollBar1->maximum(), scrollMax);
+    for (int entry = 1; entry <= EepromLastEntry; ++entry)
+        QCOMPARE(image.EepromBuffer[static_cast<std::size_t>(entry)], 0xFF);
+    QVERIFY(allCellsFF(*form, rows));
+    QCOMPARE(form->Label1->text(), QStringLiteral("obraz.bin"));
+
+    const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
+    QCOMPARE(QString::fromLatin1(chip.name), name);
+    QCOMPARE(chip.programWorker != &link::NotSupportedWorker, supported);
+    QCOMPARE(chip.readWorker != &link::NotSupportedWorker, supported);
+    QVERIFY(chip.programWorker != nullptr && chip.readWorker != nullptr);
+    QVERIFY(chip.programWorker != chip.readWorker || !supported);
+}
+
+void TestMainWindow::chipChangeKeepsScrollRowWithinMaximum()
+{
+    auto form = shownForm();
+    selectChip(*form, 9);
+    form->ScrollBar1->setValue(40);
+    QCOMPARE(form->StringGrid1->topRow(), 40);
+    QCOMPARE(form->StringGrid2->topRow(), 40);
+
+    selectChip(*form, 4);
+    QCoreApplication::processEvents();
+    QCOMPARE(form->ScrollBar1->maximum(), 4);
+    QCOMPARE(form->ScrollBar1->value(), 4);
+    QCOMPARE(form->StringGrid1->topRow(), 4);
+    QCOMPARE(form->StringGrid2->topRow(), 4);
+    // Data row 4 is the first row shown, whole, in both grids.
+    QCOMPARE(form->StringGrid1->rowAt(0), 3);
+    QCOMPARE(form->StringGrid1->rowViewportPosition(3), 0);
+    QCOMPARE(form->StringGrid2->rowViewportPosition(3), 0);
+
+    // A larger chip keeps the row.
+    selectChip(*form, 8);
+    QCoreApplication::processEvents();
+    QCOMPARE(form->ScrollBar1->value(), 4);
+    QCOMPARE(form->StringGrid1->topRow(), 4);
+    QCOMPARE(form->StringGrid2->topRow(), 4);
+}
+
+void TestMainWindow::fills_data()
+{
+    QTest::addColumn<int>("chip");
+    QTest::addColumn<bool>("toolbar");
+    QTest::addColumn<int>("lastFilled");
+    QTest::newRow("menu, 1024 bytes") << 9 << false << 1024;
+    QTest::newRow("menu, 256 bytes") << 4 << false << 512;
+    QTest::newRow("toolbar, 1024 bytes") << 9 << true << 2047;
+    QTest::newRow("toolbar, 256 bytes") << 4 << true << 2047;
+}
+
+void TestMainWindow::fills()
+{
+    QFETCH(int, chip);
+    QFETCH(bool, toolbar);
+    QFETCH(int, lastFilled);
+
+    auto form = shownForm();
+    selectChip(*form, chip);
+    ImageState& image = form->image();
+    const int rows = image.rows();
+    for (int entry = 1; entry <= EepromLastEntry; ++entry)
+        image.EepromBuffer[static_cast<std::size_t>(entry)] = 0x41;
+    form->refreshGrids();
+    QCOMPARE(hexCell(*form, 1, 1), QStringLiteral("41"));
+    QCOMPARE(charCell(*form, 0, 1), QStringLiteral("A"));
+    form->ScrollBar1->setValue(3);
+    form->setFileLabel(QStringLiteral("x.bin"));
+    image.CursorCol = 5;
+    image.CursorRow = 7;
+    image.NibbleCount = 1;
+    QSignalSpy changed(&form->model(), &QAbstractItemModel::dataChanged);
+
+    if (toolbar)
+        form->SpeedButton3->click();
+    else
+        form->Wype1->trigger();
+
+    for (int entry = 1; entry <= EepromLastEntry; ++entry)
+        QCOMPARE(image.EepromBuffer[static_cast<std::size_t>(entry)],
+                 entry <= lastFilled ? 0xFF : 0x41);
+    // Both grids show the filled buffer, and only the chip's rows exist.
+    QVERIFY(allCellsFF(*form, rows));
+    QCOMPARE(form->model().rowCount(), rows);
+    QVERIFY(!changed.isEmpty());
+    QCOMPARE(changed.last().at(0).toModelIndex(), form->model().index(0, 0));
+    QCOMPARE(changed.last().at(1).toModelIndex(), form->model().index(rows - 1, 15));
+    const auto roles = changed.last().at(2).value<QList<int>>();
+    QVERIFY(roles.contains(EepromModel::CharTextRole));
+    // Cursor, top row and file label are kept.
+    QCOMPARE(image.CursorCol, 5);
+    QCOMPARE(image.CursorRow, 7);
+    QCOMPARE(image.NibbleCount, 1);
+    QCOMPARE(form->ScrollBar1->value(), 3);
+    QCOMPARE(form->Label1->text(), QStringLiteral("x.bin"));
+}
+
+void TestMainWindow::scrollSync_data()
+{
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("scroll bar") << "bar" << 7;
+    QTest::newRow("scroll bar beyond maximum") << "bar-far" << 20;
+    QTest::newRow("hex grid") << "hex" << 9;
+    QTest::newRow("character grid") << "char" << 11;
+    QTest::newRow("character grid beyond its end") << "char-far" << 20;
+    QTest::newRow("keyboard in hex grid") << "hex-keys" << 2;
+    QTest::newRow("keyboard in character grid") << "char-keys" << 2;
+    QTest::newRow("wheel over hex grid") << "hex-wheel" << 4;
+    QTest::newRow("wheel over character grid") << "char-wheel" << 4;
+}
+
+void TestMainWindow::scrollSync()
+{
+    QFETCH(QString, side);
+    QFETCH(int, expected);
+
+    auto form = shownForm();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QSignalSpy bar(form->ScrollBar1, &QScrollBar::valueChanged);
+    QSignalSpy hex(form->StringGrid1, &GridView::topRowChanged);
+    QSignalSpy chars(form->StringGrid2, &GridView::topRowChanged);
+
+    if (side == QLatin1String("bar"))
+        form->ScrollBar1->setValue(7);
+    else if (side == QLatin1String("bar-far"))
+        form->ScrollBar1->setValue(100);
+    else if (side == QLatin1String("hex"))
+        form->StringGrid1->setTopRow(9);
+    else if (side == QLatin1String("char"))
+        form->StringGrid2->setTopRow(11);
+    else if (side == QLatin1String("char-far"))
+        form->StringGrid2->setTopRow(30);
+    else if (side.endsWith(QLatin1String("-keys"))) {
+        GridView* grid =
+            side.startsWith(QLatin1String("hex")) ? form->StringGrid1 : form->StringGrid2;
+        grid->setFocus();
+        grid->setCurrentIndex(form->model().index(0, 0));
+        for (int i = 0; i < 13; ++i)
+            QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(grid->currentIndex().row(), 13);
+    } else {
+        GridView* grid =
+            side.startsWith(QLatin1String("hex")) ? form->StringGrid1 : form->StringGrid2;
+        sendWheel(grid->viewport(), -120);
+    }
+
+    QCOMPARE(form->ScrollBar1->value(), expected);
+    QCOMPARE(form->StringGrid1->topRow(), expected);
+    QCOMPARE(form->StringGrid2->topRow(), expected);
+    // Each side moved once and the chain ended.
+    QCOMPARE(bar.size(), 1);
+    QCOMPARE(hex.size(), 1);
+    QCOMPARE(chars.size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(bar.size(), 1);
+}
+
+void TestMainWindow::highlightRule()
+{
+    auto form = shownForm();
+    GridView& hex = *form->StringGrid1;
+    hex.setCurrentIndex(form->model().index(5, 5));
+    const QRgb aqua = qRgb(0, 255, 255);
+
+    QImage shot = hex.viewport()->grab().toImage();
+    QCOMPARE(cellPixel(hex, shot, 1, 1), aqua);
+
+    selectChip(*form, Chip68HC05);
+    hex.setCurrentIndex(form->model().index(5, 5));
+    shot = hex.viewport()->grab().toImage();
+    QCOMPARE(cellPixel(hex, shot, 1, 1), qRgb(255, 0, 0));
+    QCOMPARE(cellPixel(hex, shot, 2, 1), aqua);
+    QCOMPARE(cellPixel(hex, shot, 1, 2), aqua);
+    QCOMPARE(cellPixel(hex, shot, 16, 1), aqua);
+
+    selectChip(*form, 9);
+    hex.setCurrentIndex(form->model().index(5, 5));
+    shot = hex.viewport()->grab().toImage();
+    QCOMPARE(cellPixel(hex, shot, 1, 1), aqua);
+}
+
+void TestMainWindow::cellSelection()
+{
+    auto form = shownForm();
+    GridView& hex = *form->StringGrid1;
+    ImageState& image = form->image();
+    image.NibbleCount = 1;
+    const QRect cell = hex.visualRect(form->model().index(1, 2));
+    QTest::mouseClick(hex.viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(image.CursorCol, 3);
+    QCOMPARE(image.CursorRow, 2);
+    QCOMPARE(image.NibbleCount, 0);
+
+    QTest::keyClick(&hex, Qt::Key_Right);
+    QCOMPARE(image.CursorCol, 4);
+    QCOMPARE(image.CursorRow, 2);
+
+    // The address column and the header row select nothing.
+    image.NibbleCount = 1;
+    QTest::mouseClick(hex.verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 50));
+    QTest::mouseClick(hex.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(100, 10));
+    QCOMPARE(image.CursorCol, 4);
+    QCOMPARE(image.CursorRow, 2);
+    QCOMPARE(image.NibbleCount, 1);
+    QCOMPARE(hex.currentIndex(), form->model().index(1, 3));
+
+    // Typed characters never move the current cell.
+    QTest::keyClick(&hex, Qt::Key_B);
+    QCOMPARE(hex.currentIndex(), form->model().index(1, 3));
+}
+
+void TestMainWindow::charGridLeavesCursorAndImage()
+{
+    auto form = shownForm();
+    GridView& chars = *form->StringGrid2;
+    ImageState& image = form->image();
+    const EepromBufferType before = image.EepromBuffer;
+    chars.setFocus();
+    chars.setCurrentIndex(form->model().index(0, 0));
+    QSignalSpy typed(&chars, &GridView::keyPress);
+    QTest::keyClick(&chars, Qt::Key_Right);
+    QTest::keyClick(&chars, Qt::Key_Down);
+    QTest::keyClicks(&chars, QStringLiteral("a1"));
+    QCOMPARE(chars.currentIndex(), form->model().index(1, 1));
+    QCOMPARE(typed.size(), 2);
+    QCOMPARE(image.CursorCol, 1);
+    QCOMPARE(image.CursorRow, 1);
+    QVERIFY(image.EepromBuffer == before);
+    QVERIFY(chars.editTriggers() == QAbstractItemView::NoEditTriggers);
+}
+
+void TestMainWindow::transferActiveDisablesCommands()
+{
+    TForm1 form;
+    form.setTransferActive(true);
+    QVERIFY(form.transferActive());
+    QVERIFY(!form.Panel1->isEnabled());
+    QVERIFY(!form.ComboBox1->isEnabled());
+    QVERIFY(!form.ComboBox2->isEnabled());
+    QVERIFY(!form.SpeedButton3->isEnabled());
+    QVERIFY(!form.Wype1->isEnabled());
+    QVERIFY(!form.Wczytajzdysku2->isEnabled());
+    QVERIFY(!form.Czytaj1->isEnabled());
+    QVERIFY(!form.Zapisz1->isEnabled());
+    QVERIFY(form.Zapissznadysk1->isEnabled());
+    QVERIFY(form.StringGrid1->isEnabled());
+    QVERIFY(form.ScrollBar1->isEnabled());
+    form.setTransferActive(false);
+    QVERIFY(form.Panel1->isEnabled());
+    QVERIFY(form.ComboBox2->isEnabled());
+    QVERIFY(form.Wype1->isEnabled());
+    QVERIFY(form.Zapisz1->isEnabled());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
