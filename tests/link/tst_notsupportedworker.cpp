@@ -33,8 +33,8 @@ void TestNotSupportedWorker::answersWithoutTouchingThePort()
     RecordingObserver observer;
     TransferContext ctx{line, clock, observer, port, {}, nullptr};
     QCOMPARE(NotSupportedWorker(ctx), TransferResult::NotSupported);
-    QCOMPARE(observer.events, (QStringList{"message:W wersji 1.0 układ nie jest obsługiwany",
-                                           "finished"}));
+    QCOMPARE(observer.events,
+             (QStringList{"message:W wersji 1.0 układ nie jest obsługiwany", "finished"}));
     QCOMPARE(line.openCalls(), 0);
     QCOMPARE(line.closeCalls(), 0);
     QVERIFY(line.sent().isEmpty());

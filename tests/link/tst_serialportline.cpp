@@ -1,0 +1,224 @@
+#include "adapter.h"
+#include "line_speed.h"
+#include "pty_peer.h"
+#include "qserialport_line.h"
+#include "real_clock.h"
+#include "recording_observer.h"
+#include "workers.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <thread>
+
+using namespace kestrel::link;
+using namespace kestrel::testsupport;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray readyOrWord(const PtyPeer::Frame& f)
+{
+    if (f[0] == CMD_READ_STATUS)
+        return QByteArray::fromHex("C000");
+    if (f[0] == CMD_READ_WORD)
+        return QByteArray::fromHex("3412");
+    return {};
+}
+
+bool sendFrame(SerialLine& line, const AdapterCommand& command)
+{
+    for (std::uint8_t b : command.bytes)
+        if (!line.sendByte(b))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// The production line over a pseudo-terminal pair, with a thread playing the adapter.
+class TestSerialPortLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void opensAt12800();
+    void secondOpenIsRefused();
+    void missingPortFails();
+    void staleInputIsCleared();
+    void replyWithinDeadline_data();
+    void replyWithinDeadline();
+    void silentPeerTimesOut();
+    void gathersPartialReplies();
+    void hangUpDuringReadIsBrokenLine();
+    void hangUpSeenWithoutReading();
+    void hangUpDetectedByWorkerWithinOneFrame();
+
+private:
+    std::unique_ptr<PtyPeer> peer;
+};
+
+void TestSerialPortLine::init()
+{
+    peer = std::make_unique<PtyPeer>();
+    if (!peer->isValid())
+        QSKIP("no pseudo-terminals here");
+}
+
+void TestSerialPortLine::opensAt12800()
+{
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), 2), OpenStatus::Opened);
+    const std::optional<LineSpeed> speed = readLineSpeed(peer->slaveFd());
+    QVERIFY(speed.has_value());
+    QCOMPARE(speed->output, 12800u);
+    QVERIFY(!line.broken());
+    line.close();
+}
+
+void TestSerialPortLine::secondOpenIsRefused()
+{
+    QSerialPortLine first;
+    QSerialPortLine second;
+    QCOMPARE(first.open(peer->slaveName(), 2), OpenStatus::Opened);
+    QCOMPARE(second.open(peer->slaveName(), 2), OpenStatus::Failed);
+    first.close();
+    QCOMPARE(second.open(peer->slaveName(), 2), OpenStatus::Opened);
+}
+
+void TestSerialPortLine::missingPortFails()
+{
+    QSerialPortLine line;
+    QCOMPARE(line.open(QStringLiteral("/dev/kestrel-no-such-port"), 2), OpenStatus::Failed);
+    std::uint8_t buffer[2];
+    QVERIFY(!line.sendByte(0x5B));
+    QVERIFY(line.read(buffer, 2, 0).broken);
+}
+
+void TestSerialPortLine::staleInputIsCleared()
+{
+    // A pseudo-terminal keeps what its master wrote even with nobody reading the slave.
+    peer->inject(QByteArray::fromHex("C000C000"));
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), 2), OpenStatus::Opened);
+    std::uint8_t buffer[4];
+    const ReadResult r = line.read(buffer, 4, 20);
+    QCOMPARE(r.count, 0);
+    QVERIFY(!r.broken);
+}
+
+void TestSerialPortLine::replyWithinDeadline_data()
+{
+    QTest::addColumn<int>("t");
+    QTest::newRow("programming, T = 2") << ProgramReadTimeoutMs;
+    QTest::newRow("reading, T = 10") << ReadReadTimeoutMs;
+}
+
+void TestSerialPortLine::replyWithinDeadline()
+{
+    QFETCH(int, t);
+    peer->setScript(readyOrWord);
+    peer->start();
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), t), OpenStatus::Opened);
+    QVERIFY(sendFrame(line, ReadStatusCommand));
+    std::uint8_t buffer[2] = {};
+    QElapsedTimer timer;
+    timer.start();
+    const ReadResult r = line.read(buffer, 2, replyDeadlineMs(t));
+    QCOMPARE(r.count, 2);
+    QVERIFY(!r.broken);
+    QCOMPARE(buffer[0], 0xC0);
+    QVERIFY2(timer.elapsed() <= replyDeadlineMs(t), qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSerialPortLine::silentPeerTimesOut()
+{
+    peer->start();
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), ReadReadTimeoutMs), OpenStatus::Opened);
+    QVERIFY(sendFrame(line, ReadStatusCommand));
+    std::uint8_t buffer[2] = {};
+    QElapsedTimer timer;
+    timer.start();
+    const ReadResult r = line.read(buffer, 2, 30);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(r.count, 0);
+    QVERIFY(!r.broken);
+    QVERIFY2(elapsed >= 29 && elapsed < 200, qPrintable(QString::number(elapsed)));
+}
+
+void TestSerialPortLine::gathersPartialReplies()
+{
+    peer->setScript([this](const PtyPeer::Frame&) {
+        peer->inject(QByteArray::fromHex("C0"));
+        std::this_thread::sleep_for(5ms);
+        return QByteArray::fromHex("5A");
+    });
+    peer->start();
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), ReadReadTimeoutMs), OpenStatus::Opened);
+    QVERIFY(sendFrame(line, ReadStatusCommand));
+    std::uint8_t buffer[2] = {};
+    const ReadResult r = line.read(buffer, 2, 30);
+    QCOMPARE(r.count, 2);
+    QCOMPARE(buffer[0], 0xC0);
+    QCOMPARE(buffer[1], 0x5A);
+}
+
+void TestSerialPortLine::hangUpDuringReadIsBrokenLine()
+{
+    peer->hangUpAtFrame(1);
+    peer->start();
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), ReadReadTimeoutMs), OpenStatus::Opened);
+    QVERIFY(sendFrame(line, ReadStatusCommand));
+    std::uint8_t buffer[2] = {};
+    QElapsedTimer timer;
+    timer.start();
+    const ReadResult r = line.read(buffer, 2, 1000);
+    QVERIFY(r.broken);
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(line.broken());
+    QVERIFY(!line.sendByte(0x5C));
+}
+
+void TestSerialPortLine::hangUpSeenWithoutReading()
+{
+    // As during the programming run's fixed wait: nothing is sent or read, and no event loop
+    // runs on the worker's thread.
+    peer->hangUpAtFrame(1);
+    peer->start();
+    QSerialPortLine line;
+    QCOMPARE(line.open(peer->slaveName(), ProgramReadTimeoutMs), OpenStatus::Opened);
+    QVERIFY(sendFrame(line, BeginCommand));
+    for (int i = 0; i < 100 && !peer->hungUp(); ++i)
+        std::this_thread::sleep_for(5ms);
+    QVERIFY(peer->hungUp());
+    QVERIFY(line.broken());
+}
+
+void TestSerialPortLine::hangUpDetectedByWorkerWithinOneFrame()
+{
+    // CMD_BEGIN, the check's two frames, then ten words; the peer goes away on the 14th frame.
+    peer->setScript(readyOrWord);
+    peer->hangUpAtFrame(14);
+    peer->start();
+    QSerialPortLine line;
+    RealClock clock;
+    RecordingObserver observer;
+    TransferContext ctx{line, clock, observer, peer->slaveName(), {}, nullptr};
+    const TransferResult result = ReadWorkerB32(ctx);
+    QVERIFY(peer->hungUp());
+    QCOMPARE(result, TransferResult::LineBroken);
+    QCOMPARE(
+        observer.events.mid(observer.events.size() - 3),
+        (QStringList{"status:Przerwano",
+                     "message:Utracono połączenie z portem – operacja przerwana", "finished"}));
+    QCOMPARE(observer.imageCalls, 0);
+    QCOMPARE(observer.events.filter("progress:").last(), QStringLiteral("progress:9"));
+}
+
+QTEST_GUILESS_MAIN(TestSerialPortLine)
+#include "tst_serialportline.moc"
