@@ -9,6 +9,7 @@ int main(int argc, char** argv)
     try {
         kestrel::TForm1 form;
         form.show();
+        form.activateWindow();
         app.exec();
     } catch (const std::exception& error) {
         kestrel::Application::showException(error);

@@ -207,6 +207,12 @@ void TForm1::createControls(QWidget* client)
     ComboBox1->setEditable(true);
     ComboBox1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString()});
     ComboBox1->setGeometry(568, 6, 65, 21);
+
+    // Narrow selectors: keep the whole chip name visible beside the drop-down button.
+    const QString narrow = QStringLiteral("QComboBox { padding: 0px 0px 0px 3px; }"
+                                          "QComboBox::drop-down { width: 15px; }");
+    ComboBox2->setStyleSheet(narrow);
+    ComboBox1->setStyleSheet(narrow);
 }
 
 void TForm1::setUpGrid(GridView& grid, bool hexView)
