@@ -21,7 +21,7 @@ bool Application::notify(QObject* receiver, QEvent* event)
 void Application::showException(const std::exception& error)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(),
-                    QString::fromLocal8Bit(error.what()), QMessageBox::Ok);
+                    QString::fromUtf8(error.what()), QMessageBox::Ok);
     box.exec();
 }
 
