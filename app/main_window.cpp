@@ -330,7 +330,7 @@ void TForm1::connectHandlers()
     connect(StringGrid1, &GridView::keyPress, this, &TForm1::StringGrid1KeyPress);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!current.isValid())
+                if (!current.isValid() || m_quietSelection)
                     return;
                 bool canSelect = true;
                 StringGrid1SelectCell(current.column() + 1, current.row() + 1, canSelect);
@@ -353,6 +353,17 @@ void TForm1::refreshGrids()
 void TForm1::refreshEntry(int entry)
 {
     m_model->refreshEntry(entry);
+}
+
+void TForm1::selectHexCellQuietly(int ACol, int ARow)
+{
+    const QModelIndex cell = m_model->index(ARow - 1, ACol - 1);
+    m_quietSelection = true;
+    if (cell.isValid())
+        StringGrid1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+    else
+        StringGrid1->selectionModel()->clearSelection();
+    m_quietSelection = false;
 }
 
 void TForm1::setTransferActive(bool active)

@@ -40,6 +40,10 @@ public:
     // Shows one entry again in both grids.
     void refreshEntry(int entry);
 
+    // Moves the hex grid's current cell and selection to data cell (ACol, ARow) without running
+    // StringGrid1SelectCell. A cell past the last row leaves no cell selected.
+    void selectHexCellQuietly(int ACol, int ARow);
+
     // While a transfer runs, the toolbar panel (buttons and both selectors) and the menu
     // commands that change the image or start a transfer are disabled.
     void setTransferActive(bool active);
@@ -112,6 +116,7 @@ private:
     EepromModel* m_model = nullptr;
     QLabel* m_statusPanels[3] = {};
     bool m_transferActive = false;
+    bool m_quietSelection = false;
 };
 
 } // namespace kestrel

@@ -619,6 +619,17 @@ void TestMainWindow::cellSelection()
     // Typed characters never move the current cell.
     QTest::keyClick(&hex, Qt::Key_B);
     QCOMPARE(hex.currentIndex(), form->model().index(1, 3));
+
+    // Selections the program makes itself leave the cursor alone.
+    form->selectHexCellQuietly(5, 3);
+    QCOMPARE(hex.currentIndex(), form->model().index(2, 4));
+    QVERIFY(hex.selectionModel()->isSelected(form->model().index(2, 4)));
+    QCOMPARE(image.CursorCol, 4);
+    QCOMPARE(image.CursorRow, 2);
+    QCOMPARE(image.NibbleCount, 1);
+    form->selectHexCellQuietly(1, 33);
+    QVERIFY(!hex.selectionModel()->hasSelection());
+    QCOMPARE(image.CursorRow, 2);
 }
 
 void TestMainWindow::charGridLeavesCursorAndImage()
