@@ -406,7 +406,10 @@ void TForm1::ComboBox2Change()
     }
     ScrollBar1->setMaximum(m_image.rows() - 12);
     m_image.fillFF(1, EepromLastEntry);
+    // Rows going away may move the grid's current cell; that is no selection by the user.
+    m_quietSelection = true;
     m_model->syncLayout();
+    m_quietSelection = false;
     StringGrid1->doItemsLayout();
     StringGrid2->doItemsLayout();
 }

@@ -430,8 +430,18 @@ void TestMainWindow::chipChangeKeepsScrollRowWithinMaximum()
     QCOMPARE(form->StringGrid1->topRow(), 40);
     QCOMPARE(form->StringGrid2->topRow(), 40);
 
+    // The current cell lies in a row the smaller chip does not have; the cursor stays.
+    form->StringGrid1->setCurrentIndex(form->model().index(44, 6));
+    form->StringGrid2->setCurrentIndex(form->model().index(44, 6));
+    ImageState& image = form->image();
+    QCOMPARE(image.CursorRow, 45);
+    image.NibbleCount = 1;
+
     selectChip(*form, 4);
     QCoreApplication::processEvents();
+    QCOMPARE(image.CursorCol, 7);
+    QCOMPARE(image.CursorRow, 45);
+    QCOMPARE(image.NibbleCount, 1);
     QCOMPARE(form->ScrollBar1->maximum(), 4);
     QCOMPARE(form->ScrollBar1->value(), 4);
     QCOMPARE(form->StringGrid1->topRow(), 4);
