@@ -5,7 +5,9 @@
 #include <QDeadlineTimer>
 
 #if defined(Q_OS_UNIX)
+#include <cerrno>
 #include <poll.h>
+#include <unistd.h>
 #endif
 
 namespace kestrel::link {
@@ -80,8 +82,28 @@ void QSerialPortLine::markBrokenOnError(QSerialPort::SerialPortError error)
 
 bool QSerialPortLine::sendByte(std::uint8_t byte)
 {
-    if (!port_ || broken())
+    if (!port_ || broken_)
         return false;
+#if defined(Q_OS_UNIX)
+    // Straight to the driver: QSerialPort's own write path arms and disarms a notifier and
+    // polls for every byte, which costs more than the byte's share of a 2-ms pause should.
+    const int fd = static_cast<int>(port_->handle());
+    QDeadlineTimer deadline(ByteWriteTimeoutMs);
+    for (;;) {
+        const ssize_t written = ::write(fd, &byte, 1);
+        if (written == 1)
+            return true;
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !deadline.hasExpired()) {
+            pollfd out{fd, POLLOUT, 0};
+            (void)::poll(&out, 1, static_cast<int>(deadline.remainingTime()));
+            continue;
+        }
+        broken_ = true; // EIO after a hang-up, or the driver took nothing for too long
+        return false;
+    }
+#else
     const char c = static_cast<char>(byte);
     if (port_->write(&c, 1) != 1) {
         broken_ = true;
@@ -94,7 +116,8 @@ bool QSerialPortLine::sendByte(std::uint8_t byte)
             return false;
         }
     }
-    return !broken();
+    return !broken_;
+#endif
 }
 
 ReadResult QSerialPortLine::read(std::uint8_t* buffer, int maxBytes, int timeoutMs)

@@ -17,7 +17,7 @@ void RealClock::pauseMs(int ms)
 {
     if (ms <= 0)
         return;
-    pauseUntil(now() + std::chrono::milliseconds(ms));
+    waitUntil(SteadyClock::now() + std::chrono::milliseconds(ms));
 }
 
 std::chrono::microseconds RealClock::now() const
@@ -26,13 +26,13 @@ std::chrono::microseconds RealClock::now() const
         SteadyClock::now().time_since_epoch());
 }
 
-void RealClock::pauseUntil(std::chrono::microseconds deadline) const
+void RealClock::waitUntil(std::chrono::steady_clock::time_point end)
 {
-    const SteadyClock::time_point end{std::chrono::duration_cast<SteadyClock::duration>(deadline)};
     if (end - SteadyClock::now() > SpinMargin)
         std::this_thread::sleep_until(end - SpinMargin);
-    while (SteadyClock::now() < end)
-        std::this_thread::yield();
+    // Not yielding here: on a busy machine a yield can hand the processor away past the end.
+    while (SteadyClock::now() < end) {
+    }
 }
 
 } // namespace kestrel::link

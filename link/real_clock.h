@@ -12,8 +12,9 @@ class RealClock : public Clock
 public:
     void pauseMs(int ms) override;
     [[nodiscard]] std::chrono::microseconds now() const override;
-    // Waits until the given time on the same scale as now().
-    void pauseUntil(std::chrono::microseconds deadline) const;
+
+private:
+    static void waitUntil(std::chrono::steady_clock::time_point end);
 };
 
 } // namespace kestrel::link
