@@ -227,6 +227,7 @@ int main(int argc, char* argv[])
                 qPrintable(link));
     std::fflush(stdout);
 
+    raiseServingPriority();
     const bool interrupted = server.serve(stopPipe[0]);
     if (!interrupted)
         std::printf("line hung up (fault)\n");

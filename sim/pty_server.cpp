@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -81,6 +83,13 @@ void PtyServer::sendDueReplies()
     }
 }
 
+void raiseServingPriority()
+{
+    sched_param param{};
+    param.sched_priority = 10;
+    (void)::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param);
+}
+
 bool PtyServer::serve(int stopFd)
 {
     bool hostThere = false;
@@ -135,6 +144,46 @@ bool PtyServer::serve(int stopFd)
             hostThere = false;
             simulator_.detach();
         }
+    }
+}
+
+BackgroundPtyServer::BackgroundPtyServer(Simulator& simulator)
+    : server_(simulator)
+{
+}
+
+BackgroundPtyServer::~BackgroundPtyServer()
+{
+    stop();
+}
+
+bool BackgroundPtyServer::start(std::string& error)
+{
+    if (::pipe2(stopPipe_, O_CLOEXEC) != 0) {
+        error = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    if (!server_.open(error))
+        return false;
+    thread_ = std::thread([this] {
+        raiseServingPriority();
+        server_.serve(stopPipe_[0]);
+    });
+    return true;
+}
+
+void BackgroundPtyServer::stop()
+{
+    if (thread_.joinable()) {
+        const char c = 1;
+        [[maybe_unused]] const auto r = ::write(stopPipe_[1], &c, 1);
+        thread_.join();
+    }
+    server_.close();
+    for (int& fd : stopPipe_) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace kestrel::sim {
 
@@ -34,6 +35,30 @@ private:
     int master_ = -1;
     std::string slavePath_;
 };
+
+// A PtyServer serving on a thread of its own until stop() or destruction.
+class BackgroundPtyServer
+{
+public:
+    explicit BackgroundPtyServer(Simulator& simulator);
+    ~BackgroundPtyServer();
+    BackgroundPtyServer(const BackgroundPtyServer&) = delete;
+    BackgroundPtyServer& operator=(const BackgroundPtyServer&) = delete;
+
+    [[nodiscard]] bool start(std::string& error);
+    [[nodiscard]] const std::string& slavePath() const { return server_.slavePath(); }
+    void stop();
+
+private:
+    PtyServer server_;
+    int stopPipe_[2] = {-1, -1};
+    std::thread thread_;
+};
+
+// Asks for real-time scheduling of the calling thread (allowed for root or with an RTPRIO
+// limit), so that the time stamps of arriving bytes do not depend on the machine's load.
+// Without the right the thread keeps its priority.
+void raiseServingPriority();
 
 // Microseconds of the steady clock.
 [[nodiscard]] std::int64_t steadyNowUs();
