@@ -2,7 +2,9 @@
 
 #include "line_speed.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -35,6 +37,10 @@ OpenStatus QSerialPortLine::open(const QString& portName, int readTimeoutMs)
     (void)readTimeoutMs; // each read is given its own deadline
     close();
     broken_ = false;
+    // QSerialPort arms socket notifiers when it opens. A thread not started by QThread has no
+    // event dispatcher until an event loop object is made on it; the loop itself never runs.
+    if (QAbstractEventDispatcher::instance() == nullptr)
+        QEventLoop dispatcherMaker;
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(portName);
     // Opened at a standard speed first so that a refused 12800 is told apart from a port that

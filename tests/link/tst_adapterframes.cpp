@@ -45,6 +45,7 @@ private slots:
     void connectionCheck_data();
     void connectionCheck();
     void staleReadyByteDoesNotPassSilentAdapter();
+    void checkStopsOnCancel();
     void replyDeadlineIsThreeT_data();
     void replyDeadlineIsThreeT();
     void checkReportsBrokenLine();
@@ -242,6 +243,22 @@ void TestAdapterFrames::staleReadyByteDoesNotPassSilentAdapter()
     line.queueInput(hex("C0")); // a late byte still on the line
     QCOMPARE(CheckAdapterConnection(link), CheckResult::Failed);
     QCOMPARE(line.frames().size(), 7);
+}
+
+void TestAdapterFrames::checkStopsOnCancel()
+{
+    VirtualClock clock;
+    FakeLine line(clock);
+    std::atomic<bool> cancel{false};
+    line.setResponder([&](const Frame& f) {
+        if (f[0] == CMD_READ_STATUS)
+            cancel = true; // requested while the first status reply is awaited
+        return QByteArray();
+    });
+    AdapterLink link(line, clock, &cancel);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
+    QCOMPARE(CheckAdapterConnection(link), CheckResult::Cancelled);
+    QCOMPARE(line.frames().size(), 3);
 }
 
 void TestAdapterFrames::replyDeadlineIsThreeT_data()

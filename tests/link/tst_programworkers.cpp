@@ -86,13 +86,17 @@ void TestProgramWorkers::wireBytes_data()
     QTest::addColumn<int>("writeFrames");
     QTest::addColumn<QString>("firstRoutine");
     QTest::addColumn<QString>("lastRoutine");
+    QTest::addColumn<int>("midWord");
+    QTest::addColumn<QString>("midRoutine");
     QTest::addColumn<int>("stagingBase");
     QTest::addColumn<int>("words");
     QTest::addColumn<QString>("run");
     QTest::newRow("68HC12B32") << false << 445 << "0B 00 08 10 14"
-                               << "0B 78 08 00 00" << 0x0880 << 384 << "42 00 00 00 00";
+                               << "0B 78 08 00 00" << 0x20 << "0B 40 08 E2 6A" << 0x0880 << 384
+                               << "42 00 00 00 00";
     QTest::newRow("68HC12D60") << true << 573 << "0B 00 02 10 14"
-                               << "0B 78 02 00 00" << 0x0300 << 512 << "4D 00 00 00 00";
+                               << "0B 78 02 00 00" << 0x38 << "0B 70 02 17 5A" << 0x0300 << 512
+                               << "4D 00 00 00 00";
 }
 
 void TestProgramWorkers::wireBytes()
@@ -101,6 +105,8 @@ void TestProgramWorkers::wireBytes()
     QFETCH(int, writeFrames);
     QFETCH(QString, firstRoutine);
     QFETCH(QString, lastRoutine);
+    QFETCH(int, midWord);
+    QFETCH(QString, midRoutine);
     QFETCH(int, stagingBase);
     QFETCH(int, words);
     QFETCH(QString, run);
@@ -119,6 +125,7 @@ void TestProgramWorkers::wireBytes()
     QCOMPARE(countFrames(f, CMD_WRITE_WORD), writeFrames);
     QCOMPARE(frameText(f[3]), firstRoutine);
     QCOMPARE(frameText(f[3 + 60]), lastRoutine);
+    QCOMPARE(frameText(f[3 + midWord]), midRoutine);
     QCOMPARE(frameText(f[f.size() - 2]), run);
     QCOMPARE(countFrames(f, run == "42 00 00 00 00" ? 0x42 : 0x4D), 1);
     QCOMPARE(frameText(f.last()), QStringLiteral("5C 00 00 00 00"));
