@@ -1,9 +1,16 @@
-// Interpreter speed over a full 68HC12D60 routine; with --realtime also a full read and a full
-// programming run of both chips through a pseudo-terminal and the real serial line, with their
-// ratio to the nominal sum of pauses.
+// Interpreter speed over a full 68HC12D60 routine. With --realtime also a full read and a full
+// programming run of each chip through a pseudo-terminal and the real serial line, with their
+// ratio to the nominal sum of pauses. Prints figures; asserts nothing.
 
+#include "adapter.h"
+#include "pty_server.h"
+#include "qserialport_line.h"
+#include "real_clock.h"
 #include "sim_target.h"
+#include "simulator.h"
 #include "target_routines.h"
+#include "transfer_observer.h"
+#include "workers.h"
 
 #include <chrono>
 #include <cstdio>
@@ -14,7 +21,7 @@ using namespace kestrel;
 
 namespace {
 
-double interpreterRun()
+void interpreterRun()
 {
     sim::Target target(sim::ChipKind::D60);
     const auto& routine = link::TargetRoutineD60;
@@ -33,7 +40,94 @@ double interpreterRun()
                 "(goal: whole routine under 0.5 s)\n",
                 static_cast<unsigned long long>(report.instructions), seconds,
                 static_cast<double>(report.instructions) / seconds / 1e6);
-    return seconds;
+}
+
+class QuietObserver : public link::TransferObserver
+{
+public:
+    void setStatus(const QString&) override {}
+    void setGaugeColor(std::uint32_t) override {}
+    void setGaugeMax(int) override {}
+    void setGaugeProgress(int) override {}
+    void showMessage(const QString& text) override
+    {
+        std::printf("  message: %s\n", qPrintable(text));
+    }
+    void imageRead(const QByteArray& bytes) override { image = bytes; }
+    void finished() override {}
+    QByteArray image;
+};
+
+constexpr int frameMs(int pauseMs)
+{
+    return 4 * link::BytePauseMs + pauseMs;
+}
+
+// BEGIN, one PREPARE / READ_STATUS pair, END.
+constexpr int sessionMs = frameMs(link::BeginPauseMs) + frameMs(link::PreparePauseMs) +
+                          frameMs(link::ReadStatusPauseMs) + frameMs(link::EndPauseMs);
+
+double timed(link::WorkerRoutine worker, const QString& port, QuietObserver& observer,
+             const std::vector<std::uint8_t>& image, link::TransferResult& result)
+{
+    link::QSerialPortLine line;
+    link::RealClock clock;
+    link::TransferContext ctx{line, clock, observer, port, {}, nullptr};
+    for (std::size_t i = 0; i < image.size(); ++i)
+        ctx.image[i + 1] = image[i];
+    const auto t0 = std::chrono::steady_clock::now();
+    result = worker(ctx);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+        .count();
+}
+
+bool realtimeRuns(sim::ChipKind kind)
+{
+    const bool d60 = kind == sim::ChipKind::D60;
+    const int size = sim::chipModel(kind).eepromSize();
+    const int words = size / 2;
+    sim::Simulator simulator(kind);
+    sim::BackgroundPtyServer server(simulator);
+    std::string error;
+    if (!server.start(error)) {
+        std::printf("pty: %s\n", error.c_str());
+        return false;
+    }
+    const QString port = QString::fromStdString(server.slavePath());
+    std::mt19937 random(3);
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
+    for (auto& b : image)
+        b = static_cast<std::uint8_t>(random());
+
+    QuietObserver programObserver;
+    link::TransferResult programResult{};
+    const double programMs = timed(d60 ? link::ProgramWorkerD60 : link::ProgramWorkerB32, port,
+                                   programObserver, image, programResult);
+    QuietObserver readObserver;
+    link::TransferResult readResult{};
+    const double readMs = timed(d60 ? link::ReadWorkerD60 : link::ReadWorkerB32, port,
+                                readObserver, {}, readResult);
+    server.stop();
+
+    constexpr int readSettleMs = 10; // the read's pause before "Gotowe"
+    constexpr int waitMs = 1001 * 20;
+    const int nominalRead = sessionMs + words * frameMs(link::ReadWordPauseMs) + readSettleMs;
+    const int nominalProgram = sessionMs +
+                               (link::TargetRoutineWords + words) * frameMs(link::WriteWordPauseMs) +
+                               frameMs(link::RunPauseMs) + waitMs;
+    const bool readOk = readResult == link::TransferResult::Done &&
+                        std::equal(image.begin(), image.end(),
+                                   reinterpret_cast<const std::uint8_t*>(readObserver.image.data()));
+    const char* name = d60 ? "68HC12D60" : "68HC12B32";
+    std::printf("%s read:        %8.1f ms, nominal pauses %6d ms, ratio %.4f (goal <= 1.02)%s\n",
+                name, readMs, nominalRead, readMs / nominalRead, readOk ? "" : "  FAILED");
+    std::printf("%s programming: %8.1f ms, nominal pauses %6d ms, ratio %.4f%s\n", name,
+                programMs, nominalProgram, programMs / nominalProgram,
+                programResult == link::TransferResult::Done ? "" : "  FAILED");
+    const auto violations = simulator.violations();
+    std::printf("%s: %zu frames, %zu pacing or protocol violation(s)\n", name,
+                simulator.frameCount(), violations.size());
+    return readOk && programResult == link::TransferResult::Done;
 }
 
 } // namespace
@@ -41,7 +135,11 @@ double interpreterRun()
 int main(int argc, char* argv[])
 {
     interpreterRun();
-    (void)argc;
-    (void)argv;
+    if (argc > 1 && std::strcmp(argv[1], "--realtime") == 0) {
+        bool ok = realtimeRuns(sim::ChipKind::B32);
+        ok = realtimeRuns(sim::ChipKind::D60) && ok;
+        return ok ? 0 : 1;
+    }
+    std::printf("(run with --realtime for the transfers through a pseudo-terminal, about 70 s)\n");
     return 0;
 }
