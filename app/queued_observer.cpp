@@ -1,0 +1,67 @@
+#include "queued_observer.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+namespace kestrel {
+
+QueuedObserver::QueuedObserver(QObject* context, link::TransferObserver& target)
+    : m_context(context), m_target(target)
+{
+}
+
+template <typename F> void QueuedObserver::post(F&& call)
+{
+    if (m_context)
+        QMetaObject::invokeMethod(m_context, std::forward<F>(call), Qt::QueuedConnection);
+}
+
+void QueuedObserver::setStatus(const QString& text)
+{
+    post([this, text] { m_target.setStatus(text); });
+}
+
+void QueuedObserver::setGaugeColor(std::uint32_t bgr)
+{
+    post([this, bgr] { m_target.setGaugeColor(bgr); });
+}
+
+void QueuedObserver::setGaugeMax(int max)
+{
+    post([this, max] { m_target.setGaugeMax(max); });
+}
+
+void QueuedObserver::setGaugeProgress(int progress)
+{
+    post([this, progress] { m_target.setGaugeProgress(progress); });
+}
+
+void QueuedObserver::showMessage(const QString& text)
+{
+    if (m_silenced || !m_context)
+        return;
+    if (QThread::currentThread() == m_context->thread()) {
+        m_target.showMessage(text);
+        return;
+    }
+    // Everything posted before runs first: the queue keeps the order.
+    QMetaObject::invokeMethod(
+        m_context,
+        [this, text] {
+            if (!m_silenced)
+                m_target.showMessage(text);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+void QueuedObserver::imageRead(const QByteArray& bytes)
+{
+    post([this, bytes] { m_target.imageRead(bytes); });
+}
+
+void QueuedObserver::finished()
+{
+    post([this] { m_target.finished(); });
+}
+
+} // namespace kestrel

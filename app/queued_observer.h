@@ -1,0 +1,38 @@
+#pragma once
+
+#include "transfer_observer.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <atomic>
+
+namespace kestrel {
+
+// Carries a worker's observer calls to the thread of `context`, in order. showMessage blocks the
+// worker until the user closed the message, unless the observer has been silenced (the program is
+// closing), in which case messages are dropped and the worker goes on at once.
+class QueuedObserver final : public link::TransferObserver
+{
+public:
+    QueuedObserver(QObject* context, link::TransferObserver& target);
+
+    void setStatus(const QString& text) override;
+    void setGaugeColor(std::uint32_t bgr) override;
+    void setGaugeMax(int max) override;
+    void setGaugeProgress(int progress) override;
+    void showMessage(const QString& text) override;
+    void imageRead(const QByteArray& bytes) override;
+    void finished() override;
+
+    void silence() { m_silenced = true; }
+
+private:
+    template <typename F> void post(F&& call);
+
+    QPointer<QObject> m_context;
+    link::TransferObserver& m_target;
+    std::atomic<bool> m_silenced{false};
+};
+
+} // namespace kestrel

@@ -1,0 +1,138 @@
+#include "transfer_dispatch.h"
+
+#include "chip_table.h"
+#include "main_window.h"
+#include "qserialport_line.h"
+#include "real_clock.h"
+#include "sim_line.h"
+#include "simulator.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace kestrel {
+
+TransferDispatch::TransferDispatch(TForm1& form)
+    : QObject(&form), m_form(form), m_runner(this, *this)
+{
+    connect(&m_runner, &TransferRunner::transferFinished, this,
+            &TransferDispatch::transferFinished);
+    m_message = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
+                        QMessageBox::Ok, &m_form);
+        box.exec();
+    };
+    setFactories({}, {});
+}
+
+TransferDispatch::~TransferDispatch() = default;
+
+void TransferDispatch::setFactories(TransferRunner::ClockFactory clock,
+                                    TransferRunner::LineFactory line)
+{
+    m_makeClock = clock ? std::move(clock)
+                        : [] { return std::unique_ptr<link::Clock>(new link::RealClock); };
+    if (line) {
+        m_makeLine = std::move(line);
+        return;
+    }
+    // The line is chosen by the port name when the transfer starts (see start()).
+    m_makeLine = nullptr;
+}
+
+bool TransferDispatch::startProgram()
+{
+    return start(true);
+}
+
+bool TransferDispatch::startRead()
+{
+    return start(false);
+}
+
+bool TransferDispatch::start(bool program)
+{
+    if (m_runner.running())
+        return false;
+    const int index = m_form.ChipIndex();
+    if (index < 0 || index >= ChipCount)
+        return false;
+    const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
+    const link::WorkerRoutine routine = program ? chip.programWorker : chip.readWorker;
+    const QString portName = m_form.ComboBox1->currentText().trimmed();
+
+    TransferRunner::LineFactory makeLine = m_makeLine;
+    if (!makeLine) {
+        sim::Simulator* simulator = portName == QLatin1String(SimulatorPortName)
+                                        ? sim::SimulatorRegistry::instance().chip(chip.name)
+                                        : nullptr;
+        if (simulator != nullptr) {
+            makeLine = [simulator](link::Clock& clock) {
+                return std::unique_ptr<link::SerialLine>(new sim::SimLine(*simulator, clock));
+            };
+        } else {
+            makeLine = [](link::Clock&) {
+                return std::unique_ptr<link::SerialLine>(new link::QSerialPortLine);
+            };
+        }
+    }
+
+    m_form.setTransferActive(true);
+    if (!m_runner.start(routine, m_makeClock, makeLine, portName, m_form.image().EepromBuffer)) {
+        m_form.setTransferActive(false);
+        return false;
+    }
+    return true;
+}
+
+bool TransferDispatch::stopAndWait(int timeoutMs)
+{
+    if (!m_runner.running())
+        return true;
+    m_runner.requestCancel();
+    return m_runner.waitFinished(timeoutMs);
+}
+
+void TransferDispatch::setStatus(const QString& text)
+{
+    m_form.setStatusText(text);
+}
+
+void TransferDispatch::setGaugeColor(std::uint32_t bgr)
+{
+    m_form.CGauge1->SetForeColor(bgr);
+}
+
+void TransferDispatch::setGaugeMax(int max)
+{
+    m_form.CGauge1->SetMaxValue(max);
+}
+
+void TransferDispatch::setGaugeProgress(int progress)
+{
+    m_form.CGauge1->SetProgress(progress);
+}
+
+void TransferDispatch::showMessage(const QString& text)
+{
+    if (m_message)
+        m_message(text);
+}
+
+void TransferDispatch::imageRead(const QByteArray& bytes)
+{
+    ImageState& image = m_form.image();
+    const int count = std::min<int>(static_cast<int>(bytes.size()), EepromLastEntry);
+    for (int k = 0; k < count; ++k)
+        image.EepromBuffer[static_cast<std::size_t>(k + 1)] =
+            static_cast<std::uint8_t>(bytes[k]);
+    m_form.refreshGrids();
+}
+
+void TransferDispatch::finished()
+{
+    m_form.setTransferActive(false);
+}
+
+} // namespace kestrel

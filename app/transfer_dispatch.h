@@ -1,0 +1,69 @@
+#pragma once
+
+#include "transfer_observer.h"
+#include "transfer_runner.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace kestrel {
+
+class TForm1;
+
+// The port selector's entry that leads to the built-in simulated adapter.
+inline constexpr char SimulatorPortName[] = "SYMULATOR";
+
+// Starts the selected chip's read and program workers and shows what they report in the window:
+// status panel, gauge, messages, the read image. One transfer at a time; while it runs the
+// window refuses every command that changes the image or starts another transfer.
+class TransferDispatch final : public QObject, public link::TransferObserver
+{
+    Q_OBJECT
+public:
+    using MessageSink = std::function<void(const QString&)>;
+
+    explicit TransferDispatch(TForm1& form);
+    ~TransferDispatch() override;
+
+    // Starts the program (or read) worker of the selected chip. False if a transfer runs.
+    bool startProgram();
+    bool startRead();
+    [[nodiscard]] bool running() const { return m_runner.running(); }
+
+    // Asks the running worker to stop at its next frame boundary and waits for it to end,
+    // at most timeoutMs. True once no transfer runs.
+    [[nodiscard]] bool stopAndWait(int timeoutMs);
+    [[nodiscard]] bool waitFinished(int timeoutMs) { return m_runner.waitFinished(timeoutMs); }
+    [[nodiscard]] link::TransferResult lastResult() const { return m_runner.lastResult(); }
+
+    // Where worker messages go; the window's plain message box by default.
+    void setMessageSink(MessageSink sink) { m_message = std::move(sink); }
+    // Replaces the real clock and lines, e.g. with a virtual clock and a scripted line.
+    void setFactories(TransferRunner::ClockFactory clock, TransferRunner::LineFactory line);
+
+    // TransferObserver, on the window's thread.
+    void setStatus(const QString& text) override;
+    void setGaugeColor(std::uint32_t bgr) override;
+    void setGaugeMax(int max) override;
+    void setGaugeProgress(int progress) override;
+    void showMessage(const QString& text) override;
+    void imageRead(const QByteArray& bytes) override;
+    void finished() override;
+
+signals:
+    void transferFinished(kestrel::link::TransferResult result);
+
+private:
+    bool start(bool program);
+
+    TForm1& m_form;
+    TransferRunner m_runner;
+    MessageSink m_message;
+    TransferRunner::ClockFactory m_makeClock;
+    TransferRunner::LineFactory m_makeLine;
+    QString m_chipName;
+};
+
+} // namespace kestrel

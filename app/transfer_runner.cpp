@@ -1,0 +1,92 @@
+#include "transfer_runner.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace kestrel {
+
+// Passes every call to the window's observer and notices the end of the transfer.
+class TransferRunner::Forwarder final : public link::TransferObserver
+{
+public:
+    Forwarder(link::TransferObserver& target, TransferRunner& runner)
+        : m_target(target), m_runner(runner)
+    {
+    }
+    void setStatus(const QString& text) override { m_target.setStatus(text); }
+    void setGaugeColor(std::uint32_t bgr) override { m_target.setGaugeColor(bgr); }
+    void setGaugeMax(int max) override { m_target.setGaugeMax(max); }
+    void setGaugeProgress(int progress) override { m_target.setGaugeProgress(progress); }
+    void showMessage(const QString& text) override { m_target.showMessage(text); }
+    void imageRead(const QByteArray& bytes) override { m_target.imageRead(bytes); }
+    void finished() override
+    {
+        m_target.finished();
+        m_runner.onFinished();
+    }
+
+private:
+    link::TransferObserver& m_target;
+    TransferRunner& m_runner;
+};
+
+TransferRunner::TransferRunner(QObject* context, link::TransferObserver& target, QObject* parent)
+    : QObject(parent), m_context(context), m_forwarder(std::make_unique<Forwarder>(target, *this))
+{
+}
+
+TransferRunner::~TransferRunner()
+{
+    if (m_thread.joinable()) {
+        requestCancel();
+        m_thread.join();
+    }
+}
+
+bool TransferRunner::start(link::WorkerRoutine routine, ClockFactory makeClock,
+                           LineFactory makeLine, const QString& portName,
+                           const EepromBufferType& image)
+{
+    if (m_thread.joinable() || routine == nullptr)
+        return false;
+    m_cancel = false;
+    m_queued = std::make_unique<QueuedObserver>(m_context, *m_forwarder);
+    link::TransferObserver* observer = m_queued.get();
+    m_thread = std::thread([this, routine, makeLine = std::move(makeLine),
+                            makeClock = std::move(makeClock), portName, image, observer] {
+        std::unique_ptr<link::Clock> clock = makeClock();
+        std::unique_ptr<link::SerialLine> line = makeLine(*clock);
+        link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel};
+        m_result = routine(ctx);
+    });
+    return true;
+}
+
+void TransferRunner::requestCancel()
+{
+    m_cancel = true;
+    if (m_queued)
+        m_queued->silence();
+}
+
+void TransferRunner::onFinished()
+{
+    // finished() is the worker's last call: the thread ends right after it.
+    if (m_thread.joinable())
+        m_thread.join();
+    m_lastResult = m_result;
+    emit transferFinished(m_lastResult);
+}
+
+bool TransferRunner::waitFinished(int timeoutMs)
+{
+    if (!m_thread.joinable())
+        return true;
+    QEventLoop loop;
+    connect(this, &TransferRunner::transferFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !m_thread.joinable();
+}
+
+} // namespace kestrel

@@ -1,0 +1,266 @@
+#include "chip_table.h"
+#include "main_window.h"
+#include "real_clock.h"
+#include "simulator.h"
+#include "transfer_dispatch.h"
+#include "virtual_clock.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFrame>
+#include <QToolButton>
+#include <QtTest>
+
+#include <random>
+
+using namespace kestrel;
+
+namespace {
+
+constexpr int ChipB32 = 8;
+constexpr int ChipD60 = 9;
+
+// A line that refuses to open and counts how often a transfer asked for one.
+class CountingLine final : public link::SerialLine
+{
+public:
+    explicit CountingLine(int& opens) : m_opens(opens) {}
+    link::OpenStatus open(const QString&, int) override
+    {
+        ++m_opens;
+        return link::OpenStatus::Failed;
+    }
+    bool sendByte(std::uint8_t) override { return false; }
+    link::ReadResult read(std::uint8_t*, int, int) override { return {}; }
+    void close() override {}
+    bool broken() const override { return false; }
+
+private:
+    int& m_opens;
+};
+
+sim::Simulator& simulatorOf(int chipIndex)
+{
+    sim::Simulator* s = sim::SimulatorRegistry::instance().chip(ChipTable[chipIndex].name);
+    Q_ASSERT(s != nullptr);
+    return *s;
+}
+
+} // namespace
+
+class TestTransferDispatch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void unsupportedChipAnswersWithoutPort_data();
+    void unsupportedChipAnswersWithoutPort();
+    void windowLockedWhileTransferRuns();
+    void emptyPortName();
+    void readThroughSimulator();
+    void programThenReadBack_data();
+    void programThenReadBack();
+    void cancelStopsAtFrameBoundary();
+
+private:
+    void selectChip(int index);
+    void waitEnd();
+
+    std::unique_ptr<TForm1> m_form;
+    QStringList m_messages;
+};
+
+void TestTransferDispatch::init()
+{
+    m_form = std::make_unique<TForm1>();
+    m_messages.clear();
+    m_form->transfers().setMessageSink([this](const QString& text) { m_messages << text; });
+    // Virtual time: a whole run checks in milliseconds; the built-in simulator stays the line.
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); }, {});
+    m_form->ComboBox1->setCurrentText(QString::fromLatin1(SimulatorPortName));
+}
+
+void TestTransferDispatch::cleanup()
+{
+    QVERIFY(m_form->transfers().waitFinished(10000));
+    m_form.reset();
+}
+
+void TestTransferDispatch::selectChip(int index)
+{
+    m_form->ComboBox2->setCurrentIndex(index);
+    QCOMPARE(m_form->ChipIndex(), index);
+}
+
+void TestTransferDispatch::waitEnd()
+{
+    QVERIFY(m_form->transfers().waitFinished(20000));
+    QVERIFY(m_form->Panel1->isEnabled());
+    QVERIFY(!m_form->transferActive());
+}
+
+void TestTransferDispatch::unsupportedChipAnswersWithoutPort_data()
+{
+    QTest::addColumn<int>("chip");
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<bool>("viaMenu");
+    for (int chip = 0; chip < 8; ++chip) {
+        const QByteArray name = ChipTable[chip].name;
+        QTest::newRow(name + " read toolbar") << chip << false << false;
+        QTest::newRow(name + " program menu") << chip << true << true;
+    }
+}
+
+void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
+{
+    QFETCH(int, chip);
+    QFETCH(bool, program);
+    QFETCH(bool, viaMenu);
+    int opens = 0;
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
+        [&opens](link::Clock&) { return std::unique_ptr<link::SerialLine>(new CountingLine(opens)); });
+    selectChip(chip);
+    if (viaMenu)
+        (program ? m_form->Zapisz1 : m_form->Czytaj1)->trigger();
+    else
+        (program ? m_form->SpeedButton5 : m_form->SpeedButton4)->click();
+    waitEnd();
+    QCOMPARE(m_messages, QStringList{QStringLiteral("W wersji 1.0 układ nie jest obsługiwany")});
+    QCOMPARE(opens, 0);
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::NotSupported);
+    QCOMPARE(m_form->statusText(), QStringLiteral("-----Oczekiwanie-----"));
+}
+
+void TestTransferDispatch::windowLockedWhileTransferRuns()
+{
+    // While the worker waits for its message to be closed, the transfer is still running.
+    selectChip(0);
+    bool checked = false;
+    m_form->transfers().setMessageSink([this, &checked](const QString&) {
+        QVERIFY(!m_form->Panel1->isEnabled());
+        QVERIFY(m_form->transferActive());
+        for (QAction* a : {m_form->Czytaj1, m_form->Zapisz1, m_form->Wype1, m_form->Wczytajzdysku2})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(m_form->Zapissznadysk1->isEnabled());
+        QVERIFY(!m_form->transfers().startRead());
+        QVERIFY(!m_form->transfers().startProgram());
+        checked = true;
+    });
+    QVERIFY(m_form->transfers().startRead());
+    waitEnd();
+    QVERIFY(checked);
+    for (QAction* a : {m_form->Czytaj1, m_form->Zapisz1, m_form->Wype1, m_form->Wczytajzdysku2})
+        QVERIFY(a->isEnabled());
+}
+
+void TestTransferDispatch::emptyPortName()
+{
+    selectChip(ChipB32);
+    m_form->ComboBox1->setCurrentIndex(2);
+    QVERIFY(m_form->ComboBox1->currentText().isEmpty());
+    m_form->SpeedButton4->click();
+    waitEnd();
+    QCOMPARE(m_messages,
+             QStringList{QStringLiteral("Niewłaściwa nazwa portu lub port jest aktywny !!")});
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::PortFailed);
+}
+
+void TestTransferDispatch::readThroughSimulator()
+{
+    selectChip(ChipB32);
+    sim::Simulator& s = simulatorOf(ChipB32);
+    std::vector<std::uint8_t> pattern(768);
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<std::uint8_t>(0xFF - i * 7);
+    QVERIFY(s.modify([&](sim::Target& t) { return t.loadEeprom(pattern); }));
+
+    m_form->Czytaj1->trigger();
+    QVERIFY(!m_form->Panel1->isEnabled());
+    waitEnd();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Done);
+    QCOMPARE(m_form->statusText(), QStringLiteral("Gotowe"));
+    QCOMPARE(m_form->CGauge1->MaxValue(), 383);
+    QCOMPARE(m_form->CGauge1->Progress(), 383);
+    QCOMPARE(m_form->CGauge1->ForeColor(), 0xFF0000u);
+    for (int e = 1; e <= 768; ++e)
+        QCOMPARE(m_form->image().EepromBuffer[e], int(pattern[e - 1]));
+    // Both grids show the new image.
+    const QModelIndex last = m_form->model().index(47, 15);
+    QCOMPARE(last.data().toString(), hexText(pattern[767]));
+    QCOMPARE(last.data(EepromModel::CharTextRole).toString(), charText(pattern[767]));
+}
+
+void TestTransferDispatch::programThenReadBack_data()
+{
+    QTest::addColumn<int>("chip");
+    QTest::newRow("68HC12B32") << ChipB32;
+    QTest::newRow("68HC12D60") << ChipD60;
+}
+
+void TestTransferDispatch::programThenReadBack()
+{
+    QFETCH(int, chip);
+    selectChip(chip);
+    const int size = ChipTable[chip].EepromSize;
+    std::mt19937 random(static_cast<unsigned>(chip));
+    std::vector<int> image(static_cast<std::size_t>(size));
+    for (int e = 1; e <= size; ++e) {
+        image[static_cast<std::size_t>(e - 1)] = static_cast<int>(random() & 0xFF);
+        m_form->image().EepromBuffer[e] = image[static_cast<std::size_t>(e - 1)];
+    }
+    m_form->refreshGrids();
+
+    m_form->SpeedButton5->click();
+    waitEnd();
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+    QCOMPARE(m_form->statusText(), QStringLiteral("Gotowe"));
+    QCOMPARE(m_form->CGauge1->ForeColor(), 0x0000FFu);
+    QCOMPARE(m_form->CGauge1->Progress(), 999);
+    const std::vector<std::uint8_t> chipBytes = simulatorOf(chip).eeprom();
+    QCOMPARE(int(chipBytes.size()), size);
+    for (int i = 0; i < size; ++i)
+        QCOMPARE(int(chipBytes[i]), image[i]);
+
+    // Read it back into a cleared image.
+    m_form->SpeedButton3->click();
+    QCOMPARE(m_form->image().EepromBuffer[1], 0xFF);
+    m_form->SpeedButton4->click();
+    waitEnd();
+    QVERIFY(m_messages.isEmpty());
+    for (int e = 1; e <= size; ++e)
+        QCOMPARE(m_form->image().EepromBuffer[e], image[static_cast<std::size_t>(e - 1)]);
+}
+
+void TestTransferDispatch::cancelStopsAtFrameBoundary()
+{
+    // Real time: a programming run takes about 25 s; asking it to stop ends it within a second.
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
+    selectChip(ChipB32);
+    sim::Simulator& s = simulatorOf(ChipB32);
+    const std::size_t framesBefore = s.frameCount();
+    QVERIFY(m_form->transfers().startProgram());
+    QTest::qWait(300);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(m_form->transfers().stopAndWait(1000));
+    QVERIFY(timer.elapsed() < 1000);
+    QVERIFY(m_form->Panel1->isEnabled());
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Cancelled);
+    QVERIFY(m_messages.isEmpty());
+    QVERIFY(s.frameCount() > framesBefore);
+    // The session was closed: the adapter's last frame is CMD_END and no rule was broken.
+    const bool endedClean = s.inspect([](const sim::Target&, const sim::Adapter& a) {
+        return !a.inSession() && a.frames().back().bytes[0] == 0x5C;
+    });
+    QVERIFY(endedClean);
+    QVERIFY(s.violations().empty());
+    QVERIFY(m_form->statusText() != QStringLiteral("Gotowe"));
+}
+
+QTEST_MAIN(TestTransferDispatch)
+#include "tst_transferdispatch.moc"
