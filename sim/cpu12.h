@@ -36,8 +36,7 @@ struct Cpu12State
 //   STAA dir    Pw    2      STAA ext    wOP   3      DEC ext        rOPw 4
 //   LDAA IDX2   frPP  4      STAA IDX2   PwP   3      INX, DEY       O    1
 //   BNE         PPP   3 taken, P 1 not taken          JMP ext        PPP  3
-template <class Bus>
-class Cpu12
+template <class Bus> class Cpu12
 {
 public:
     Cpu12State s;
@@ -183,10 +182,7 @@ private:
         if (v == 0)
             s.ccr |= CcrZ;
     }
-    void setZ(bool z)
-    {
-        s.ccr = static_cast<std::uint8_t>(z ? (s.ccr | CcrZ) : (s.ccr & ~CcrZ));
-    }
+    void setZ(bool z) { s.ccr = static_cast<std::uint8_t>(z ? (s.ccr | CcrZ) : (s.ccr & ~CcrZ)); }
 };
 
 } // namespace kestrel::sim

@@ -155,14 +155,11 @@ int main(int argc, char* argv[])
         int& target;
         int minimum;
     };
-    const IntOption ints[] = {{readyOnTry, faults.readyOnTry, 1},
-                              {shortWord, faults.shortWord, 0},
-                              {missingWord, faults.missingWord, 0},
-                              {shortEvery, faults.shortEvery, 1},
-                              {missingEvery, faults.missingEvery, 1},
-                              {lateMs, faults.lateMs, 0},
-                              {hangUp, faults.hangUpAfterFrames, 1},
-                              {randomStuck, faults.randomStuck, 0}};
+    const IntOption ints[] = {
+        {readyOnTry, faults.readyOnTry, 1},     {shortWord, faults.shortWord, 0},
+        {missingWord, faults.missingWord, 0},   {shortEvery, faults.shortEvery, 1},
+        {missingEvery, faults.missingEvery, 1}, {lateMs, faults.lateMs, 0},
+        {hangUp, faults.hangUpAfterFrames, 1},  {randomStuck, faults.randomStuck, 0}};
     for (const IntOption& o : ints) {
         if (parser.isSet(o.option) && !parseInt(parser.value(o.option), 10, o.minimum, o.target))
             return fail(QStringLiteral("bad value for --%1").arg(o.option.names().first()));
@@ -196,8 +193,8 @@ int main(int argc, char* argv[])
     if (parser.isSet(eeprom)) {
         QFile file(parser.value(eeprom));
         if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("cannot read %1: %2").arg(file.fileName(),
-                                                                  file.errorString()));
+            return fail(
+                QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()));
         const QByteArray data = file.readAll();
         const std::vector<std::uint8_t> bytes(data.begin(), data.end());
         if (!simulator.modify([&](Target& t) { return t.loadEeprom(bytes); }))
@@ -206,7 +203,9 @@ int main(int argc, char* argv[])
 
     if (::pipe2(stopPipe, O_CLOEXEC) != 0)
         return fail(QStringLiteral("pipe failed"));
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
@@ -223,8 +222,7 @@ int main(int argc, char* argv[])
             return fail(QStringLiteral("cannot make the link %1").arg(link));
     }
     std::printf("%s on %s%s%s\n", std::string(chipModel(*kind).name).c_str(),
-                server.slavePath().c_str(), link.isEmpty() ? "" : " -> ",
-                qPrintable(link));
+                server.slavePath().c_str(), link.isEmpty() ? "" : " -> ", qPrintable(link));
     std::fflush(stdout);
 
     raiseServingPriority();

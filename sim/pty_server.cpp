@@ -18,10 +18,7 @@ std::int64_t steadyNowUs()
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-PtyServer::PtyServer(Simulator& simulator)
-    : simulator_(simulator)
-{
-}
+PtyServer::PtyServer(Simulator& simulator) : simulator_(simulator) {}
 
 PtyServer::~PtyServer()
 {
@@ -108,7 +105,8 @@ bool PtyServer::serve(int stopFd)
             const std::int64_t wait = *next - steadyNowUs();
             timeoutMs = wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
         }
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {master_, static_cast<short>(hostThere ? POLLIN : 0), 0}};
+        pollfd fds[2] = {{stopFd, POLLIN, 0},
+                         {master_, static_cast<short>(hostThere ? POLLIN : 0), 0}};
         const int nfds = hostThere ? 2 : 1;
         const int r = ::poll(fds, static_cast<nfds_t>(nfds), timeoutMs);
         if (r < 0 && errno != EINTR)
@@ -147,10 +145,7 @@ bool PtyServer::serve(int stopFd)
     }
 }
 
-BackgroundPtyServer::BackgroundPtyServer(Simulator& simulator)
-    : server_(simulator)
-{
-}
+BackgroundPtyServer::BackgroundPtyServer(Simulator& simulator) : server_(simulator) {}
 
 BackgroundPtyServer::~BackgroundPtyServer()
 {

@@ -45,9 +45,7 @@ const char* commandName(std::uint8_t command)
 }
 
 Adapter::Adapter(Target& target, Faults faults)
-    : target_(target)
-    , faults_(std::move(faults))
-    , random_(faults_.seed)
+    : target_(target), faults_(std::move(faults)), random_(faults_.seed)
 {
 }
 
@@ -130,12 +128,12 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t mi
         act = false;
     }
     if (act) {
-        const bool takesArguments = cmd == CmdWriteWord || cmd == CmdReadWord ||
-                                    cmd == CmdReadStatus;
+        const bool takesArguments =
+            cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdReadStatus;
         if (!takesArguments && !argumentsZero(f))
             violation(rec, "arguments must be 00 00 00 00");
-        const bool memory = cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdRunAt0800 ||
-                            cmd == CmdRunAt0200;
+        const bool memory =
+            cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdRunAt0800 || cmd == CmdRunAt0200;
         if (memory && !halted_ && !faults_.silent)
             violation(rec, "target not halted (no CMD_PREPARE since it last ran)");
         if (cmd == CmdBegin) {

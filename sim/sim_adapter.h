@@ -37,7 +37,7 @@ struct ReplyByte
 
 struct FrameRecord
 {
-    std::size_t index;   // 1-based
+    std::size_t index;    // 1-based
     std::int64_t firstUs; // time of the first byte
     std::int64_t lastUs;  // time of the last byte
     Frame bytes;

@@ -29,10 +29,10 @@ struct ChipModel
     [[nodiscard]] constexpr int eepromSize() const { return eepromLast - eepromFirst + 1; }
 };
 
-inline constexpr ChipModel ChipB32{ChipKind::B32, "68HC12B32", 0x0000, 0x01FF, 0x0800, 0x0BFF,
-                                   0x0D00,       0x0FFF,      0x8000, 0xFFFF};
-inline constexpr ChipModel ChipD60{ChipKind::D60, "68HC12D60", 0x0000, 0x01FF, 0x0200, 0x07FF,
-                                   0x0C00,       0x0FFF,      0x1000, 0xFFFF};
+inline constexpr ChipModel ChipB32{ChipKind::B32, "68HC12B32", 0x0000, 0x01FF, 0x0800,
+                                   0x0BFF,        0x0D00,      0x0FFF, 0x8000, 0xFFFF};
+inline constexpr ChipModel ChipD60{ChipKind::D60, "68HC12D60", 0x0000, 0x01FF, 0x0200,
+                                   0x07FF,        0x0C00,      0x0FFF, 0x1000, 0xFFFF};
 
 [[nodiscard]] constexpr const ChipModel& chipModel(ChipKind kind)
 {

@@ -4,11 +4,7 @@
 
 namespace kestrel::sim {
 
-SimLine::SimLine(Simulator& simulator, link::Clock& clock)
-    : simulator_(simulator)
-    , clock_(clock)
-{
-}
+SimLine::SimLine(Simulator& simulator, link::Clock& clock) : simulator_(simulator), clock_(clock) {}
 
 SimLine::~SimLine()
 {

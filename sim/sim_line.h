@@ -20,8 +20,7 @@ public:
 
     [[nodiscard]] link::OpenStatus open(const QString& portName, int readTimeoutMs) override;
     [[nodiscard]] bool sendByte(std::uint8_t byte) override;
-    [[nodiscard]] link::ReadResult read(std::uint8_t* buffer, int maxBytes,
-                                        int timeoutMs) override;
+    [[nodiscard]] link::ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) override;
     void close() override;
     [[nodiscard]] bool broken() const override;
 

@@ -72,8 +72,7 @@ std::string RunReport::summary() const
 }
 
 Target::Target(ChipKind kind)
-    : model_(chipModel(kind))
-    , stuckValue_(static_cast<std::size_t>(model_.eepromSize()), 0)
+    : model_(chipModel(kind)), stuckValue_(static_cast<std::size_t>(model_.eepromSize()), 0)
 {
     auto mark = [this](unsigned first, unsigned last, Region r) {
         for (unsigned a = first; a <= last; ++a)
@@ -227,8 +226,8 @@ void Target::writeEeprog(std::uint8_t value)
 
 void Target::completeOperation()
 {
-    EepromOperation op{EepromOperation::Kind::Program, latchAddress_, latchData_,
-                       operationStart_, now_, false};
+    EepromOperation op{
+        EepromOperation::Kind::Program, latchAddress_, latchData_, operationStart_, now_, false};
     const bool erase = operationMode_ & ERASE;
     if (erase)
         op.kind = (operationMode_ & BYTE) ? EepromOperation::Kind::ByteErase

@@ -13,17 +13,17 @@ namespace kestrel::sim {
 // Something the target was asked to do that the chip would not do, or did differently.
 enum class AnomalyKind
 {
-    UnmappedWrite,          // write outside every mapped range: ignored
-    FlashWrite,             // write to flash: ignored
-    EepromWriteUnlatched,   // EEPROM write with EELAT clear: ignored
-    EepromWriteBusy,        // EEPROM write while EEPGM is set: ignored
-    ProgramWithoutLatch,    // EEPGM set with EELAT set but no address latched: nothing done
-    ProgramSameWrite,       // EEPGM set in the same write as EELAT from zero: nothing done
-    ControlChangeBusy,      // EEPROG mode bits changed while EEPGM is set: ignored
-    Protected,              // erase or program completed while EEPROT is not 0: nothing changed
-    BulkProtected,          // bulk or row erase with BULKP set: nothing changed
-    UnsupportedErase,       // row erase: not modelled, nothing changed
-    UnknownOpcode,          // the CPU stopped on an instruction outside its set
+    UnmappedWrite,        // write outside every mapped range: ignored
+    FlashWrite,           // write to flash: ignored
+    EepromWriteUnlatched, // EEPROM write with EELAT clear: ignored
+    EepromWriteBusy,      // EEPROM write while EEPGM is set: ignored
+    ProgramWithoutLatch,  // EEPGM set with EELAT set but no address latched: nothing done
+    ProgramSameWrite,     // EEPGM set in the same write as EELAT from zero: nothing done
+    ControlChangeBusy,    // EEPROG mode bits changed while EEPGM is set: ignored
+    Protected,            // erase or program completed while EEPROT is not 0: nothing changed
+    BulkProtected,        // bulk or row erase with BULKP set: nothing changed
+    UnsupportedErase,     // row erase: not modelled, nothing changed
+    UnknownOpcode,        // the CPU stopped on an instruction outside its set
 };
 
 struct Anomaly
@@ -68,8 +68,8 @@ struct RunReport
     std::uint16_t stopAddress = 0; // pc where the run stopped
     std::uint64_t instructions = 0;
     std::uint64_t cycles = 0;
-    std::uint64_t eraseCycles = 0; // from the start to the end of the last erase
-    std::uint64_t copyCycles = 0;  // from the end of the erase to the stop
+    std::uint64_t eraseCycles = 0;     // from the start to the end of the last erase
+    std::uint64_t copyCycles = 0;      // from the end of the erase to the stop
     std::uint64_t minProgramPulse = 0; // shortest EEPGM time of a programming operation
     int erases = 0;
     int programs = 0;

@@ -7,8 +7,7 @@
 
 namespace kestrel::sim {
 
-Simulator::Simulator(ChipKind kind, Faults faults)
-    : target_(std::make_unique<Target>(kind))
+Simulator::Simulator(ChipKind kind, Faults faults) : target_(std::make_unique<Target>(kind))
 {
     for (const auto& [address, value] : faults.stuck)
         target_->setStuck(address, value);

@@ -34,15 +34,13 @@ public:
     [[nodiscard]] bool hungUp() const;
 
     // Runs f(const Target&, const Adapter&) under the lock.
-    template <class F>
-    decltype(auto) inspect(F&& f) const
+    template <class F> decltype(auto) inspect(F&& f) const
     {
         std::lock_guard lock(mutex_);
         return f(static_cast<const Target&>(*target_), static_cast<const Adapter&>(*adapter_));
     }
     // Runs f(Target&) under the lock, e.g. to load the EEPROM.
-    template <class F>
-    decltype(auto) modify(F&& f)
+    template <class F> decltype(auto) modify(F&& f)
     {
         std::lock_guard lock(mutex_);
         return f(*target_);

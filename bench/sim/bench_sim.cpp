@@ -12,6 +12,8 @@
 #include "transfer_observer.h"
 #include "workers.h"
 
+#include <QCoreApplication>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -77,8 +79,7 @@ double timed(link::WorkerRoutine worker, const QString& port, QuietObserver& obs
         ctx.image[i + 1] = image[i];
     const auto t0 = std::chrono::steady_clock::now();
     result = worker(ctx);
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-        .count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
 bool realtimeRuns(sim::ChipKind kind)
@@ -105,24 +106,25 @@ bool realtimeRuns(sim::ChipKind kind)
                                    programObserver, image, programResult);
     QuietObserver readObserver;
     link::TransferResult readResult{};
-    const double readMs = timed(d60 ? link::ReadWorkerD60 : link::ReadWorkerB32, port,
-                                readObserver, {}, readResult);
+    const double readMs =
+        timed(d60 ? link::ReadWorkerD60 : link::ReadWorkerB32, port, readObserver, {}, readResult);
     server.stop();
 
     constexpr int readSettleMs = 10; // the read's pause before "Gotowe"
     constexpr int waitMs = 1001 * 20;
     const int nominalRead = sessionMs + words * frameMs(link::ReadWordPauseMs) + readSettleMs;
-    const int nominalProgram = sessionMs +
-                               (link::TargetRoutineWords + words) * frameMs(link::WriteWordPauseMs) +
-                               frameMs(link::RunPauseMs) + waitMs;
-    const bool readOk = readResult == link::TransferResult::Done &&
-                        std::equal(image.begin(), image.end(),
-                                   reinterpret_cast<const std::uint8_t*>(readObserver.image.data()));
+    const int nominalProgram =
+        sessionMs + (link::TargetRoutineWords + words) * frameMs(link::WriteWordPauseMs) +
+        frameMs(link::RunPauseMs) + waitMs;
+    const bool readOk =
+        readResult == link::TransferResult::Done &&
+        std::equal(image.begin(), image.end(),
+                   reinterpret_cast<const std::uint8_t*>(readObserver.image.data()));
     const char* name = d60 ? "68HC12D60" : "68HC12B32";
     std::printf("%s read:        %8.1f ms, nominal pauses %6d ms, ratio %.4f (goal <= 1.02)%s\n",
                 name, readMs, nominalRead, readMs / nominalRead, readOk ? "" : "  FAILED");
-    std::printf("%s programming: %8.1f ms, nominal pauses %6d ms, ratio %.4f%s\n", name,
-                programMs, nominalProgram, programMs / nominalProgram,
+    std::printf("%s programming: %8.1f ms, nominal pauses %6d ms, ratio %.4f%s\n", name, programMs,
+                nominalProgram, programMs / nominalProgram,
                 programResult == link::TransferResult::Done ? "" : "  FAILED");
     const auto violations = simulator.violations();
     std::printf("%s: %zu frames, %zu pacing or protocol violation(s)\n", name,
@@ -134,6 +136,7 @@ bool realtimeRuns(sim::ChipKind kind)
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication app(argc, argv); // the serial port's blocking waits need one
     interpreterRun();
     if (argc > 1 && std::strcmp(argv[1], "--realtime") == 0) {
         bool ok = realtimeRuns(sim::ChipKind::B32);

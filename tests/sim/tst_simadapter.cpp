@@ -12,10 +12,7 @@ namespace {
 class Feeder
 {
 public:
-    explicit Feeder(Adapter& adapter)
-        : adapter_(adapter)
-    {
-    }
+    explicit Feeder(Adapter& adapter) : adapter_(adapter) {}
     std::vector<ReplyByte> frame(const char* hex, std::int64_t gapUs = 2000)
     {
         const QByteArray bytes = QByteArray::fromHex(hex);
@@ -60,6 +57,7 @@ private slots:
     void lateReply();
     void hangUp();
     void stuckCells();
+    void randomMissingReplies();
     void simulatorLine();
 };
 
@@ -104,16 +102,15 @@ void TestSimAdapter::violations_data()
 {
     QTest::addColumn<QStringList>("frames");
     QTest::addColumn<int>("gapUs");
-    QTest::addColumn<int>("frame");     // 1-based frame of the one violation, 0: none expected
-    QTest::addColumn<QString>("what");  // part of its text
-    QTest::addColumn<int>("cell0880");  // RAM byte after the frames
+    QTest::addColumn<int>("frame");    // 1-based frame of the one violation, 0: none expected
+    QTest::addColumn<QString>("what"); // part of its text
+    QTest::addColumn<int>("cell0880"); // RAM byte after the frames
 
     const QString begin = "5B00000000", prep = "2100000000", end = "5C00000000";
     QTest::newRow("clean") << QStringList{begin, prep, "0B80080102", end} << 2000 << 0 << ""
                            << 0x02;
     QTest::newRow("gap of exactly 1.5 ms") << QStringList{begin, end} << 1500 << 0 << "" << 0;
-    QTest::newRow("bytes 1.4 ms apart") << QStringList{begin} << 1400 << 1 << "1400 us apart"
-                                        << 0;
+    QTest::newRow("bytes 1.4 ms apart") << QStringList{begin} << 1400 << 1 << "1400 us apart" << 0;
     QTest::newRow("unknown command")
         << QStringList{begin, "9900000000", end} << 2000 << 2 << "unknown command" << 0;
     QTest::newRow("before CMD_BEGIN")
@@ -197,16 +194,16 @@ void TestSimAdapter::replyFaults_data()
     QTest::newRow("silent") << "silent" << QStringList{st, w0} << QStringList{"", ""};
     QTest::newRow("ready on try 3")
         << "ready3" << QStringList{st, st, st, st} << QStringList{"8000", "8000", "C000", "C000"};
-    QTest::newRow("status byte 40") << "status40" << QStringList{st, st} << QStringList{"4000", "4000"};
-    QTest::newRow("short word 1")
-        << "short1" << QStringList{w0, w1, w1, w2} << QStringList{"FFFF", "FF", "FF", "FFFF"};
+    QTest::newRow("status byte 40")
+        << "status40" << QStringList{st, st} << QStringList{"4000", "4000"};
+    QTest::newRow("short word 1") << "short1" << QStringList{w0, w1, w1, w2}
+                                  << QStringList{"FFFF", "FF", "FF", "FFFF"};
     QTest::newRow("missing word 2")
         << "missing2" << QStringList{w2, w2, w0} << QStringList{"", "", "FFFF"};
     QTest::newRow("every 2nd short")
         << "shortEvery2" << QStringList{w0, w0, w0, w0} << QStringList{"FFFF", "FF", "FFFF", "FF"};
-    QTest::newRow("every 3rd missing")
-        << "missingEvery3" << QStringList{w0, w1, w2, w0, w1, w2}
-        << QStringList{"FFFF", "FFFF", "", "FFFF", "FFFF", ""};
+    QTest::newRow("every 3rd missing") << "missingEvery3" << QStringList{w0, w1, w2, w0, w1, w2}
+                                       << QStringList{"FFFF", "FFFF", "", "FFFF", "FFFF", ""};
 }
 
 void TestSimAdapter::replyFaults()
@@ -308,6 +305,32 @@ void TestSimAdapter::stuckCells()
         QVERIFY(address >= 0x0C00 && address <= 0x0FFF);
         QCOMPARE(r1.eeprom()[address - 0x0C00u], value);
     }
+}
+
+void TestSimAdapter::randomMissingReplies()
+{
+    auto pattern = [](std::uint32_t seed) {
+        Faults faults;
+        faults.missingRate = 0.5;
+        faults.seed = seed;
+        Target t(ChipKind::B32);
+        Adapter a(t, faults);
+        Feeder f(a);
+        f.frame("5B00000000");
+        f.frame("2100000000");
+        QString out;
+        for (int i = 0; i < 40; ++i)
+            out += f.frame("1600"
+                           "0D0000")
+                           .empty()
+                       ? QLatin1Char('-')
+                       : QLatin1Char('R');
+        return out;
+    };
+    const QString a = pattern(5);
+    QCOMPARE(pattern(5), a);
+    QVERIFY(pattern(6) != a);
+    QVERIFY(a.count('-') > 5 && a.count('R') > 5);
 }
 
 // Attach is exclusive; a reattach drops a partial frame (recorded) and stale replies.

@@ -22,10 +22,10 @@ int anomalyCount(const Target& t, AnomalyKind kind)
 
 QStringList anomalyNames(const Target& t)
 {
-    static const char* names[] = {"UnmappedWrite",      "FlashWrite",        "EepromWriteUnlatched",
-                                  "EepromWriteBusy",    "ProgramWithoutLatch", "ProgramSameWrite",
-                                  "ControlChangeBusy",  "Protected",         "BulkProtected",
-                                  "UnsupportedErase",   "UnknownOpcode"};
+    static const char* names[] = {
+        "UnmappedWrite",       "FlashWrite",       "EepromWriteUnlatched", "EepromWriteBusy",
+        "ProgramWithoutLatch", "ProgramSameWrite", "ControlChangeBusy",    "Protected",
+        "BulkProtected",       "UnsupportedErase", "UnknownOpcode"};
     QStringList out;
     for (const Anomaly& a : t.anomalies())
         out << QString::fromLatin1(names[static_cast<int>(a.kind)]);
@@ -133,10 +133,10 @@ void TestSimTarget::resetState()
 
 void TestSimTarget::eepromControl_data()
 {
-    QTest::addColumn<int>("cellIn");   // 0x0D10 before
+    QTest::addColumn<int>("cellIn"); // 0x0D10 before
     QTest::addColumn<QString>("writes");
-    QTest::addColumn<int>("cellOut");  // 0x0D10 after
-    QTest::addColumn<int>("nextOut");  // 0x0D11 after (0x3C before)
+    QTest::addColumn<int>("cellOut"); // 0x0D10 after
+    QTest::addColumn<int>("nextOut"); // 0x0D11 after (0x3C before)
     QTest::addColumn<int>("erases");
     QTest::addColumn<int>("programs");
     QTest::addColumn<QStringList>("anomalies");
@@ -238,9 +238,9 @@ void TestSimTarget::routineProgramsStagingArea_data()
 void TestSimTarget::routineProgramsStagingArea()
 {
     QFETCH(int, which);
-    const RoutineCase c = which == 0
-                              ? RoutineCase{ChipKind::B32, &link::TargetRoutineB32, 0x0800, 0x0880, 0x086A}
-                              : RoutineCase{ChipKind::D60, &link::TargetRoutineD60, 0x0200, 0x0300, 0x026A};
+    const RoutineCase c =
+        which == 0 ? RoutineCase{ChipKind::B32, &link::TargetRoutineB32, 0x0800, 0x0880, 0x086A}
+                   : RoutineCase{ChipKind::D60, &link::TargetRoutineD60, 0x0200, 0x0300, 0x026A};
     Target t(c.kind);
     const ChipModel& m = t.model();
     const int size = m.eepromSize();
