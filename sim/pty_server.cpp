@@ -98,17 +98,20 @@ bool PtyServer::serve(int stopFd)
         if (hostThere)
             sendDueReplies();
 
-        int timeoutMs = -1;
+        std::int64_t timeoutUs = -1;
         if (!hostThere) {
-            timeoutMs = 1; // no event tells when the slave opens again: look every millisecond
+            timeoutUs = 1000; // no event tells when the slave opens again: look every millisecond
         } else if (const auto next = simulator_.nextReplyAt()) {
             const std::int64_t wait = *next - steadyNowUs();
-            timeoutMs = wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
+            timeoutUs = wait <= 0 ? 0 : wait;
         }
         pollfd fds[2] = {{stopFd, POLLIN, 0},
                          {master_, static_cast<short>(hostThere ? POLLIN : 0), 0}};
         const int nfds = hostThere ? 2 : 1;
-        const int r = ::poll(fds, static_cast<nfds_t>(nfds), timeoutMs);
+        timespec ts{static_cast<time_t>(timeoutUs / 1'000'000),
+                    static_cast<long>(timeoutUs % 1'000'000) * 1000};
+        const int r =
+            ::ppoll(fds, static_cast<nfds_t>(nfds), timeoutUs < 0 ? nullptr : &ts, nullptr);
         if (r < 0 && errno != EINTR)
             return false;
         if (fds[0].revents & POLLIN)

@@ -76,4 +76,29 @@ bool SimLine::broken() const
     return broken_ || (open_ && simulator_.hungUp());
 }
 
+namespace {
+
+// No simulated chip of that kind: like a port that does not exist.
+class AbsentLine final : public link::SerialLine
+{
+public:
+    [[nodiscard]] link::OpenStatus open(const QString&, int) override
+    {
+        return link::OpenStatus::Failed;
+    }
+    [[nodiscard]] bool sendByte(std::uint8_t) override { return false; }
+    [[nodiscard]] link::ReadResult read(std::uint8_t*, int, int) override { return {0, true}; }
+    void close() override {}
+    [[nodiscard]] bool broken() const override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<link::SerialLine> makeSimulatorLine(std::string_view chipName, link::Clock& clock)
+{
+    if (Simulator* simulator = SimulatorRegistry::instance().chip(chipName))
+        return std::make_unique<SimLine>(*simulator, clock);
+    return std::make_unique<AbsentLine>();
+}
+
 } // namespace kestrel::sim

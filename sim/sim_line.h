@@ -4,6 +4,9 @@
 #include "serial_line.h"
 #include "simulator.h"
 
+#include <memory>
+#include <string_view>
+
 namespace kestrel::sim {
 
 // A serial line that leads straight to a simulator, stamping each byte with the clock's time.
@@ -34,5 +37,10 @@ private:
     bool open_ = false;
     bool broken_ = false;
 };
+
+// The line of the window's simulator port: a SimLine to the registry's simulator of the named
+// chip ("68HC12B32", "68HC12D60"), or, for any other chip, a line that never opens.
+[[nodiscard]] std::unique_ptr<link::SerialLine> makeSimulatorLine(std::string_view chipName,
+                                                                  link::Clock& clock);
 
 } // namespace kestrel::sim

@@ -446,6 +446,17 @@ void TestSimWorkers::registryKeepsEeprom()
         TransferResult::Done);
     QCOMPARE(bytesOf(r.image), bytesOf(image, 1024));
     QCOMPARE(b32->eeprom(), std::vector<std::uint8_t>(768, 0xFF));
+
+    // The factory's lines: the registry's simulator, exclusive; nothing for other chips.
+    const auto line = makeSimulatorLine("68HC12D60", clock);
+    const auto second = makeSimulatorLine("68HC12D60", clock);
+    QCOMPARE(line->open(QStringLiteral("SYMULATOR"), 10), link::OpenStatus::Opened);
+    QCOMPARE(second->open(QStringLiteral("SYMULATOR"), 10), link::OpenStatus::Failed);
+    line->close();
+    QCOMPARE(second->open(QStringLiteral("SYMULATOR"), 10), link::OpenStatus::Opened);
+    second->close();
+    QCOMPARE(makeSimulatorLine("68HC11E9", clock)->open(QStringLiteral("SYMULATOR"), 10),
+             link::OpenStatus::Failed);
 }
 
 QTEST_GUILESS_MAIN(TestSimWorkers)
