@@ -19,6 +19,8 @@ bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command)
     for (std::size_t i = 0; i < command.bytes.size(); ++i) {
         if (!link.line.sendByte(command.bytes[i]))
             return false;
+        if (command.awaitsReply && i + 1 == command.bytes.size())
+            discardInput(link);
         link.clock.pauseMs(i + 1 < command.bytes.size() ? BytePauseMs : command.pauseMs);
     }
     return !link.line.broken();
@@ -61,8 +63,6 @@ CheckResult CheckAdapterConnection(AdapterLink& link)
     for (int tries = 0; tries < ConnectionTries; ++tries) {
         if (link.cancelRequested())
             return CheckResult::Cancelled;
-        if (tries > 0)
-            discardInput(link);
         if (!SendAdapterCommand(link, PrepareCommand))
             return CheckResult::Broken;
         if (link.cancelRequested())

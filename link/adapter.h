@@ -56,6 +56,7 @@ struct AdapterCommand
 {
     std::array<std::uint8_t, 5> bytes{};
     int pauseMs = 0;
+    bool awaitsReply = false; // the adapter answers with two bytes
 };
 
 [[nodiscard]] constexpr AdapterCommand plainCommand(std::uint8_t command, int pauseMs)
@@ -73,12 +74,13 @@ struct AdapterCommand
 {
     return {{CMD_READ_WORD, static_cast<std::uint8_t>(address & 0xFF),
              static_cast<std::uint8_t>((address >> 8) & 0xFF), 0, 0},
-            ReadWordPauseMs};
+            ReadWordPauseMs,
+            true};
 }
 inline constexpr AdapterCommand BeginCommand = plainCommand(CMD_BEGIN, BeginPauseMs);
 inline constexpr AdapterCommand PrepareCommand = plainCommand(CMD_PREPARE, PreparePauseMs);
-inline constexpr AdapterCommand ReadStatusCommand{{CMD_READ_STATUS, 0x01, 0xFF, 0, 0},
-                                                  ReadStatusPauseMs};
+inline constexpr AdapterCommand ReadStatusCommand{
+    {CMD_READ_STATUS, 0x01, 0xFF, 0, 0}, ReadStatusPauseMs, true};
 inline constexpr AdapterCommand EndCommand = plainCommand(CMD_END, EndPauseMs);
 
 // The line of one transfer and what the frame routines keep between calls.
@@ -108,13 +110,15 @@ struct AdapterLink
 [[nodiscard]] QString portDeviceName(const QString& selection);
 
 // Sends the five bytes one at a time: 2 ms after each of the first four, the command's pause
-// after the fifth. Stops at once and returns false when the line breaks.
+// after the fifth. Stops at once and returns false when the line breaks. For a command that is
+// answered, whatever the line holds once the fifth byte is handed over is dropped: the adapter
+// cannot have answered this frame yet, so those bytes are a late answer to an earlier one.
 [[nodiscard]] bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command);
 
 // Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T.
 [[nodiscard]] ReadResult readReply(AdapterLink& link);
 
-// Drops whatever the line still holds (a late reply to an earlier frame).
+// Drops whatever the line holds now.
 void discardInput(AdapterLink& link);
 
 // Opens the port named by the selection with time-out T and sends CMD_BEGIN. Nothing is

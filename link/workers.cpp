@@ -203,8 +203,6 @@ TransferResult runRead(TransferContext& ctx, const ReadChip& chip)
         const int address = chip.firstAddress + 2 * n;
         bool whole = false;
         for (int tries = 0; tries < WordReadTries && !whole; ++tries) {
-            if (tries > 0)
-                discardInput(link);
             if (const Step step = sendFrame(link, readWordCommand(address)); step != Step::Ok)
                 return stepEnded(link, observer, step);
             const ReadResult reply = readReply(link);

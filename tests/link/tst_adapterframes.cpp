@@ -46,6 +46,8 @@ private slots:
     void connectionCheck();
     void staleReadyByteDoesNotPassSilentAdapter();
     void checkStopsOnCancel();
+    void lateReadyDoesNotPassLaterTry_data();
+    void lateReadyDoesNotPassLaterTry();
     void replyDeadlineIsThreeT_data();
     void replyDeadlineIsThreeT();
     void checkReportsBrokenLine();
@@ -259,6 +261,33 @@ void TestAdapterFrames::checkStopsOnCancel()
     QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), 2) == OpenStatus::Opened);
     QCOMPARE(CheckAdapterConnection(link), CheckResult::Cancelled);
     QCOMPARE(line.frames().size(), 3);
+}
+
+void TestAdapterFrames::lateReadyDoesNotPassLaterTry_data()
+{
+    QTest::addColumn<int>("t");
+    QTest::addColumn<int>("lateMs");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("T 2, 3 ms late: within T + 2T") << 2 << 3 << int(CheckResult::Passed);
+    QTest::newRow("T 2, 40 ms late") << 2 << 40 << int(CheckResult::Failed);
+    QTest::newRow("T 10, 25 ms late: within T + 2T") << 10 << 25 << int(CheckResult::Passed);
+    QTest::newRow("T 10, 40 ms late") << 10 << 40 << int(CheckResult::Failed);
+}
+
+void TestAdapterFrames::lateReadyDoesNotPassLaterTry()
+{
+    QFETCH(int, t);
+    QFETCH(int, lateMs);
+    QFETCH(int, expected);
+    VirtualClock clock;
+    FakeLine line(clock);
+    line.setResponder(
+        [](const Frame& f) { return f[0] == CMD_READ_STATUS ? hex("C000") : QByteArray(); });
+    line.setReplyDelay(std::chrono::milliseconds(lateMs));
+    AdapterLink link(line, clock);
+    QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), t) == OpenStatus::Opened);
+    // Each late answer comes in while the next try's frames go out: it is not that try's answer.
+    QCOMPARE(int(CheckAdapterConnection(link)), expected);
 }
 
 void TestAdapterFrames::replyDeadlineIsThreeT_data()

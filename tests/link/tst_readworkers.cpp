@@ -91,6 +91,8 @@ private slots:
     void silentAdapter();
     void shortReplies_data();
     void shortReplies();
+    void lateReplies_data();
+    void lateReplies();
     void portFailures_data();
     void portFailures();
     void brokenLine_data();
@@ -301,6 +303,45 @@ void TestReadWorkers::shortReplies()
         const QStringList tail = rig.observer.events.mid(rig.observer.events.size() - 3);
         QCOMPARE(tail, (QStringList{"status:Odczyt przerwany", "message:" + message, "finished"}));
         QVERIFY(!rig.observer.statuses().contains("Gotowe"));
+    }
+}
+
+void TestReadWorkers::lateReplies_data()
+{
+    QTest::addColumn<int>("lateAddress"); // -1: every word reply is late
+    QTest::addColumn<int>("result");
+    // 36 ms after the frame: past the 30-ms read, before the next frame's last byte.
+    QTest::newRow("one late reply, asked again") << 0x0D0A << int(TransferResult::Done);
+    QTest::newRow("last word late, asked again") << 0x0FFE << int(TransferResult::Done);
+    QTest::newRow("every reply late") << -1 << int(TransferResult::ReadAborted);
+}
+
+void TestReadWorkers::lateReplies()
+{
+    QFETCH(int, lateAddress);
+    QFETCH(int, result);
+    Rig rig;
+    bool lateDone = false;
+    rig.line.setReplyDelay([&](const Frame& f) {
+        const int a = f[1] | (f[2] << 8);
+        const bool late =
+            f[0] == CMD_READ_WORD && (lateAddress < 0 || (a == lateAddress && !lateDone));
+        if (late && lateAddress >= 0)
+            lateDone = true;
+        return late ? std::chrono::microseconds(36000) : std::chrono::microseconds(1000);
+    });
+    QCOMPARE(int(ReadWorkerB32(rig.ctx)), result);
+    if (result == int(TransferResult::Done)) {
+        // The late answer is not taken for the next word's.
+        QCOMPARE(rig.observer.imageCalls, 1);
+        for (int k = 0; k < 768; ++k)
+            QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
+        QCOMPARE(readFrames(rig.line).size(), 385);
+    } else {
+        QCOMPARE(rig.observer.imageCalls, 0);
+        QCOMPARE(rig.observer.messages(),
+                 QStringList{"Odczyt przerwany: brak odpowiedzi adaptera (adres 0D00)"});
+        QCOMPARE(readFrames(rig.line).size(), 3);
     }
 }
 

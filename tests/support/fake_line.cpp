@@ -4,8 +4,16 @@ namespace kestrel::testsupport {
 
 void FakeLine::queueInput(const QByteArray& bytes)
 {
+    queueAt(bytes, clock_.now());
+}
+
+void FakeLine::queueAt(const QByteArray& bytes, std::chrono::microseconds at)
+{
+    // Later arrivals never overtake earlier ones on a serial line.
+    if (!input_.empty())
+        at = std::max(at, input_.back().at);
     for (char c : bytes)
-        input_.push_back(static_cast<std::uint8_t>(c));
+        input_.push_back({static_cast<std::uint8_t>(c), at});
 }
 
 link::OpenStatus FakeLine::open(const QString& portName, int readTimeoutMs)
@@ -30,7 +38,7 @@ bool FakeLine::sendByte(std::uint8_t byte)
     if (currentSize_ == 5) {
         currentSize_ = 0;
         if (responder_)
-            queueInput(responder_(current_));
+            queueAt(responder_(current_), clock_.now() + replyDelay_(current_));
     }
     return true;
 }
@@ -40,12 +48,18 @@ link::ReadResult FakeLine::read(std::uint8_t* buffer, int maxBytes, int timeoutM
     link::ReadResult result;
     if (timeoutMs > 0)
         readTimeouts_.append(timeoutMs);
-    while (result.count < maxBytes && !input_.empty()) {
-        buffer[result.count++] = input_.front();
-        input_.pop_front();
+    const auto deadline = clock_.now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    while (result.count < maxBytes && !broken()) {
+        if (!input_.empty() && input_.front().at <= clock_.now()) {
+            buffer[result.count++] = input_.front().value;
+            input_.pop_front();
+            continue;
+        }
+        const auto next = input_.empty() ? deadline : std::min(deadline, input_.front().at);
+        if (next <= clock_.now())
+            break;
+        clock_.advance(next - clock_.now());
     }
-    if (result.count < maxBytes && timeoutMs > 0)
-        clock_.advance(std::chrono::milliseconds(timeoutMs));
     result.broken = broken();
     return result;
 }

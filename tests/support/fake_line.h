@@ -19,8 +19,9 @@ namespace kestrel::testsupport {
 using Frame = std::array<std::uint8_t, 5>;
 
 // A scripted serial line on a virtual clock. Every byte sent is recorded with its time; each
-// complete five-byte frame is handed to the responder, whose answer becomes readable at once.
-// A read that finds fewer bytes than asked for lets the whole time-out pass on the clock.
+// complete five-byte frame is handed to the responder, whose answer becomes readable after the
+// reply delay (1 ms unless set: the last byte still has to cross the wire). A read waits on the
+// clock for bytes still to come within its time-out, else lets the whole time-out pass.
 class FakeLine : public link::SerialLine
 {
 public:
@@ -31,17 +32,23 @@ public:
     };
     // The reply to a frame (empty for none; fewer than two bytes for a short reply).
     using Responder = std::function<QByteArray(const Frame& frame)>;
+    using ReplyDelay = std::function<std::chrono::microseconds(const Frame& frame)>;
 
     explicit FakeLine(VirtualClock& clock) : clock_(clock) {}
 
     void setResponder(Responder responder) { responder_ = std::move(responder); }
+    void setReplyDelay(std::chrono::microseconds delay)
+    {
+        replyDelay_ = [delay](const Frame&) { return delay; };
+    }
+    void setReplyDelay(ReplyDelay delay) { replyDelay_ = std::move(delay); }
     // What the next open reports.
     void setOpenStatus(link::OpenStatus status) { openStatus_ = status; }
     // The line breaks when this many bytes have been sent: the next send fails.
     void breakAfterBytes(int count) { breakAfterBytes_ = count; }
     // The line breaks once the clock reaches this time.
     void breakAt(std::chrono::microseconds at) { breakAt_ = at; }
-    // Bytes readable before anything is sent (a stale reply).
+    // Bytes readable from now on (a stale reply).
     void queueInput(const QByteArray& bytes);
 
     link::OpenStatus open(const QString& portName, int readTimeoutMs) override;
@@ -65,6 +72,7 @@ public:
 private:
     VirtualClock& clock_;
     Responder responder_;
+    ReplyDelay replyDelay_ = [](const Frame&) { return std::chrono::microseconds(1000); };
     link::OpenStatus openStatus_ = link::OpenStatus::Opened;
     std::optional<int> breakAfterBytes_;
     std::optional<std::chrono::microseconds> breakAt_;
@@ -77,7 +85,13 @@ private:
     QList<SentByte> sent_;
     Frame current_{};
     int currentSize_ = 0;
-    std::deque<std::uint8_t> input_;
+    struct Pending
+    {
+        std::uint8_t value = 0;
+        std::chrono::microseconds at{0};
+    };
+    std::deque<Pending> input_; // in order of arrival
+    void queueAt(const QByteArray& bytes, std::chrono::microseconds at);
     QList<int> readTimeouts_;
 };
 
