@@ -62,12 +62,14 @@ std::string RunReport::summary() const
     std::snprintf(buf, sizeof buf,
                   "run from %04X: stopped at %04X (%s) after %llu instructions, %llu cycles "
                   "(%.3f s at 8 MHz); erase %llu cycles (%.3f s), copy %llu cycles (%.3f s); "
-                  "%d erase(s), %d byte(s) programmed; %s the host's %.2f s wait",
+                  "%d erase(s), %d byte(s) programmed (shortest pulse %.2f ms); %s the host's "
+                  "%.2f s wait",
                   start, stopAddress, why, static_cast<unsigned long long>(instructions),
                   static_cast<unsigned long long>(cycles), seconds(cycles),
                   static_cast<unsigned long long>(eraseCycles), seconds(eraseCycles),
                   static_cast<unsigned long long>(copyCycles), seconds(copyCycles), erases,
-                  programs, fitsHostWait() ? "fits" : "DOES NOT fit", HostWaitSeconds);
+                  programs, seconds(minProgramPulse) * 1000.0,
+                  fitsHostWait() ? "fits" : "DOES NOT fit", HostWaitSeconds);
     return buf;
 }
 

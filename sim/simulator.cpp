@@ -115,9 +115,11 @@ std::string Simulator::summary() const
     std::snprintf(buf, sizeof buf, "%s: %zu frames, %zu protocol violation(s)\n",
                   std::string(t.model().name).c_str(), a.frames().size(), a.violations().size());
     out += buf;
+    // Times from the first frame, as in the transcript.
+    const std::int64_t origin = a.frames().empty() ? 0 : a.frames().front().firstUs;
     for (const Violation& v : a.violations()) {
         std::snprintf(buf, sizeof buf, "  frame %zu at %.3f ms: ", v.frame,
-                      static_cast<double>(v.timeUs) / 1000.0);
+                      static_cast<double>(v.timeUs - origin) / 1000.0);
         out += buf;
         out += v.what + '\n';
     }
