@@ -36,6 +36,13 @@ public:
             ::close(fd_);
     }
     [[nodiscard]] bool ok() const { return fd_ >= 0; }
+    // All five bytes in one write, no pauses.
+    bool burst(const char* hex)
+    {
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        return ::write(fd_, bytes.constData(), static_cast<std::size_t>(bytes.size())) ==
+               bytes.size();
+    }
     bool frame(const char* hex)
     {
         for (char c : QByteArray::fromHex(hex)) {
@@ -94,6 +101,7 @@ private slots:
     void badArguments();
     void servesReopensAndSaves();
     void hangUpClosesTheTerminal();
+    void unpacedFrameInSummary();
 };
 
 void TestSimFrontEnd::helpNamesEveryOption()
@@ -212,6 +220,24 @@ void TestSimFrontEnd::hangUpClosesTheTerminal()
     host.read(1, 500);
     QVERIFY(host.hungUp);
     QVERIFY(!host.frame("3701FF0000"));
+}
+
+void TestSimFrontEnd::unpacedFrameInSummary()
+{
+    QProcess p;
+    const QString path = startAndGetPath(p, {"--chip", "68HC12B32"});
+    {
+        Host host(path);
+        QVERIFY(host.ok());
+        QVERIFY(host.burst("5B00000000"));
+        QVERIFY(host.frame("5C00000000"));
+    }
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString summary = QString::fromLocal8Bit(p.readAllStandardOutput());
+    QVERIFY2(summary.contains("2 frames, 1 protocol violation(s)"), qPrintable(summary));
+    QVERIFY2(summary.contains("frame 1 at 0.000 ms: bytes 0 us apart"), qPrintable(summary));
 }
 
 QTEST_GUILESS_MAIN(TestSimFrontEnd)
