@@ -17,10 +17,11 @@ QString portDeviceName(const QString& selection)
 bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command)
 {
     for (std::size_t i = 0; i < command.bytes.size(); ++i) {
+        const bool last = i + 1 == command.bytes.size();
+        if (command.awaitsReply && last)
+            discardInput(link);
         if (!link.line.sendByte(command.bytes[i]))
             return false;
-        if (command.awaitsReply && i + 1 == command.bytes.size())
-            discardInput(link);
         link.clock.pauseMs(i + 1 < command.bytes.size() ? BytePauseMs : command.pauseMs);
     }
     return !link.line.broken();

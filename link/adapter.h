@@ -111,8 +111,8 @@ struct AdapterLink
 
 // Sends the five bytes one at a time: 2 ms after each of the first four, the command's pause
 // after the fifth. Stops at once and returns false when the line breaks. For a command that is
-// answered, whatever the line holds once the fifth byte is handed over is dropped: the adapter
-// cannot have answered this frame yet, so those bytes are a late answer to an earlier one.
+// answered, whatever the line holds just before the fifth byte is dropped: the adapter answers
+// only a whole frame, so those bytes are a late answer to an earlier one.
 [[nodiscard]] bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command);
 
 // Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T.
