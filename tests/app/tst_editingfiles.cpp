@@ -1,0 +1,750 @@
+// Hex entry, loading and saving through the main window: keys typed into the hex grid, the
+// toolbar buttons and menu commands with scripted dialogs.
+
+#include "chip_table.h"
+#include "image_commands.h"
+#include "main_window.h"
+
+#include "../image/file_helpers.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace kestrel;
+using namespace testing;
+
+namespace {
+
+const QString DotAbove = QString(QChar(0x02D9));
+constexpr int ChipB32 = 8; // 768 bytes
+constexpr int ChipD60 = 9; // 1024 bytes
+
+// Answers the window's dialogs from a script and records what was asked and shown.
+class ScriptedDialogs : public UserDialogs
+{
+public:
+    QList<std::optional<QString>> openAnswers;
+    QList<std::optional<QString>> saveAnswers;
+    QList<bool> okCancelAnswers;
+
+    int openAsked = 0;
+    QStringList saveSuggestions;
+    QStringList questions;
+    QStringList messages;
+
+    std::optional<QString> askOpenFile() override
+    {
+        ++openAsked;
+        return openAnswers.isEmpty() ? std::nullopt : openAnswers.takeFirst();
+    }
+    std::optional<QString> askSaveFile(const QString& suggested) override
+    {
+        saveSuggestions << suggested;
+        return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
+    }
+    void showMessage(const QString& text) override { messages << text; }
+    bool askOkCancel(const QString& text) override
+    {
+        questions << text;
+        return !okCancelAnswers.isEmpty() && okCancelAnswers.takeFirst();
+    }
+};
+
+struct Window
+{
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>();
+    ScriptedDialogs dialogs;
+
+    Window()
+    {
+        form->setDialogs(&dialogs);
+        form->show();
+        [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(form.get());
+        form->StringGrid1->setFocus();
+    }
+    ~Window() { form->setDialogs(nullptr); }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    TForm1& operator*() { return *form; }
+    TForm1* operator->() { return form.get(); }
+};
+
+QString hexCell(TForm1& form, int col, int row)
+{
+    return form.StringGrid1->model()->index(row - 1, col - 1).data().toString();
+}
+
+QString charCell(TForm1& form, int col, int row)
+{
+    return form.StringGrid2->model()
+        ->index(row - 1, col - 1)
+        .data(EepromModel::CharTextRole)
+        .toString();
+}
+
+std::int32_t entry(TForm1& form, int col, int row)
+{
+    return form.image().EepromBuffer[static_cast<std::size_t>(entryOf(col, row))];
+}
+
+// Clicks a data cell of the hex grid, scrolling it into view first.
+void clickCell(TForm1& form, int col, int row)
+{
+    GridView& hex = *form.StringGrid1;
+    const QModelIndex index = hex.model()->index(row - 1, col - 1);
+    hex.scrollTo(index);
+    QTest::mouseClick(hex.viewport(), Qt::LeftButton, {}, hex.visualRect(index).center());
+}
+
+// The hex grid's selection is exactly this one cell, and it is the current cell.
+bool selectedAlone(TForm1& form, int col, int row)
+{
+    GridView& hex = *form.StringGrid1;
+    const QModelIndex index = hex.model()->index(row - 1, col - 1);
+    const QModelIndexList selected = hex.selectionModel()->selectedIndexes();
+    return hex.currentIndex() == index && selected.size() == 1 && selected.front() == index;
+}
+
+void selectChip(TForm1& form, int index)
+{
+    if (form.ComboBox2->currentIndex() == index)
+        form.ComboBox2->setCurrentIndex((index + 1) % ChipCount);
+    form.ComboBox2->setCurrentIndex(index);
+}
+
+// Sends one key press whose text is the given character, as a keyboard layout would.
+void typeCharacter(QWidget* widget, QChar ch)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(widget, &release);
+}
+
+// Runs one of the two load or save commands as the user would start it.
+void runCommand(TForm1& form, const QString& how)
+{
+    if (how == QLatin1String("toolbar load"))
+        QTest::mouseClick(form.SpeedButton1, Qt::LeftButton);
+    else if (how == QLatin1String("menu load"))
+        form.Wczytajzdysku2->trigger();
+    else if (how == QLatin1String("toolbar save"))
+        QTest::mouseClick(form.SpeedButton2, Qt::LeftButton);
+    else if (how == QLatin1String("menu save"))
+        form.Zapissznadysk1->trigger();
+    else
+        QFAIL("unknown command");
+}
+
+// The model told the views that every data cell of both grids changed.
+bool wholeImageRefreshed(const QSignalSpy& spy, int rows)
+{
+    for (const QList<QVariant>& args : spy) {
+        const auto from = args.at(0).value<QModelIndex>();
+        const auto to = args.at(1).value<QModelIndex>();
+        const auto roles = args.at(2).value<QList<int>>();
+        const bool bothTexts = roles.isEmpty() || (roles.contains(Qt::DisplayRole) &&
+                                                   roles.contains(EepromModel::CharTextRole));
+        if (from.row() == 0 && from.column() == 0 && to.row() == rows - 1 && to.column() == 15 &&
+            bothTexts)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+class TestEditingFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typedKeys_data();
+    void typedKeys();
+    void nonDigitsKeepPendingDigit();
+    void keypadDigits();
+    void upperBytesChangeNothing();
+    void digitThenClickElsewhere();
+    void digitAfterFillStaysByte();
+    void scrollRuleMovesAllThree();
+    void lastRowOfChip();
+    void arrowsStillNavigate();
+    void keysRefusedDuringTransfer();
+
+    void loadCommands_data();
+    void loadCommands();
+    void loadRefused_data();
+    void loadRefused();
+    void loadSizeFollowsSelectedChip();
+    void loadRefusedDuringTransfer();
+
+    void saveCommands_data();
+    void saveCommands();
+    void overwriteCancelThenOk();
+    void failedSaveKeepsDisk_data();
+    void failedSaveKeepsDisk();
+    void saveAllowedDuringTransfer();
+};
+
+void TestEditingFiles::typedKeys_data()
+{
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("hex");
+    QTest::addColumn<QString>("chr");
+    QTest::addColumn<int>("nextCol");
+    QTest::addColumn<int>("nextRow");
+
+    QTest::newRow("column 16 of row 5") << 16 << 5 << "A5"
+                                        << "A5"
+                                        << "Ą" << 1 << 6;
+    QTest::newRow("lower case") << 3 << 2 << "c3"
+                                << "C3"
+                                << "Ă" << 4 << 2;
+    QTest::newRow("upper case") << 3 << 2 << "C3"
+                                << "C3"
+                                << "Ă" << 4 << 2;
+    QTest::newRow("zero byte") << 1 << 1 << "00"
+                               << "00" << QString(QChar(0)) << 2 << 1;
+    QTest::newRow("letter") << 8 << 3 << "41"
+                            << "41"
+                            << "A" << 9 << 3;
+}
+
+void TestEditingFiles::typedKeys()
+{
+    QFETCH(int, col);
+    QFETCH(int, row);
+    QFETCH(QString, keys);
+    QFETCH(QString, hex);
+    QFETCH(QString, chr);
+    QFETCH(int, nextCol);
+    QFETCH(int, nextRow);
+
+    Window w;
+    clickCell(*w, col, row);
+    QVERIFY(selectedAlone(*w, col, row));
+
+    // After the first digit both grids show the entry holding that digit.
+    QTest::keyClick(w->StringGrid1, keys.at(0).toLatin1());
+    QCOMPARE(hexCell(*w, col, row), QStringLiteral("0") + keys.at(0).toUpper());
+    QCOMPARE(charCell(*w, col, row), charText(QString(keys.at(0)).toInt(nullptr, 16)));
+    QVERIFY(selectedAlone(*w, col, row));
+
+    QTest::keyClick(w->StringGrid1, keys.at(1).toLatin1());
+    QCOMPARE(hexCell(*w, col, row), hex);
+    QCOMPARE(charCell(*w, col, row), chr);
+    QCOMPARE(entry(*w, col, row), hex.toInt(nullptr, 16));
+    QVERIFY(selectedAlone(*w, nextCol, nextRow));
+    QCOMPARE(w->image().CursorCol, nextCol);
+    QCOMPARE(w->image().CursorRow, nextRow);
+    QCOMPARE(w->image().NibbleCount, 0);
+}
+
+void TestEditingFiles::nonDigitsKeepPendingDigit()
+{
+    Window w;
+    clickCell(*w, 2, 4);
+    QTest::keyClick(w->StringGrid1, '9');
+    const EepromBufferType pending = w->image().EepromBuffer;
+    QTest::keyClick(w->StringGrid1, 'G');
+    QTest::keyClick(w->StringGrid1, ' ');
+    QTest::keyClick(w->StringGrid1, Qt::Key_Backspace);
+    QTest::keyClick(w->StringGrid1, Qt::Key_Return);
+    QTest::keyClick(w->StringGrid1, Qt::Key_Enter);
+    QVERIFY(w->image().EepromBuffer == pending);
+    QCOMPARE(hexCell(*w, 2, 4), QStringLiteral("09"));
+    QVERIFY(selectedAlone(*w, 2, 4));
+    QCOMPARE(w->image().NibbleCount, 1);
+
+    QTest::keyClick(w->StringGrid1, 'e');
+    QCOMPARE(hexCell(*w, 2, 4), QStringLiteral("9E"));
+    QVERIFY(selectedAlone(*w, 3, 4));
+}
+
+void TestEditingFiles::keypadDigits()
+{
+    Window w;
+    clickCell(*w, 5, 1);
+    QTest::keyClick(w->StringGrid1, Qt::Key_4, Qt::KeypadModifier);
+    QTest::keyClick(w->StringGrid1, Qt::Key_2, Qt::KeypadModifier);
+    QCOMPARE(hexCell(*w, 5, 1), QStringLiteral("42"));
+    QVERIFY(selectedAlone(*w, 6, 1));
+}
+
+void TestEditingFiles::upperBytesChangeNothing()
+{
+    // Characters of the upper half of the code page, and other non-ASCII digits, are no digits.
+    Window w;
+    clickCell(*w, 1, 2);
+    QTest::keyClick(w->StringGrid1, '3');
+    const EepromBufferType pending = w->image().EepromBuffer;
+    for (const char16_t code : {u'\u00B9', u'\u0105', u'\u00BC', u'\u00FF', u'\u0661', u'\uFF11'})
+        typeCharacter(w->StringGrid1, QChar(code));
+    QVERIFY(w->image().EepromBuffer == pending);
+    QCOMPARE(w->image().NibbleCount, 1);
+    QVERIFY(selectedAlone(*w, 1, 2));
+
+    // The same path delivers a digit.
+    typeCharacter(w->StringGrid1, QChar(u'b'));
+    QCOMPARE(hexCell(*w, 1, 2), QStringLiteral("3B"));
+}
+
+void TestEditingFiles::digitThenClickElsewhere()
+{
+    Window w;
+    clickCell(*w, 4, 3);
+    QTest::keyClick(w->StringGrid1, '7');
+    clickCell(*w, 10, 6);
+    QCOMPARE(entry(*w, 4, 3), 7);
+    QCOMPARE(hexCell(*w, 4, 3), QStringLiteral("07"));
+    QCOMPARE(charCell(*w, 4, 3), QString(QChar(7)));
+    // The next digit starts a new byte in the clicked cell.
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5"));
+    QCOMPARE(hexCell(*w, 10, 6), QStringLiteral("05"));
+    QCOMPARE(hexCell(*w, 4, 3), QStringLiteral("07"));
+}
+
+void TestEditingFiles::digitAfterFillStaysByte()
+{
+    Window w;
+    clickCell(*w, 6, 2);
+    QTest::keyClick(w->StringGrid1, '1');
+    QTest::mouseClick(w->SpeedButton3, Qt::LeftButton);
+    QCOMPARE(hexCell(*w, 6, 2), QStringLiteral("FF"));
+    w->StringGrid1->setFocus();
+    QTest::keyClick(w->StringGrid1, '5');
+    QCOMPARE(entry(*w, 6, 2), 0xF5);
+    QCOMPARE(hexCell(*w, 6, 2), QStringLiteral("F5"));
+    QCOMPARE(charCell(*w, 6, 2), QString(QChar(0x0151))); // 0xF5 is ő in code page 1250
+    QVERIFY(selectedAlone(*w, 7, 2));
+}
+
+void TestEditingFiles::scrollRuleMovesAllThree()
+{
+    Window w;
+    clickCell(*w, 16, 13);
+    QCOMPARE(w->StringGrid1->topRow(), 1);
+    QSignalSpy bar(w->ScrollBar1, &QScrollBar::valueChanged);
+
+    // Rows 14, 15 and 16 lie below the 13 rows on view; the view stays.
+    for (int row = 14; row <= 16; ++row) {
+        QTest::keyClicks(w->StringGrid1, QStringLiteral("12"));
+        QVERIFY(selectedAlone(*w, 1, row));
+        QTest::keyClicks(w->StringGrid1, QStringLiteral("34").repeated(15));
+        QVERIFY(selectedAlone(*w, 16, row));
+        QCOMPARE(w->StringGrid1->topRow(), 1);
+    }
+    QCOMPARE(bar.size(), 0);
+
+    // Entering row 17 moves all three one row down; the cursor stays out of view.
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("AB"));
+    QVERIFY(selectedAlone(*w, 1, 17));
+    QCOMPARE(w->StringGrid1->topRow(), 2);
+    QCOMPARE(w->StringGrid2->topRow(), 2);
+    QCOMPARE(w->ScrollBar1->value(), 2);
+    QCOMPARE(bar.size(), 1);
+    QCOMPARE(hexCell(*w, 16, 16), QStringLiteral("AB"));
+
+    // And each further row moves it once more.
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("00").repeated(16));
+    QVERIFY(selectedAlone(*w, 1, 18));
+    QCOMPARE(w->StringGrid1->topRow(), 3);
+    QCOMPARE(w->StringGrid2->topRow(), 3);
+    QCOMPARE(w->ScrollBar1->value(), 3);
+    QCOMPARE(bar.size(), 2);
+}
+
+void TestEditingFiles::lastRowOfChip()
+{
+    Window w;
+    selectChip(*w, ChipB32); // 48 rows
+    w->ScrollBar1->setValue(w->ScrollBar1->maximum());
+    QCOMPARE(w->StringGrid1->topRow(), 36);
+    clickCell(*w, 15, 48);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("1122"));
+    QCOMPARE(hexCell(*w, 15, 48), QStringLiteral("11"));
+    QCOMPARE(hexCell(*w, 16, 48), QStringLiteral("22"));
+
+    // The cursor left the grid: no cell selected, the view stays.
+    QVERIFY(!w->StringGrid1->selectionModel()->hasSelection());
+    QCOMPARE(w->image().CursorCol, 1);
+    QCOMPARE(w->image().CursorRow, 49);
+    QCOMPARE(w->StringGrid1->topRow(), 36);
+    QCOMPARE(w->ScrollBar1->value(), 36);
+
+    // Further digits go to the entries after the chip's size, which no cell shows.
+    const int rows = w->model().rowCount();
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5A"));
+    QCOMPARE(w->image().EepromBuffer[769], 0x5A);
+    QCOMPARE(w->model().rowCount(), rows);
+    QCOMPARE(hexCell(*w, 16, 48), QStringLiteral("22"));
+    QCOMPARE(w->StringGrid1->topRow(), 36);
+}
+
+void TestEditingFiles::arrowsStillNavigate()
+{
+    Window w;
+    clickCell(*w, 3, 1);
+    QTest::keyClick(w->StringGrid1, 'D');
+    QTest::keyClick(w->StringGrid1, Qt::Key_Right);
+    QCOMPARE(w->image().CursorCol, 4);
+    QCOMPARE(w->image().NibbleCount, 0);
+    QCOMPARE(entry(*w, 3, 1), 0xD);
+    for (int i = 0; i < 13; ++i)
+        QTest::keyClick(w->StringGrid1, Qt::Key_Down);
+    QCOMPARE(w->image().CursorRow, 14);
+    QCOMPARE(w->StringGrid1->topRow(), 2);
+    QCOMPARE(w->ScrollBar1->value(), 2);
+    QCOMPARE(w->StringGrid2->topRow(), 2);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("ee"));
+    QCOMPARE(hexCell(*w, 4, 14), QStringLiteral("EE"));
+}
+
+void TestEditingFiles::keysRefusedDuringTransfer()
+{
+    Window w;
+    clickCell(*w, 2, 2);
+    QTest::keyClick(w->StringGrid1, '4');
+    const EepromBufferType before = w->image().EepromBuffer;
+
+    w->setTransferActive(true);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5678"));
+    QVERIFY(w->image().EepromBuffer == before);
+    QCOMPARE(hexCell(*w, 2, 2), QStringLiteral("04"));
+    QCOMPARE(w->image().NibbleCount, 1);
+    QVERIFY(selectedAlone(*w, 2, 2));
+    // Navigation still works.
+    QTest::keyClick(w->StringGrid1, Qt::Key_Down);
+    QCOMPARE(w->image().CursorRow, 3);
+
+    w->setTransferActive(false);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("9A"));
+    QCOMPARE(hexCell(*w, 2, 3), QStringLiteral("9A"));
+}
+
+void TestEditingFiles::loadCommands_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("fileSize");
+    QTest::newRow("toolbar, 100 bytes") << "toolbar load" << 100;
+    QTest::newRow("menu, 100 bytes") << "menu load" << 100;
+    QTest::newRow("toolbar, empty") << "toolbar load" << 0;
+    QTest::newRow("menu, whole chip") << "menu load" << 768;
+}
+
+void TestEditingFiles::loadCommands()
+{
+    QFETCH(QString, how);
+    QFETCH(int, fileSize);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("obraz.bin"));
+    const QByteArray bytes = pattern(fileSize, 5);
+    QVERIFY(writeAll(path, bytes));
+
+    Window w;
+    selectChip(*w, ChipB32);
+    clickCell(*w, 9, 7);
+    QTest::keyClick(w->StringGrid1, '2');
+    w.dialogs.openAnswers << path;
+    QSignalSpy changed(&w->model(), &QAbstractItemModel::dataChanged);
+
+    runCommand(*w, how);
+
+    QCOMPARE(w.dialogs.openAsked, 1);
+    QVERIFY(w.dialogs.messages.isEmpty());
+    QCOMPARE(w->Label1->text(), path);
+    QVERIFY(w->Label1->width() >= w->Label1->sizeHint().width());
+    QVERIFY(wholeImageRefreshed(changed, 48));
+    for (int i = 0; i < 768; ++i) {
+        const int col = i % 16 + 1;
+        const int row = i / 16 + 1;
+        const int value = i < fileSize ? static_cast<unsigned char>(bytes[i]) : 0xFF;
+        QCOMPARE(hexCell(*w, col, row), hexText(value));
+        QCOMPARE(charCell(*w, col, row), charText(value));
+    }
+    // The cursor and its pending digit stay.
+    QCOMPARE(w->image().CursorCol, 9);
+    QCOMPARE(w->image().CursorRow, 7);
+    QCOMPARE(w->image().NibbleCount, 1);
+}
+
+void TestEditingFiles::loadRefused_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("answer"); // cancel, missing, folder, large
+    QTest::addColumn<bool>("message");
+    for (const QString& how : {QStringLiteral("toolbar load"), QStringLiteral("menu load")}) {
+        const QByteArray h = how.toLatin1();
+        QTest::newRow(h + ", cancelled") << how << "cancel" << false;
+        QTest::newRow(h + ", no such file") << how << "missing" << false;
+        QTest::newRow(h + ", folder") << how << "folder" << false;
+        QTest::newRow(h + ", one byte too large") << how << "large" << true;
+    }
+}
+
+void TestEditingFiles::loadRefused()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, answer);
+    QFETCH(bool, message);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString first = dir.filePath(QStringLiteral("pierwszy.bin"));
+    QVERIFY(writeAll(first, pattern(512, 9)));
+
+    Window w;
+    w.dialogs.openAnswers << first;
+    runCommand(*w, QStringLiteral("toolbar load"));
+    QCOMPARE(w->Label1->text(), first);
+    const EepromBufferType before = w->image().EepromBuffer;
+
+    if (answer == QLatin1String("cancel")) {
+        w.dialogs.openAnswers << std::nullopt;
+    } else if (answer == QLatin1String("missing")) {
+        w.dialogs.openAnswers << dir.filePath(QStringLiteral("brak.bin"));
+    } else if (answer == QLatin1String("folder")) {
+        w.dialogs.openAnswers << dir.path();
+    } else {
+        const QString large = dir.filePath(QStringLiteral("duzy.bin"));
+        QVERIFY(writeAll(large, pattern(513, 1)));
+        w.dialogs.openAnswers << large;
+    }
+    QSignalSpy changed(&w->model(), &QAbstractItemModel::dataChanged);
+    runCommand(*w, how);
+
+    QCOMPARE(w.dialogs.openAsked, 2);
+    QCOMPARE(w->Label1->text(), first);
+    QVERIFY(w->image().EepromBuffer == before);
+    QCOMPARE(changed.size(), 0);
+    if (message)
+        QCOMPARE(w.dialogs.messages, QStringList{fileTooLargeMessage()});
+    else
+        QVERIFY(w.dialogs.messages.isEmpty());
+}
+
+void TestEditingFiles::loadSizeFollowsSelectedChip()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("d60.bin"));
+    const QByteArray bytes = pattern(1024, 3);
+
+    Window w;
+    selectChip(*w, ChipD60);
+    for (int i = 0; i < 1024; ++i)
+        w->image().EepromBuffer[static_cast<std::size_t>(i + 1)] =
+            static_cast<unsigned char>(bytes[i]);
+    w.dialogs.saveAnswers << path;
+    runCommand(*w, QStringLiteral("menu save"));
+    QCOMPARE(readAll(path), bytes);
+
+    selectChip(*w, ChipB32);
+    w.dialogs.openAnswers << path;
+    runCommand(*w, QStringLiteral("toolbar load"));
+    QCOMPARE(w.dialogs.messages, QStringList{fileTooLargeMessage()});
+    QCOMPARE(w->Label1->text(), QStringLiteral("Plik"));
+    QCOMPARE(hexCell(*w, 1, 1), QStringLiteral("FF"));
+
+    selectChip(*w, ChipD60);
+    w.dialogs.openAnswers << path;
+    runCommand(*w, QStringLiteral("toolbar load"));
+    QCOMPARE(w.dialogs.messages.size(), 1);
+    QCOMPARE(w->Label1->text(), path);
+    QCOMPARE(hexCell(*w, 1, 1), hexText(static_cast<unsigned char>(bytes[0])));
+    QCOMPARE(hexCell(*w, 16, 64), hexText(static_cast<unsigned char>(bytes[1023])));
+}
+
+void TestEditingFiles::loadRefusedDuringTransfer()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("obraz.bin"));
+    QVERIFY(writeAll(path, pattern(100, 2)));
+
+    Window w;
+    w->setTransferActive(true);
+    w.dialogs.openAnswers << path << path;
+    // The commands are disabled; even when run they ask for no file.
+    w->SpeedButton1Click();
+    w->Wczytajzdysku2Click();
+    QCOMPARE(w.dialogs.openAsked, 0);
+    QCOMPARE(w->Label1->text(), QStringLiteral("Plik"));
+    QCOMPARE(hexCell(*w, 1, 1), QStringLiteral("FF"));
+
+    w->setTransferActive(false);
+    runCommand(*w, QStringLiteral("menu load"));
+    QCOMPARE(w.dialogs.openAsked, 1);
+    QCOMPARE(w->Label1->text(), path);
+}
+
+void TestEditingFiles::saveCommands_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("chip");
+    QTest::addColumn<int>("size");
+    QTest::newRow("toolbar, 68HC12B32") << "toolbar save" << int(ChipB32) << 768;
+    QTest::newRow("menu, 68HC12B32") << "menu save" << int(ChipB32) << 768;
+    QTest::newRow("toolbar, 68HC12D60") << "toolbar save" << int(ChipD60) << 1024;
+    QTest::newRow("menu, 68HC05") << "menu save" << int(Chip68HC05) << 256;
+}
+
+void TestEditingFiles::saveCommands()
+{
+    QFETCH(QString, how);
+    QFETCH(int, chip);
+    QFETCH(int, size);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("zapis.bin"));
+
+    Window w;
+    selectChip(*w, chip);
+    const int rows = size / 16;
+    // First and last byte typed into the grid.
+    clickCell(*w, 1, 1);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5a"));
+    clickCell(*w, 16, rows);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("C3"));
+    w->image().EepromBuffer[static_cast<std::size_t>(size + 1)] = 0x11; // past the chip
+    w->setFileLabel(QStringLiteral("poprzedni.bin"));
+    const EepromBufferType before = w->image().EepromBuffer;
+
+    w.dialogs.saveAnswers << path;
+    runCommand(*w, how);
+
+    const QByteArray saved = readAll(path);
+    QCOMPARE(saved.size(), size);
+    QCOMPARE(static_cast<unsigned char>(saved.front()), 0x5A);
+    QCOMPARE(static_cast<unsigned char>(saved.back()), 0xC3);
+    QCOMPARE(saved.count(char(0xFF)), size - 2);
+    QVERIFY(w.dialogs.questions.isEmpty());
+    QVERIFY(w.dialogs.messages.isEmpty());
+    QCOMPARE(w->Label1->text(), QStringLiteral("poprzedni.bin"));
+    QVERIFY(w->image().EepromBuffer == before);
+
+    // Loading it back gives the same image.
+    clickCell(*w, 1, 1);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("00"));
+    w.dialogs.openAnswers << path;
+    runCommand(*w, QStringLiteral("menu load"));
+    for (int i = 1; i <= size; ++i)
+        QCOMPARE(w->image().EepromBuffer[static_cast<std::size_t>(i)],
+                 before[static_cast<std::size_t>(i)]);
+}
+
+void TestEditingFiles::overwriteCancelThenOk()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("istniejacy.bin"));
+    const QByteArray old = pattern(2000, 7);
+    QVERIFY(writeAll(path, old));
+
+    Window w;
+    clickCell(*w, 1, 1);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("77"));
+
+    // Cancel reopens the save dialog with the name chosen; cancelling that ends the command.
+    w.dialogs.saveAnswers << path << std::nullopt;
+    w.dialogs.okCancelAnswers << false;
+    runCommand(*w, QStringLiteral("menu save"));
+    QCOMPARE(w.dialogs.questions, QStringList{overwriteQuestion()});
+    QCOMPARE(w.dialogs.saveSuggestions, QStringList({QString(), path}));
+    QCOMPARE(readAll(path), old);
+
+    // Cancel, the same name again, OK: the file is replaced by exactly the chip's bytes.
+    w.dialogs.questions.clear();
+    w.dialogs.saveSuggestions.clear();
+    w.dialogs.saveAnswers << path << path;
+    w.dialogs.okCancelAnswers << false << true;
+    runCommand(*w, QStringLiteral("toolbar save"));
+    QCOMPARE(w.dialogs.questions, QStringList({overwriteQuestion(), overwriteQuestion()}));
+    QCOMPARE(w.dialogs.saveSuggestions, QStringList({QString(), path}));
+    const QByteArray saved = readAll(path);
+    QCOMPARE(saved.size(), 512);
+    QCOMPARE(static_cast<unsigned char>(saved.front()), 0x77);
+    QCOMPARE(saved.mid(1), QByteArray(511, char(0xFF)));
+    QVERIFY(w.dialogs.messages.isEmpty());
+}
+
+void TestEditingFiles::failedSaveKeepsDisk_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("missing folder") << "brak/plik.bin";
+    QTest::newRow("below a regular file") << "plik.txt/plik.bin";
+    QTest::newRow("a folder of that name") << "katalog";
+}
+
+void TestEditingFiles::failedSaveKeepsDisk()
+{
+    QFETCH(QString, target);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("plik.txt")), pattern(40, 1)));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("katalog")));
+    const QStringList before = listing(dir.path());
+    const QString path = dir.filePath(target);
+
+    Window w;
+    w.dialogs.saveAnswers << path;
+    w.dialogs.okCancelAnswers << true;
+    runCommand(*w, QStringLiteral("toolbar save"));
+
+    QCOMPARE(w.dialogs.messages.size(), 1);
+    const QStringList lines = w.dialogs.messages.front().split(u'\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), QStringLiteral("Nie można zapisać pliku:"));
+    QCOMPARE(lines.at(1), path);
+    QVERIFY(!lines.at(2).isEmpty());
+    QCOMPARE(listing(dir.path()), before);
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("plik.txt"))), pattern(40, 1));
+}
+
+void TestEditingFiles::saveAllowedDuringTransfer()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("w_trakcie.bin"));
+    const QByteArray old = pattern(300, 4);
+    QVERIFY(writeAll(path, old));
+
+    Window w;
+    w->setTransferActive(true);
+    QVERIFY(w->Zapissznadysk1->isEnabled());
+
+    // A disk that fills up: the existing file survives the failed save byte for byte.
+    w.dialogs.saveAnswers << path;
+    w.dialogs.okCancelAnswers << true;
+    {
+        FileSizeLimit limit(100);
+        QVERIFY(limit.ok());
+        runCommand(*w, QStringLiteral("menu save"));
+    }
+    QCOMPARE(w.dialogs.messages.size(), 1);
+    QVERIFY(w.dialogs.messages.front().startsWith(QStringLiteral("Nie można zapisać pliku:\n")));
+    QCOMPARE(readAll(path), old);
+
+    w.dialogs.saveAnswers << path;
+    w.dialogs.okCancelAnswers << true;
+    runCommand(*w, QStringLiteral("menu save"));
+    QCOMPARE(readAll(path), QByteArray(512, char(0xFF)));
+    QCOMPARE(w.dialogs.messages.size(), 1);
+}
+
+QTEST_MAIN(TestEditingFiles)
+#include "tst_editingfiles.moc"
