@@ -54,6 +54,7 @@ OpenStatus OpenAdapterPort(AdapterLink& link, const QString& selection, int read
     if (status != OpenStatus::Opened)
         return status;
     link.opened = true;
+    link.clock.pauseMs(SettlePauseMs);
     // A broken line shows in link.line.broken(); the caller decides.
     (void)SendAdapterCommand(link, BeginCommand);
     return OpenStatus::Opened;

@@ -26,6 +26,8 @@ struct RunCommandBytes
 };
 inline constexpr RunCommandBytes CMD_RUN{};
 
+// Pause between setting the line up and the first frame.
+inline constexpr int SettlePauseMs = 100;
 // Pause after each of the first four bytes of a frame.
 inline constexpr int BytePauseMs = 2;
 // Pause after the fifth byte, per command.
@@ -121,8 +123,9 @@ struct AdapterLink
 // Drops whatever the line holds now.
 void discardInput(AdapterLink& link);
 
-// Opens the port named by the selection with time-out T and sends CMD_BEGIN. Nothing is
-// opened for an empty selection. After Opened the caller checks link.line.broken().
+// Opens the port named by the selection with time-out T, lets the line settle for 100 ms and
+// sends CMD_BEGIN. Nothing is opened for an empty selection. After Opened the caller checks
+// link.line.broken().
 [[nodiscard]] OpenStatus OpenAdapterPort(AdapterLink& link, const QString& selection,
                                          int readTimeoutMs);
 

@@ -151,7 +151,8 @@ void TestAdapterFrames::openSendsBeginOnly()
     QCOMPARE(line.openedName(), QStringLiteral("/dev/ttyUSB3"));
     QCOMPARE(line.openedTimeout(), 10);
     QCOMPARE(line.sentBytes(), hex("5B00000000"));
-    QCOMPARE(clock.now(), 48ms);
+    QCOMPARE(line.sent().first().at, 100ms); // the line settles before the first byte
+    QCOMPARE(clock.now(), 148ms);
     QCOMPARE(link.readTimeoutMs, 10);
 }
 
@@ -308,8 +309,8 @@ void TestAdapterFrames::replyDeadlineIsThreeT()
     QVERIFY(OpenAdapterPort(link, QStringLiteral("p"), t) == OpenStatus::Opened);
     QCOMPARE(CheckAdapterConnection(link), CheckResult::Failed);
     QCOMPARE(line.readTimeouts(), (QList<int>{deadline, deadline, deadline}));
-    // BEGIN 48, then three pairs of 28 + 16 ms and a full wait each.
-    QCOMPARE(clock.now(), std::chrono::milliseconds(48 + 3 * (28 + 16 + deadline)));
+    // Settling 100, BEGIN 48, then three pairs of 28 + 16 ms and a full wait each.
+    QCOMPARE(clock.now(), std::chrono::milliseconds(100 + 48 + 3 * (28 + 16 + deadline)));
 }
 
 void TestAdapterFrames::checkReportsBrokenLine()

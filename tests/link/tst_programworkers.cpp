@@ -206,7 +206,7 @@ void TestProgramWorkers::pausesOnTheWire()
     QCOMPARE(rig.clock.now() - sent.last().at, 40ms);
     const int words = d60 ? 573 : 445;
     QCOMPARE(rig.clock.now(),
-             std::chrono::milliseconds(48 + 28 + 16 + words * 10 + 12 + 1001 * 20 + 48));
+             std::chrono::milliseconds(100 + 48 + 28 + 16 + words * 10 + 12 + 1001 * 20 + 48));
 }
 
 void TestProgramWorkers::gaugeAndStatus_data()
