@@ -158,6 +158,21 @@ int main(int argc, char** argv)
                     line.readNs / 1e3 / std::max(1, line.reads), clock.pauses,
                     double(clock.overUs) / std::max(1, clock.pauses),
                     static_cast<long long>(clock.maxOverUs));
+        // Gaps between the bytes of one frame as the peer saw them come in.
+        const auto arrivals = peer.arrivals();
+        qint64 minGapUs = INT64_MAX;
+        int below = 0;
+        for (std::size_t i = 1; i < arrivals.size(); ++i) {
+            if (i % 5 == 0)
+                continue;
+            const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(
+                                 arrivals[i] - arrivals[i - 1])
+                                 .count();
+            minGapUs = std::min<qint64>(minGapUs, gap);
+            below += gap < 2000 ? 1 : 0;
+        }
+        std::printf("  peer: shortest gap inside a frame %lld us, %d of %zu gaps under 2 ms\n",
+                    static_cast<long long>(minGapUs), below, arrivals.size() - arrivals.size() / 5);
         for (const QString& m : observer.messages)
             std::printf("  message: %s\n", qPrintable(m));
     }
