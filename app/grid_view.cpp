@@ -141,8 +141,10 @@ void GridView::keyPressEvent(QKeyEvent* event)
 {
     const QString text = event->text();
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
-    if (!tab && text.size() == 1) {
-        emit keyPress(text.at(0));
+    if (!tab && !text.isEmpty()) {
+        // Text of several characters at once is no key press; it never searches the cells.
+        if (text.size() == 1)
+            emit keyPress(text.at(0));
         event->accept();
         return;
     }

@@ -172,6 +172,7 @@ private slots:
     void nonDigitsKeepPendingDigit();
     void keypadDigits();
     void upperBytesChangeNothing();
+    void textOfSeveralCharactersChangesNothing();
     void digitThenClickElsewhere();
     void digitAfterFillStaysByte();
     void scrollRuleMovesAllThree();
@@ -297,6 +298,24 @@ void TestEditingFiles::upperBytesChangeNothing()
     // The same path delivers a digit.
     typeCharacter(w->StringGrid1, QChar(u'b'));
     QCOMPARE(hexCell(*w, 1, 2), QStringLiteral("3B"));
+}
+
+void TestEditingFiles::textOfSeveralCharactersChangesNothing()
+{
+    Window w;
+    clickCell(*w, 1, 5);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("12"));
+    clickCell(*w, 1, 1);
+    QTest::keyClick(w->StringGrid1, '3');
+    const EepromBufferType pending = w->image().EepromBuffer;
+
+    // Neither stored nor searched for among the cells.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("12"));
+    QApplication::sendEvent(w->StringGrid1, &press);
+    QVERIFY(w->image().EepromBuffer == pending);
+    QVERIFY(selectedAlone(*w, 1, 1));
+    QCOMPARE(w->image().CursorCol, 1);
+    QCOMPARE(w->image().NibbleCount, 1);
 }
 
 void TestEditingFiles::digitThenClickElsewhere()
