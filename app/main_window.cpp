@@ -1,8 +1,13 @@
 #include "main_window.h"
 
 #include "chip_table.h"
+#include "hex_entry.h"
+#include "image_commands.h"
+#include "transfer_dispatch.h"
+#include "widget_dialogs.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -103,6 +108,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setPalette(windowPalette);
 
     m_model = new EepromModel(m_image, this);
+    m_widgetDialogs = std::make_unique<WidgetDialogs>(this);
+    m_dialogs = m_widgetDialogs.get();
+    m_transfers = new TransferDispatch(*this);
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
@@ -205,7 +213,8 @@ void TForm1::createControls(QWidget* client)
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
-    ComboBox1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString()});
+    ComboBox1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString(),
+                         QString::fromLatin1(SimulatorPortName)});
     ComboBox1->setGeometry(568, 6, 65, 21);
 
     // Narrow selectors: keep the whole chip name visible beside the drop-down button.
@@ -359,10 +368,14 @@ void TForm1::selectHexCellQuietly(int ACol, int ARow)
 {
     const QModelIndex cell = m_model->index(ARow - 1, ACol - 1);
     m_quietSelection = true;
+    // A new current cell would otherwise scroll the grid to show it.
+    const bool autoScroll = StringGrid1->hasAutoScroll();
+    StringGrid1->setAutoScroll(false);
     if (cell.isValid())
         StringGrid1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
     else
         StringGrid1->selectionModel()->clearSelection();
+    StringGrid1->setAutoScroll(autoScroll);
     m_quietSelection = false;
 }
 
@@ -393,6 +406,28 @@ void TForm1::setFileLabel(const QString& text)
 {
     Label1->setText(text);
     Label1->adjustSize();
+}
+
+void TForm1::setDialogs(UserDialogs* dialogs)
+{
+    m_dialogs = dialogs ? dialogs : m_widgetDialogs.get();
+}
+
+void TForm1::loadImage()
+{
+    // The buffer belongs to a running transfer.
+    if (m_transferActive)
+        return;
+    const LoadCommandResult result = loadImageCommand(m_image, *m_dialogs);
+    if (result.outcome != LoadOutcome::Loaded)
+        return;
+    setFileLabel(result.path);
+    refreshGrids();
+}
+
+void TForm1::saveImage()
+{
+    [[maybe_unused]] const SaveCommandResult result = saveImageCommand(m_image, *m_dialogs);
 }
 
 void TForm1::ComboBox2Change()
@@ -464,47 +499,74 @@ void TForm1::StringGrid2TopLeftChanged()
 
 void TForm1::SpeedButton1Click()
 {
-    // filled in by the file/transfer work
+    loadImage();
 }
 
 void TForm1::SpeedButton2Click()
 {
-    // filled in by the file/transfer work
+    saveImage();
 }
 
 void TForm1::Wczytajzdysku2Click()
 {
-    // filled in by the file/transfer work
+    loadImage();
 }
 
 void TForm1::Zapissznadysk1Click()
 {
-    // filled in by the file/transfer work
+    saveImage();
 }
 
 void TForm1::SpeedButton4Click()
 {
-    // filled in by the file/transfer work
+    m_transfers->startRead();
 }
 
 void TForm1::SpeedButton5Click()
 {
-    // filled in by the file/transfer work
+    m_transfers->startProgram();
 }
 
 void TForm1::Czytaj1Click()
 {
-    // filled in by the file/transfer work
+    m_transfers->startRead();
 }
 
 void TForm1::Zapisz1Click()
 {
-    // filled in by the file/transfer work
+    m_transfers->startProgram();
 }
 
-void TForm1::StringGrid1KeyPress(QChar /*key*/)
+void TForm1::StringGrid1KeyPress(QChar key)
 {
-    // filled in by the file/transfer work
+    // The buffer belongs to a running transfer.
+    if (m_transferActive)
+        return;
+    const HexKeyEffect effect = applyHexKeyText(m_image, QStringView(&key, 1),
+                                                StringGrid1->topRow(), m_model->rowCount() + 1);
+    if (!effect.changed())
+        return;
+    refreshEntry(effect.changedEntry);
+    // The scroll chain takes the scroll bar and the character grid along.
+    if (effect.newTopRow)
+        StringGrid1->setTopRow(*effect.newTopRow);
+    if (effect.selectionMoved)
+        selectHexCellQuietly(effect.selectCol, effect.selectRow);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_transfers->running()) {
+        if (!m_dialogs->askOkCancel(
+                QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?"))) {
+            event->ignore();
+            return;
+        }
+        // The worker stops at its next frame boundary, ends the session and closes the port.
+        if (!m_transfers->stopAndWait(900))
+            (void)m_transfers->waitFinished(5000);
+    }
+    event->accept();
 }
 
 } // namespace kestrel

@@ -4,8 +4,11 @@
 #include "eeprom_model.h"
 #include "grid_view.h"
 #include "tcgauge.h"
+#include "user_dialogs.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -17,8 +20,11 @@ class QMenuBar;
 class QScrollBar;
 class QStatusBar;
 class QToolButton;
+class QCloseEvent;
 
 namespace kestrel {
+
+class TransferDispatch;
 
 // The main window. Controls are reachable by their object names and through the members below;
 // the window owns the one EEPROM image that both grids show.
@@ -48,6 +54,8 @@ public:
     // commands that change the image or start a transfer are disabled.
     void setTransferActive(bool active);
     [[nodiscard]] bool transferActive() const { return m_transferActive; }
+    // Starts and reports the read and program transfers.
+    [[nodiscard]] TransferDispatch& transfers() { return *m_transfers; }
 
     // The third status panel.
     void setStatusText(const QString& text);
@@ -56,6 +64,11 @@ public:
 
     // The file-name label below the grids.
     void setFileLabel(const QString& text);
+
+    // The file dialogs and message boxes of the load and save commands. The window's own are
+    // used until others are set and again after nullptr; the window does not own the others.
+    void setDialogs(UserDialogs* dialogs);
+    [[nodiscard]] UserDialogs& dialogs() { return *m_dialogs; }
 
     // Controls, named as their object names.
     TCGauge* CGauge1 = nullptr;
@@ -105,18 +118,26 @@ public:
     void StringGrid2TopLeftChanged();
     void ScrollBar1Change();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createControls(QWidget* client);
     void createMenu();
     void createStatusBar();
     void setUpGrid(GridView& grid, bool hexView);
     void connectHandlers();
+    void loadImage();
+    void saveImage();
 
     ImageState m_image;
     EepromModel* m_model = nullptr;
     QLabel* m_statusPanels[3] = {};
     bool m_transferActive = false;
+    TransferDispatch* m_transfers = nullptr;
     bool m_quietSelection = false;
+    std::unique_ptr<UserDialogs> m_widgetDialogs;
+    UserDialogs* m_dialogs = nullptr;
 };
 
 } // namespace kestrel

@@ -8,8 +8,6 @@
 #include "simulator.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QMessageBox>
 
 namespace kestrel {
 
@@ -18,11 +16,7 @@ TransferDispatch::TransferDispatch(TForm1& form)
 {
     connect(&m_runner, &TransferRunner::transferFinished, this,
             &TransferDispatch::transferFinished);
-    m_message = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
-                        QMessageBox::Ok, &m_form);
-        box.exec();
-    };
+    m_message = [this](const QString& text) { m_form.dialogs().showMessage(text); };
     setFactories({}, {});
 }
 
@@ -31,8 +25,8 @@ TransferDispatch::~TransferDispatch() = default;
 void TransferDispatch::setFactories(TransferRunner::ClockFactory clock,
                                     TransferRunner::LineFactory line)
 {
-    m_makeClock = clock ? std::move(clock)
-                        : [] { return std::unique_ptr<link::Clock>(new link::RealClock); };
+    m_makeClock =
+        clock ? std::move(clock) : [] { return std::unique_ptr<link::Clock>(new link::RealClock); };
     if (line) {
         m_makeLine = std::move(line);
         return;
@@ -125,8 +119,7 @@ void TransferDispatch::imageRead(const QByteArray& bytes)
     ImageState& image = m_form.image();
     const int count = std::min<int>(static_cast<int>(bytes.size()), EepromLastEntry);
     for (int k = 0; k < count; ++k)
-        image.EepromBuffer[static_cast<std::size_t>(k + 1)] =
-            static_cast<std::uint8_t>(bytes[k]);
+        image.EepromBuffer[static_cast<std::size_t>(k + 1)] = static_cast<std::uint8_t>(bytes[k]);
     m_form.refreshGrids();
 }
 

@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool waitFinished(int timeoutMs) { return m_runner.waitFinished(timeoutMs); }
     [[nodiscard]] link::TransferResult lastResult() const { return m_runner.lastResult(); }
 
-    // Where worker messages go; the window's plain message box by default.
+    // Where worker messages go; the window's dialogs by default.
     void setMessageSink(MessageSink sink) { m_message = std::move(sink); }
     // Replaces the real clock and lines, e.g. with a virtual clock and a scripted line.
     void setFactories(TransferRunner::ClockFactory clock, TransferRunner::LineFactory line);

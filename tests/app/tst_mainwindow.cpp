@@ -138,9 +138,10 @@ void TestMainWindow::startUpControls()
 {
     auto form = shownForm();
     QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("COM1"));
-    QCOMPARE(form->ComboBox1->count(), 3);
+    QCOMPARE(form->ComboBox1->count(), 4);
     QCOMPARE(form->ComboBox1->itemText(1), QStringLiteral("COM2"));
     QCOMPARE(form->ComboBox1->itemText(2), QString());
+    QCOMPARE(form->ComboBox1->itemText(3), QStringLiteral("SYMULATOR"));
     QVERIFY(form->ComboBox1->isEditable());
     QCOMPARE(form->ComboBox2->currentText(), QStringLiteral("68HCP11E1VFN"));
     QCOMPARE(form->ComboBox2->count(), ChipCount);

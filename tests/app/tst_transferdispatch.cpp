@@ -39,6 +39,22 @@ private:
     int& m_opens;
 };
 
+// Answers the close question as told and records every question and message.
+class AnsweringDialogs final : public UserDialogs
+{
+public:
+    bool answer = false;
+    QStringList questions;
+    std::optional<QString> askOpenFile() override { return std::nullopt; }
+    std::optional<QString> askSaveFile(const QString&) override { return std::nullopt; }
+    void showMessage(const QString& text) override { questions << text; }
+    bool askOkCancel(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+};
+
 sim::Simulator& simulatorOf(int chipIndex)
 {
     sim::Simulator* s = sim::SimulatorRegistry::instance().chip(ChipTable[chipIndex].name);
@@ -62,6 +78,8 @@ private slots:
     void programThenReadBack_data();
     void programThenReadBack();
     void cancelStopsAtFrameBoundary();
+    void closingDuringTransfer_data();
+    void closingDuringTransfer();
 
 private:
     void selectChip(int index);
@@ -121,7 +139,9 @@ void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
     int opens = 0;
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
-        [&opens](link::Clock&) { return std::unique_ptr<link::SerialLine>(new CountingLine(opens)); });
+        [&opens](link::Clock&) {
+            return std::unique_ptr<link::SerialLine>(new CountingLine(opens));
+        });
     selectChip(chip);
     if (viaMenu)
         (program ? m_form->Zapisz1 : m_form->Czytaj1)->trigger();
@@ -260,6 +280,49 @@ void TestTransferDispatch::cancelStopsAtFrameBoundary()
     QVERIFY(endedClean);
     QVERIFY(s.violations().empty());
     QVERIFY(m_form->statusText() != QStringLiteral("Gotowe"));
+}
+
+void TestTransferDispatch::closingDuringTransfer_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Cancel keeps the transfer") << false;
+    QTest::newRow("OK stops it and closes") << true;
+}
+
+void TestTransferDispatch::closingDuringTransfer()
+{
+    QFETCH(bool, answer);
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
+    AnsweringDialogs dialogs;
+    dialogs.answer = answer;
+    m_form->setDialogs(&dialogs);
+    m_form->show();
+    selectChip(ChipD60);
+    QVERIFY(m_form->transfers().startRead());
+    QTest::qWait(200);
+
+    QElapsedTimer timer;
+    timer.start();
+    const bool closed = m_form->close();
+    QCOMPARE(dialogs.questions, QStringList{QStringLiteral(
+                                    "Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")});
+    QCOMPARE(closed, answer);
+    if (answer) {
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(!m_form->transfers().running());
+        QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Cancelled);
+        const bool endedClean =
+            simulatorOf(ChipD60).inspect([](const sim::Target&, const sim::Adapter& a) {
+                return !a.inSession() && a.frames().back().bytes[0] == 0x5C;
+            });
+        QVERIFY(endedClean);
+    } else {
+        QVERIFY(m_form->transfers().running());
+        QVERIFY(m_form->isVisible());
+        QVERIFY(m_form->transfers().stopAndWait(1000));
+    }
+    m_form->setDialogs(nullptr);
 }
 
 QTEST_MAIN(TestTransferDispatch)
