@@ -5,7 +5,6 @@
 #include "qserialport_line.h"
 #include "real_clock.h"
 #include "sim_line.h"
-#include "simulator.h"
 
 #include <QComboBox>
 
@@ -58,12 +57,10 @@ bool TransferDispatch::start(bool program)
 
     TransferRunner::LineFactory makeLine = m_makeLine;
     if (!makeLine) {
-        sim::Simulator* simulator = portName == QLatin1String(SimulatorPortName)
-                                        ? sim::SimulatorRegistry::instance().chip(chip.name)
-                                        : nullptr;
-        if (simulator != nullptr) {
-            makeLine = [simulator](link::Clock& clock) {
-                return std::unique_ptr<link::SerialLine>(new sim::SimLine(*simulator, clock));
+        if (portName == QLatin1String(SimulatorPortName)) {
+            const std::string chipName = chip.name;
+            makeLine = [chipName](link::Clock& clock) {
+                return sim::makeSimulatorLine(chipName, clock);
             };
         } else {
             makeLine = [](link::Clock&) {
@@ -116,10 +113,7 @@ void TransferDispatch::showMessage(const QString& text)
 
 void TransferDispatch::imageRead(const QByteArray& bytes)
 {
-    ImageState& image = m_form.image();
-    const int count = std::min<int>(static_cast<int>(bytes.size()), EepromLastEntry);
-    for (int k = 0; k < count; ++k)
-        image.EepromBuffer[static_cast<std::size_t>(k + 1)] = static_cast<std::uint8_t>(bytes[k]);
+    link::storeReadImage(bytes, m_form.image().EepromBuffer);
     m_form.refreshGrids();
 }
 
