@@ -33,10 +33,41 @@ std::vector<std::uint8_t> randomBytes(int size, unsigned seed)
     return out;
 }
 
+// The real line, with the time each byte was handed to it, to tell the host's pacing from the
+// delivery through the pseudo-terminal when the simulator reports a gap.
+class TimedLine : public link::SerialLine
+{
+public:
+    explicit TimedLine(std::vector<std::int64_t>& sendTimes) : times_(sendTimes) {}
+    [[nodiscard]] link::OpenStatus open(const QString& name, int t) override
+    {
+        return line_.open(name, t);
+    }
+    [[nodiscard]] bool sendByte(std::uint8_t byte) override
+    {
+        const bool ok = line_.sendByte(byte);
+        if (ok)
+            times_.push_back(steadyNowUs());
+        return ok;
+    }
+    [[nodiscard]] link::ReadResult read(std::uint8_t* b, int n, int t) override
+    {
+        return line_.read(b, n, t);
+    }
+    void close() override { line_.close(); }
+    [[nodiscard]] bool broken() const override { return line_.broken(); }
+
+private:
+    link::QSerialPortLine line_;
+    std::vector<std::int64_t>& times_;
+};
+
+std::vector<std::int64_t> sendTimes;
+
 TransferResult runWorker(link::WorkerRoutine worker, const QString& port,
                          RecordingObserver& observer, const std::vector<std::uint8_t>& image = {})
 {
-    link::QSerialPortLine line;
+    TimedLine line(sendTimes);
     link::RealClock clock;
     link::TransferContext ctx{line, clock, observer, port, {}, nullptr};
     for (std::size_t i = 0; i < image.size(); ++i)
@@ -88,13 +119,28 @@ void TestSimE2E::readProgramReadBack()
     QCOMPARE(std::vector<std::uint8_t>(back.image.begin(), back.image.end()), image);
     server.stop();
 
+    const std::size_t words = static_cast<std::size_t>(size / 2);
+    const std::size_t frames = 2 * (3 + words + 1) + (3 + 61 + words + 1 + 1);
+    QCOMPARE(sim.frameCount(), frames);
+    QCOMPARE(sendTimes.size(), 5 * frames);
+    // The host's side: at least 2 ms between the bytes of a frame.
+    auto hostGapUs = [](std::size_t frame) { // 1-based
+        std::int64_t gap = INT64_MAX;
+        for (std::size_t i = 5 * (frame - 1) + 1; i < 5 * frame; ++i)
+            gap = std::min(gap, sendTimes[i] - sendTimes[i - 1]);
+        return gap;
+    };
+    for (std::size_t f = 1; f <= frames; ++f)
+        QVERIFY2(hostGapUs(f) >= 2000, qPrintable(QStringLiteral("frame %1").arg(f)));
+    // The simulator's side, as the bytes came out of the pseudo-terminal.
     const auto violations = sim.violations();
     QString text;
     for (const Violation& v : violations)
-        text += QStringLiteral("frame %1: %2\n").arg(v.frame).arg(QString::fromStdString(v.what));
+        text += QStringLiteral("frame %1: %2; the host sent them %3 us apart\n")
+                    .arg(v.frame)
+                    .arg(QString::fromStdString(v.what))
+                    .arg(v.frame > 0 ? hostGapUs(v.frame) : -1);
     QVERIFY2(violations.empty(), qPrintable(text));
-    const std::size_t words = static_cast<std::size_t>(size / 2);
-    QCOMPARE(sim.frameCount(), 2 * (3 + words + 1) + (3 + 61 + words + 1 + 1));
     qInfo("read %lld ms, programming %lld ms", readMs, programMs);
 }
 
