@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -217,7 +218,11 @@ int main(int argc, char* argv[])
         return fail(QString::fromStdString(error));
     const QString link = parser.value(linkPath);
     if (!link.isEmpty()) {
-        QFile::remove(link);
+        // A link left by an earlier run is replaced; anything else at PATH is kept.
+        if (QFileInfo(link).isSymLink())
+            QFile::remove(link);
+        else if (QFileInfo::exists(link))
+            return fail(QStringLiteral("%1 exists and is no symbolic link").arg(link));
         if (::symlink(server.slavePath().c_str(), QFile::encodeName(link).constData()) != 0)
             return fail(QStringLiteral("cannot make the link %1").arg(link));
     }
@@ -230,7 +235,8 @@ int main(int argc, char* argv[])
     if (!interrupted)
         std::printf("line hung up (fault)\n");
     server.close();
-    if (!link.isEmpty())
+    if (!link.isEmpty() &&
+        QFileInfo(link).symLinkTarget() == QString::fromStdString(server.slavePath()))
         QFile::remove(link);
 
     int rc = 0;

@@ -102,6 +102,7 @@ private slots:
     void servesReopensAndSaves();
     void hangUpClosesTheTerminal();
     void unpacedFrameInSummary();
+    void linkKeepsAnExistingFile();
 };
 
 void TestSimFrontEnd::helpNamesEveryOption()
@@ -238,6 +239,24 @@ void TestSimFrontEnd::unpacedFrameInSummary()
     const QString summary = QString::fromLocal8Bit(p.readAllStandardOutput());
     QVERIFY2(summary.contains("2 frames, 1 protocol violation(s)"), qPrintable(summary));
     QVERIFY2(summary.contains("frame 1 at 0.000 ms: bytes 0 us apart"), qPrintable(summary));
+}
+
+void TestSimFrontEnd::linkKeepsAnExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("precious");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep");
+    }
+    QProcess p;
+    p.start(Program, {"--chip", "68HC12B32", "--link", path});
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitCode(), 1);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("keep"));
 }
 
 QTEST_GUILESS_MAIN(TestSimFrontEnd)
