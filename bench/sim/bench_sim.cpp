@@ -65,9 +65,10 @@ constexpr int frameMs(int pauseMs)
     return 4 * link::BytePauseMs + pauseMs;
 }
 
-// BEGIN, one PREPARE / READ_STATUS pair, END.
-constexpr int sessionMs = frameMs(link::BeginPauseMs) + frameMs(link::PreparePauseMs) +
-                          frameMs(link::ReadStatusPauseMs) + frameMs(link::EndPauseMs);
+// The settling pause after the open, BEGIN, one PREPARE / READ_STATUS pair, END.
+constexpr int sessionMs = link::SettlePauseMs + frameMs(link::BeginPauseMs) +
+                          frameMs(link::PreparePauseMs) + frameMs(link::ReadStatusPauseMs) +
+                          frameMs(link::EndPauseMs);
 
 double timed(link::WorkerRoutine worker, const QString& port, QuietObserver& observer,
              const std::vector<std::uint8_t>& image, link::TransferResult& result)
