@@ -5,8 +5,9 @@
 
 namespace kestrel {
 
-QueuedObserver::QueuedObserver(QObject* context, link::TransferObserver& target)
-    : m_context(context), m_target(target)
+QueuedObserver::QueuedObserver(QObject* context, link::TransferObserver& target,
+                               std::function<void()> afterFinished)
+    : m_context(context), m_target(target), m_afterFinished(std::move(afterFinished))
 {
 }
 
@@ -61,7 +62,11 @@ void QueuedObserver::imageRead(const QByteArray& bytes)
 
 void QueuedObserver::finished()
 {
-    post([this] { m_target.finished(); });
+    post([this] {
+        m_target.finished();
+        if (m_afterFinished)
+            m_afterFinished();
+    });
 }
 
 } // namespace kestrel

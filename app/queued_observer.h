@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <functional>
 
 namespace kestrel {
 
@@ -15,7 +16,9 @@ namespace kestrel {
 class QueuedObserver final : public link::TransferObserver
 {
 public:
-    QueuedObserver(QObject* context, link::TransferObserver& target);
+    // afterFinished runs on the context's thread right after the target's finished().
+    QueuedObserver(QObject* context, link::TransferObserver& target,
+                   std::function<void()> afterFinished = {});
 
     void setStatus(const QString& text) override;
     void setGaugeColor(std::uint32_t bgr) override;
@@ -32,6 +35,7 @@ private:
 
     QPointer<QObject> m_context;
     link::TransferObserver& m_target;
+    std::function<void()> m_afterFinished;
     std::atomic<bool> m_silenced{false};
 };
 

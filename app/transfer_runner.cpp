@@ -5,33 +5,8 @@
 
 namespace kestrel {
 
-// Passes every call to the window's observer and notices the end of the transfer.
-class TransferRunner::Forwarder final : public link::TransferObserver
-{
-public:
-    Forwarder(link::TransferObserver& target, TransferRunner& runner)
-        : m_target(target), m_runner(runner)
-    {
-    }
-    void setStatus(const QString& text) override { m_target.setStatus(text); }
-    void setGaugeColor(std::uint32_t bgr) override { m_target.setGaugeColor(bgr); }
-    void setGaugeMax(int max) override { m_target.setGaugeMax(max); }
-    void setGaugeProgress(int progress) override { m_target.setGaugeProgress(progress); }
-    void showMessage(const QString& text) override { m_target.showMessage(text); }
-    void imageRead(const QByteArray& bytes) override { m_target.imageRead(bytes); }
-    void finished() override
-    {
-        m_target.finished();
-        m_runner.onFinished();
-    }
-
-private:
-    link::TransferObserver& m_target;
-    TransferRunner& m_runner;
-};
-
 TransferRunner::TransferRunner(QObject* context, link::TransferObserver& target, QObject* parent)
-    : QObject(parent), m_context(context), m_forwarder(std::make_unique<Forwarder>(target, *this))
+    : QObject(parent), m_context(context), m_target(target)
 {
 }
 
@@ -50,7 +25,7 @@ bool TransferRunner::start(link::WorkerRoutine routine, ClockFactory makeClock,
     if (m_thread.joinable() || routine == nullptr)
         return false;
     m_cancel = false;
-    m_queued = std::make_unique<QueuedObserver>(m_context, *m_forwarder);
+    m_queued = std::make_unique<QueuedObserver>(m_context, m_target, [this] { onFinished(); });
     link::TransferObserver* observer = m_queued.get();
     m_thread = std::thread([this, routine, makeLine = std::move(makeLine),
                             makeClock = std::move(makeClock), portName, image, observer] {

@@ -43,11 +43,10 @@ signals:
     void transferFinished(kestrel::link::TransferResult result);
 
 private:
-    class Forwarder;
     void onFinished();
 
     QObject* m_context;
-    std::unique_ptr<Forwarder> m_forwarder;
+    link::TransferObserver& m_target;
     std::unique_ptr<QueuedObserver> m_queued;
     std::thread m_thread;
     std::atomic<bool> m_cancel{false};

@@ -1,0 +1,100 @@
+#include "queued_observer.h"
+#include "recording_observer.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace kestrel;
+
+class TestQueuedObserver : public QObject
+{
+    Q_OBJECT
+private slots:
+    void callsArriveInOrderOnContextThread();
+    void messageBlocksWorkerUntilClosed();
+    void silencedMessageDoesNotBlock();
+};
+
+void TestQueuedObserver::callsArriveInOrderOnContextThread()
+{
+    testsupport::RecordingObserver target;
+    QThread* guiThread = QThread::currentThread();
+    bool allOnGui = true;
+    target.onProgress = [&](int) { allOnGui = allOnGui && QThread::currentThread() == guiThread; };
+    bool afterFinishedRan = false;
+    QObject context;
+    QueuedObserver queued(&context, target, [&] { afterFinishedRan = true; });
+
+    std::thread worker([&] {
+        queued.setGaugeColor(0xFF0000);
+        queued.setGaugeMax(99);
+        for (int i = 0; i < 100; ++i) {
+            queued.setGaugeProgress(i);
+            if (i == 50)
+                queued.setStatus(QStringLiteral("half"));
+        }
+        queued.imageRead(QByteArray(2, '\x80'));
+        queued.finished();
+    });
+    QTRY_VERIFY(afterFinishedRan);
+    worker.join();
+
+    QStringList expected{QStringLiteral("color:FF0000"), QStringLiteral("max:99")};
+    for (int i = 0; i < 100; ++i) {
+        expected << QStringLiteral("progress:%1").arg(i);
+        if (i == 50)
+            expected << QStringLiteral("status:half");
+    }
+    QVERIFY(allOnGui);
+    QCOMPARE(target.events.mid(0, expected.size()), expected);
+    QCOMPARE(target.events.size(), expected.size() + 2);
+    QVERIFY(target.events.last().startsWith(QStringLiteral("finished")));
+}
+
+void TestQueuedObserver::messageBlocksWorkerUntilClosed()
+{
+    testsupport::RecordingObserver target;
+    std::atomic<bool> workerPastMessage{false};
+    bool pastWhileShown = true;
+    target.onMessage = [&](const QString&) {
+        // The user takes a while to close the message; the worker must still be waiting.
+        QTest::qWait(50);
+        pastWhileShown = workerPastMessage;
+    };
+    QObject context;
+    QueuedObserver queued(&context, target);
+    std::thread worker([&] {
+        queued.setStatus(QStringLiteral("before"));
+        queued.showMessage(QStringLiteral("BRAK KOMUNIKACJI !!"));
+        workerPastMessage = true;
+        queued.finished();
+    });
+    QTRY_VERIFY(workerPastMessage);
+    worker.join();
+    QVERIFY(!pastWhileShown);
+    QCOMPARE(target.events.value(0), QStringLiteral("status:before"));
+    QVERIFY(target.events.value(1).contains(QStringLiteral("BRAK KOMUNIKACJI !!")));
+}
+
+void TestQueuedObserver::silencedMessageDoesNotBlock()
+{
+    testsupport::RecordingObserver target;
+    QObject context;
+    QueuedObserver queued(&context, target);
+    queued.silence();
+    std::atomic<bool> done{false};
+    // The context thread does not process events here: a blocking call would never return.
+    std::thread worker([&] {
+        queued.showMessage(QStringLiteral("never shown"));
+        done = true;
+    });
+    worker.join();
+    QVERIFY(done);
+    QCoreApplication::processEvents();
+    QVERIFY(target.events.filter(QStringLiteral("never shown")).isEmpty());
+}
+
+QTEST_MAIN(TestQueuedObserver)
+#include "tst_queuedobserver.moc"
