@@ -55,7 +55,7 @@ void TestRealClock::emptyPauseReturnsAtOnce()
     const auto start = clock.now();
     clock.pauseMs(0);
     clock.pauseMs(-5);
-    QVERIFY(clock.now() - start < 1ms);
+    QVERIFY(clock.now() - start < 5ms);
     QVERIFY(clock.now() >= start);
 }
 

@@ -132,7 +132,8 @@ void TestSerialPortLine::replyWithinDeadline()
         const ReadResult r = line.read(buffer, 2, replyDeadlineMs(t));
         const qint64 elapsed = timer.elapsed();
         QVERIFY(!r.broken);
-        QVERIFY(elapsed <= replyDeadlineMs(t) + 1);
+        // A few ms of slack for a busy machine waking the reader late.
+        QVERIFY2(elapsed <= replyDeadlineMs(t) + 5, qPrintable(QString::number(elapsed)));
         if (r.count == 2) {
             QCOMPARE(buffer[0], 0xC0);
             best = elapsed;
