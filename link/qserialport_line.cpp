@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
+#include <algorithm>
+
 #if defined(Q_OS_UNIX)
 #include <cerrno>
 #include <poll.h>
@@ -73,7 +75,11 @@ OpenStatus QSerialPortLine::open(const QString& portName, int readTimeoutMs)
 
 bool QSerialPortLine::speedIsExact() const
 {
+#if defined(Q_OS_UNIX)
     const std::optional<LineSpeed> speed = readLineSpeed(static_cast<int>(port_->handle()));
+#else
+    const std::optional<LineSpeed> speed = std::nullopt; // the handle is no descriptor here
+#endif
     if (!speed) // no way to ask the driver: rely on what the port reports
         return port_->baudRate(QSerialPort::Output) == LineBaud;
     return speed->output == static_cast<unsigned>(LineBaud) &&
