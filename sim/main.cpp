@@ -232,7 +232,9 @@ int main(int argc, char* argv[])
 
     raiseServingPriority();
     const bool interrupted = server.serve(stopPipe[0]);
-    if (!interrupted)
+    // serve() also stops when waiting on the terminal fails; only the fault hangs up.
+    const bool hungUp = !interrupted && simulator.hungUp();
+    if (hungUp)
         std::printf("line hung up (fault)\n");
     server.close();
     if (!link.isEmpty() &&
@@ -240,6 +242,10 @@ int main(int argc, char* argv[])
         QFile::remove(link);
 
     int rc = 0;
+    if (!interrupted && !hungUp) {
+        std::fprintf(stderr, "kestrel-sim: serving the pseudo-terminal failed\n");
+        rc = 1;
+    }
     if (parser.isSet(saveEeprom)) {
         const auto bytes = simulator.eeprom();
         QFile file(parser.value(saveEeprom));
