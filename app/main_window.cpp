@@ -344,6 +344,15 @@ void TForm1::connectHandlers()
                 bool canSelect = true;
                 StringGrid1SelectCell(current.column() + 1, current.row() + 1, canSelect);
             });
+    // A click on the current cell selects it too when the cursor has left it (typed past the
+    // last row, or its row went away with a chip change).
+    connect(StringGrid1, &GridView::pressed, this, [this](const QModelIndex& cell) {
+        if (!cell.isValid() ||
+            (m_image.CursorCol == cell.column() + 1 && m_image.CursorRow == cell.row() + 1))
+            return;
+        bool canSelect = true;
+        StringGrid1SelectCell(cell.column() + 1, cell.row() + 1, canSelect);
+    });
     connect(StringGrid1, &GridView::topRowChanged, this, &TForm1::StringGrid1TopLeftChanged);
     connect(StringGrid2, &GridView::topRowChanged, this, &TForm1::StringGrid2TopLeftChanged);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TForm1::ScrollBar1Change);

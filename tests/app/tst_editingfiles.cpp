@@ -177,6 +177,8 @@ private slots:
     void digitAfterFillStaysByte();
     void scrollRuleMovesAllThree();
     void lastRowOfChip();
+    void clickOnCurrentCellMovesCursor_data();
+    void clickOnCurrentCellMovesCursor();
     void arrowsStillNavigate();
     void keysRefusedDuringTransfer();
 
@@ -408,6 +410,41 @@ void TestEditingFiles::lastRowOfChip()
     QCOMPARE(w->model().rowCount(), rows);
     QCOMPARE(hexCell(*w, 16, 48), QStringLiteral("22"));
     QCOMPARE(w->StringGrid1->topRow(), 36);
+}
+
+void TestEditingFiles::clickOnCurrentCellMovesCursor_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("cursor left the last row") << "last row";
+    QTest::newRow("chip change removed the cursor's row") << "chip change";
+}
+
+void TestEditingFiles::clickOnCurrentCellMovesCursor()
+{
+    // The grid's current cell and the cursor part; a click on that cell still selects it.
+    QFETCH(QString, how);
+    Window w;
+    if (how == QLatin1String("last row")) {
+        selectChip(*w, ChipB32);
+        clickCell(*w, 16, 48);
+        QTest::keyClicks(w->StringGrid1, QStringLiteral("11"));
+        QCOMPARE(w->image().CursorRow, 49);
+    } else {
+        selectChip(*w, ChipD60);
+        clickCell(*w, 3, 60);
+        selectChip(*w, Chip68HC05);
+        QCOMPARE(w->image().CursorRow, 60);
+    }
+    const QModelIndex current = w->StringGrid1->currentIndex();
+    QVERIFY(current.isValid());
+    const int col = current.column() + 1;
+    const int row = current.row() + 1;
+    clickCell(*w, col, row);
+    QCOMPARE(w->image().CursorCol, col);
+    QCOMPARE(w->image().CursorRow, row);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("3C"));
+    QCOMPARE(entry(*w, col, row), 0x3C);
+    QCOMPARE(hexCell(*w, col, row), QStringLiteral("3C"));
 }
 
 void TestEditingFiles::arrowsStillNavigate()
