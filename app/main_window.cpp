@@ -81,6 +81,24 @@ QToolButton* speedButton(QWidget* parent, const char* name, int left, const QStr
     return button;
 }
 
+// A selector turned by the mouse wheel only while it has the keyboard focus: a wheel over the
+// chip selector would otherwise replace the image by a stray turn.
+class WheelNeedsFocus : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Wheel && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 QFrame* separatorBar(QWidget* parent, const char* name, int left)
 {
     auto* bar = new QFrame(parent);
@@ -222,6 +240,11 @@ void TForm1::createControls(QWidget* client)
                                           "QComboBox::drop-down { width: 15px; }");
     ComboBox2->setStyleSheet(narrow);
     ComboBox1->setStyleSheet(narrow);
+    auto* wheelFilter = new WheelNeedsFocus(this);
+    for (QComboBox* selector : {ComboBox2, ComboBox1}) {
+        selector->setFocusPolicy(Qt::StrongFocus);
+        selector->installEventFilter(wheelFilter);
+    }
 }
 
 void TForm1::setUpGrid(GridView& grid, bool hexView)

@@ -99,6 +99,8 @@ private slots:
     void chips_data();
     void chips();
     void chipChangeKeepsScrollRowWithinMaximum();
+    void wheelOverSelectorNeedsFocus_data();
+    void wheelOverSelectorNeedsFocus();
     void fills_data();
     void fills();
     void scrollSync_data();
@@ -458,6 +460,41 @@ void TestMainWindow::chipChangeKeepsScrollRowWithinMaximum()
     QCOMPARE(form->ScrollBar1->value(), 4);
     QCOMPARE(form->StringGrid1->topRow(), 4);
     QCOMPARE(form->StringGrid2->topRow(), 4);
+}
+
+void TestMainWindow::wheelOverSelectorNeedsFocus_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("chip selector") << "ComboBox2";
+    QTest::newRow("port selector") << "ComboBox1";
+}
+
+void TestMainWindow::wheelOverSelectorNeedsFocus()
+{
+    // A stray wheel turn over a selector must not change the chip (which refills the image).
+    QFETCH(QString, name);
+    auto form = shownForm();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    auto* selector = form->findChild<QComboBox*>(name);
+    QVERIFY(selector != nullptr);
+    form->image().EepromBuffer[1] = 0x12;
+    form->StringGrid1->setFocus();
+    const int index = selector->currentIndex();
+
+    QWheelEvent wheel(QPointF(10, 10), selector->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(selector, &wheel);
+    QCOMPARE(selector->currentIndex(), index);
+    QCOMPARE(form->ChipIndex(), 0);
+    QCOMPARE(form->image().EepromBuffer[1], 0x12);
+    QVERIFY(form->StringGrid1->hasFocus());
+
+    // With the focus, the wheel turns it as usual.
+    selector->setFocus();
+    QWheelEvent focused(QPointF(10, 10), selector->mapToGlobal(QPointF(10, 10)), QPoint(),
+                        QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(selector, &focused);
+    QCOMPARE(selector->currentIndex(), index + 1);
 }
 
 void TestMainWindow::fills_data()
