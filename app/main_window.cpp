@@ -6,6 +6,7 @@
 #include "transfer_dispatch.h"
 #include "widget_dialogs.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -244,6 +245,8 @@ void TForm1::createControls(QWidget* client)
     for (QComboBox* selector : {ComboBox2, ComboBox1}) {
         selector->setFocusPolicy(Qt::StrongFocus);
         selector->installEventFilter(wheelFilter);
+        // The drop-down list is wider than the selector: every name shows whole.
+        selector->view()->setMinimumWidth(selector->view()->sizeHintForColumn(0) + 8);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "chip_table.h"
 #include "main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
@@ -101,6 +102,7 @@ private slots:
     void chipChangeKeepsScrollRowWithinMaximum();
     void wheelOverSelectorNeedsFocus_data();
     void wheelOverSelectorNeedsFocus();
+    void selectorListsShowWholeNames();
     void fills_data();
     void fills();
     void scrollSync_data();
@@ -495,6 +497,18 @@ void TestMainWindow::wheelOverSelectorNeedsFocus()
                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(selector, &focused);
     QCOMPARE(selector->currentIndex(), index + 1);
+}
+
+void TestMainWindow::selectorListsShowWholeNames()
+{
+    auto form = shownForm();
+    for (QComboBox* selector : {form->ComboBox2, form->ComboBox1}) {
+        const QFontMetrics metrics(selector->view()->font());
+        for (int i = 0; i < selector->count(); ++i)
+            QVERIFY2(selector->view()->minimumWidth() >
+                         metrics.horizontalAdvance(selector->itemText(i)),
+                     qPrintable(selector->itemText(i)));
+    }
 }
 
 void TestMainWindow::fills_data()
