@@ -122,8 +122,10 @@ void TestSerialPortLine::replyWithinDeadline()
     peer->start();
     QSerialPortLine line;
     QCOMPARE(line.open(peer->slaveName(), t), OpenStatus::Opened);
-    // The peer is a thread on a possibly busy machine: one of three tries must make it.
+    // The peer is a thread on a possibly busy machine: one of three tries must make it, and
+    // a slow try (the peer or the reader woken late) only costs a try.
     qint64 best = -1;
+    QStringList tries;
     for (int attempt = 0; attempt < 3 && best < 0; ++attempt) {
         QVERIFY(sendFrame(line, ReadStatusCommand));
         std::uint8_t buffer[2] = {};
@@ -132,9 +134,11 @@ void TestSerialPortLine::replyWithinDeadline()
         const ReadResult r = line.read(buffer, 2, replyDeadlineMs(t));
         const qint64 elapsed = timer.elapsed();
         QVERIFY(!r.broken);
+        // A read never waits far past its deadline, however busy the machine.
+        QVERIFY2(elapsed < replyDeadlineMs(t) + 100, qPrintable(QString::number(elapsed)));
+        tries << QStringLiteral("%1 bytes in %2 ms").arg(r.count).arg(elapsed);
         // A few ms of slack for a busy machine waking the reader late.
-        QVERIFY2(elapsed <= replyDeadlineMs(t) + 5, qPrintable(QString::number(elapsed)));
-        if (r.count == 2) {
+        if (r.count == 2 && elapsed <= replyDeadlineMs(t) + 5) {
             QCOMPARE(buffer[0], 0xC0);
             best = elapsed;
         } else {
@@ -142,7 +146,8 @@ void TestSerialPortLine::replyWithinDeadline()
             (void)line.read(buffer, 2, 0);
         }
     }
-    QVERIFY2(best >= 0, "no whole reply within T + 2T in three tries");
+    QVERIFY2(best >= 0, qPrintable("no whole reply within T + 2T in three tries: " +
+                                   tries.join(QStringLiteral(", "))));
 }
 
 void TestSerialPortLine::silentPeerTimesOut()
