@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -357,6 +358,9 @@ void TForm1::connectHandlers()
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox2Change);
     connect(ComboBox1, &QComboBox::currentTextChanged, m_statusPanels[0], &QLabel::setText);
+    // A name chosen from the list shows from its start in the narrow field ("SYMULATOR").
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { ComboBox1->lineEdit()->setCursorPosition(0); });
     connect(Wczytajzdysku2, &QAction::triggered, this, &TForm1::Wczytajzdysku2Click);
     connect(Zapissznadysk1, &QAction::triggered, this, &TForm1::Zapissznadysk1Click);
     connect(Wype1, &QAction::triggered, this, &TForm1::Wype1Click);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -96,6 +97,7 @@ private slots:
     void speedButtonHints_data();
     void speedButtonHints();
     void portPanelFollowsPortSelector();
+    void chosenPortShowsFromStart();
     void gridLook();
     void chips_data();
     void chips();
@@ -320,6 +322,22 @@ void TestMainWindow::portPanelFollowsPortSelector()
     form.ComboBox1->setEditText(QStringLiteral("COM7"));
     QCOMPARE(form.statusPanelText(0), QStringLiteral("COM7"));
     QCOMPARE(form.statusPanelText(1), QStringLiteral("12800"));
+}
+
+void TestMainWindow::chosenPortShowsFromStart()
+{
+    auto form = shownForm();
+    QComboBox& port = *form->ComboBox1;
+    port.setFocus();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&port, Qt::Key_Down);
+    QCOMPARE(port.currentText(), QStringLiteral("SYMULATOR"));
+    QCOMPARE(form->statusPanelText(0), QStringLiteral("SYMULATOR"));
+    // The field is narrower than the name: its first letter is on view.
+    QVERIFY(port.lineEdit()->width() <
+            port.lineEdit()->fontMetrics().horizontalAdvance(port.currentText()));
+    QCOMPARE(port.lineEdit()->cursorPosition(), 0);
+    QVERIFY(port.lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() <= 3);
 }
 
 void TestMainWindow::gridLook()
