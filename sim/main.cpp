@@ -173,7 +173,8 @@ int main(int argc, char* argv[])
     }
     for (const QString& s : parser.values(stuck)) {
         std::pair<std::uint16_t, std::uint8_t> cell;
-        if (!parseStuck(s, cell))
+        const ChipModel& model = chipModel(*kind);
+        if (!parseStuck(s, cell) || cell.first < model.eepromFirst || cell.first > model.eepromLast)
             return fail(QStringLiteral("bad value for --stuck: %1").arg(s));
         faults.stuck.push_back(cell);
     }

@@ -131,6 +131,8 @@ void TestSimFrontEnd::badArguments_data()
                                 << "--status-byte";
     QTest::newRow("bad stuck") << QStringList{"--chip", "68HC12D60", "--stuck", "0C00"}
                                << "--stuck";
+    QTest::newRow("stuck outside the EEPROM")
+        << QStringList{"--chip", "68HC12B32", "--stuck", "0CFF=00"} << "--stuck";
     QTest::newRow("bad rate") << QStringList{"--chip", "68HC12D60", "--missing-rate", "2"}
                               << "--missing-rate";
     QTest::newRow("missing file") << QStringList{"--chip", "68HC12D60", "--eeprom", "/nonexistent"}
