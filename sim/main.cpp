@@ -165,6 +165,12 @@ int main(int argc, char* argv[])
         if (parser.isSet(o.option) && !parseInt(parser.value(o.option), 10, o.minimum, o.target))
             return fail(QStringLiteral("bad value for --%1").arg(o.option.names().first()));
     }
+    // A word the chip does not have would never show its fault.
+    const int words = chipModel(*kind).eepromSize() / 2;
+    if (faults.shortWord >= words)
+        return fail(QStringLiteral("bad value for --short-word"));
+    if (faults.missingWord >= words)
+        return fail(QStringLiteral("bad value for --missing-word"));
     if (parser.isSet(statusByte)) {
         int v = 0;
         if (!parseInt(parser.value(statusByte), 16, 0, v) || v > 0xFF)

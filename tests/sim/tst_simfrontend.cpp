@@ -131,6 +131,10 @@ void TestSimFrontEnd::badArguments_data()
                                 << "--status-byte";
     QTest::newRow("bad stuck") << QStringList{"--chip", "68HC12D60", "--stuck", "0C00"}
                                << "--stuck";
+    QTest::newRow("word past the EEPROM")
+        << QStringList{"--chip", "68HC12B32", "--missing-word", "384"} << "--missing-word";
+    QTest::newRow("short word past the EEPROM")
+        << QStringList{"--chip", "68HC12D60", "--short-word", "512"} << "--short-word";
     QTest::newRow("stuck outside the EEPROM")
         << QStringList{"--chip", "68HC12B32", "--stuck", "0CFF=00"} << "--stuck";
     QTest::newRow("bad rate") << QStringList{"--chip", "68HC12D60", "--missing-rate", "2"}
