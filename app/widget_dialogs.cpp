@@ -32,6 +32,8 @@ std::optional<QString> WidgetDialogs::askOpenFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Names of files that do not exist are accepted; the load command decides what they mean.
     dialog.setFileMode(QFileDialog::AnyFile);
+    // The choices read "*.bin" and "wszystkie", without the patterns repeated.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(openFilters());
     dialog.selectNameFilter(openFilters().front());
     return chosenFile(dialog);

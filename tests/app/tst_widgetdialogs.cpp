@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -111,6 +112,8 @@ void TestWidgetDialogs::openDialog()
     WidgetDialogs dialogs(&parent);
     QStringList filters;
     QString preselected;
+    QStringList shownTypes;
+    QString shownType;
     QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
     ModalAnswer answer([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -120,6 +123,11 @@ void TestWidgetDialogs::openDialog()
         }
         filters = dialog->nameFilters();
         preselected = dialog->selectedNameFilter();
+        if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            for (int i = 0; i < types->count(); ++i)
+                shownTypes << types->itemText(i);
+            shownType = types->currentText();
+        }
         mode = dialog->acceptMode();
         if (accept) {
             typeFileName(*dialog, path);
@@ -133,7 +141,10 @@ void TestWidgetDialogs::openDialog()
     QVERIFY(answer.answered());
     QCOMPARE(filters,
              QStringList({QStringLiteral("*.bin (*.bin)"), QStringLiteral("wszystkie (*)")}));
-    QCOMPARE(preselected, QStringLiteral("*.bin (*.bin)"));
+    QCOMPARE(preselected, QStringLiteral("*.bin"));
+    // What the user reads in the list of file types.
+    QCOMPARE(shownTypes, QStringList({QStringLiteral("*.bin"), QStringLiteral("wszystkie")}));
+    QCOMPARE(shownType, QStringLiteral("*.bin"));
     QCOMPARE(mode, QFileDialog::AcceptOpen);
     if (accept)
         QCOMPARE(chosen, std::optional<QString>(path));
