@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <memory>
+
 namespace kestrel {
 
 QueuedObserver::QueuedObserver(QObject* context, link::TransferObserver& target,
@@ -45,14 +47,29 @@ void QueuedObserver::showMessage(const QString& text)
         m_target.showMessage(text);
         return;
     }
-    // Everything posted before runs first: the queue keeps the order.
-    QMetaObject::invokeMethod(
-        m_context,
-        [this, text] {
-            if (!m_silenced)
-                m_target.showMessage(text);
-        },
-        Qt::BlockingQueuedConnection);
+    // Everything posted before runs first: the queue keeps the order. The worker waits until the
+    // user closed the message, or until the observer is silenced.
+    auto closed = std::make_shared<bool>(false);
+    post([this, text, closed] {
+        if (!m_silenced)
+            m_target.showMessage(text);
+        {
+            std::lock_guard lock(m_mutex);
+            *closed = true;
+        }
+        m_messageClosed.notify_all();
+    });
+    std::unique_lock lock(m_mutex);
+    m_messageClosed.wait(lock, [this, &closed] { return *closed || m_silenced; });
+}
+
+void QueuedObserver::silence()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_silenced = true;
+    }
+    m_messageClosed.notify_all();
 }
 
 void QueuedObserver::imageRead(const QByteArray& bytes)

@@ -6,7 +6,9 @@
 #include <QPointer>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 namespace kestrel {
 
@@ -28,7 +30,8 @@ public:
     void imageRead(const QByteArray& bytes) override;
     void finished() override;
 
-    void silence() { m_silenced = true; }
+    // Drops further messages and releases a worker waiting for one to be closed.
+    void silence();
 
 private:
     template <typename F> void post(F&& call);
@@ -37,6 +40,8 @@ private:
     link::TransferObserver& m_target;
     std::function<void()> m_afterFinished;
     std::atomic<bool> m_silenced{false};
+    std::mutex m_mutex;
+    std::condition_variable m_messageClosed;
 };
 
 } // namespace kestrel

@@ -14,6 +14,7 @@ class TestQueuedObserver : public QObject
 private slots:
     void callsArriveInOrderOnContextThread();
     void messageBlocksWorkerUntilClosed();
+    void silencedMessageDoesNotBlock_data();
     void silencedMessageDoesNotBlock();
 };
 
@@ -78,18 +79,32 @@ void TestQueuedObserver::messageBlocksWorkerUntilClosed()
     QVERIFY(target.events.value(1).contains(QStringLiteral("BRAK KOMUNIKACJI !!")));
 }
 
+void TestQueuedObserver::silencedMessageDoesNotBlock_data()
+{
+    QTest::addColumn<bool>("silenceWhileWaiting");
+    QTest::newRow("silenced before the message") << false;
+    QTest::newRow("silenced while the worker waits") << true;
+}
+
 void TestQueuedObserver::silencedMessageDoesNotBlock()
 {
+    QFETCH(bool, silenceWhileWaiting);
     testsupport::RecordingObserver target;
     QObject context;
     QueuedObserver queued(&context, target);
-    queued.silence();
+    if (!silenceWhileWaiting)
+        queued.silence();
     std::atomic<bool> done{false};
-    // The context thread does not process events here: a blocking call would never return.
+    // The context thread processes no events here: only silencing can release the worker.
     std::thread worker([&] {
         queued.showMessage(QStringLiteral("never shown"));
         done = true;
     });
+    if (silenceWhileWaiting) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QVERIFY(!done);
+        queued.silence();
+    }
     worker.join();
     QVERIFY(done);
     QCoreApplication::processEvents();
