@@ -165,9 +165,9 @@ int main(int argc, char** argv)
         for (std::size_t i = 1; i < arrivals.size(); ++i) {
             if (i % 5 == 0)
                 continue;
-            const auto gap = std::chrono::duration_cast<std::chrono::microseconds>(
-                                 arrivals[i] - arrivals[i - 1])
-                                 .count();
+            const auto gap =
+                std::chrono::duration_cast<std::chrono::microseconds>(arrivals[i] - arrivals[i - 1])
+                    .count();
             minGapUs = std::min<qint64>(minGapUs, gap);
             below += gap < 2000 ? 1 : 0;
         }

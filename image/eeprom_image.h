@@ -29,7 +29,10 @@ struct ImageState
 };
 
 // The entry shown in data cell (column 1..16, row 1..).
-[[nodiscard]] constexpr int entryOf(int column, int row) { return (row - 1) * 16 + column; }
+[[nodiscard]] constexpr int entryOf(int column, int row)
+{
+    return (row - 1) * 16 + column;
+}
 
 // Upper-case hex with at least four digits ("B600").
 [[nodiscard]] QString addressLabel(int address);

@@ -5,8 +5,8 @@
 #include <thread>
 
 #if defined(Q_OS_WIN)
-#include <windows.h>
 #include <timeapi.h>
+#include <windows.h>
 #endif
 
 namespace kestrel::link {

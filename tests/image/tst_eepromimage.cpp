@@ -35,7 +35,8 @@ void TestEepromImage::texts_data()
     QTest::addColumn<QString>("chr");
     QTest::newRow("FF dot above") << 0xFF << "FF" << QString(QChar(0x02D9));
     QTest::newRow("A5 A-ogonek") << 0xA5 << "A5" << QString(QChar(0x0104));
-    QTest::newRow("41 A") << 0x41 << "41" << "A";
+    QTest::newRow("41 A") << 0x41 << "41"
+                          << "A";
     QTest::newRow("0A") << 0x0A << "0A" << QString(QChar(0x0A));
     QTest::newRow("00 NUL") << 0x00 << "00" << QString(QChar(0));
     QTest::newRow("80 euro") << 0x80 << "80" << QString(QChar(0x20AC));
