@@ -5,8 +5,11 @@
 #include <thread>
 
 #if defined(Q_OS_WIN)
-#include <timeapi.h>
+// windows.h first: timeapi.h relies on its types.
+// clang-format off
 #include <windows.h>
+#include <timeapi.h>
+// clang-format on
 #endif
 
 namespace kestrel::link {
