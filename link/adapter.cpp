@@ -16,6 +16,7 @@ QString portDeviceName(const QString& selection)
 
 bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command)
 {
+    link.lastDiscarded = 0;
     for (std::size_t i = 0; i < command.bytes.size(); ++i) {
         const bool last = i + 1 == command.bytes.size();
         if (command.awaitsReply && last)
@@ -33,11 +34,16 @@ ReadResult readReply(AdapterLink& link)
                           replyDeadlineMs(link.readTimeoutMs));
 }
 
-void discardInput(AdapterLink& link)
+void discardInput(AdapterLink& link, int waitMs)
 {
     std::array<std::uint8_t, 16> scratch{};
+    link.lastDiscarded = 0;
     for (;;) {
-        const ReadResult r = link.line.read(scratch.data(), static_cast<int>(scratch.size()), 0);
+        const ReadResult r =
+            link.line.read(scratch.data(), static_cast<int>(scratch.size()), waitMs);
+        waitMs = 0;
+        if (r.count > 0)
+            link.lastDiscarded += r.count;
         if (r.broken || r.count <= 0)
             return;
     }

@@ -99,6 +99,7 @@ struct AdapterLink
     QString PortName;                          // the port actually opened
     int readTimeoutMs = 0;                     // T, set by the open
     std::array<std::uint8_t, 2> ReplyBuffer{}; // each read overwrites what it delivers
+    int lastDiscarded = 0;                     // bytes the last discard dropped
     bool opened = false;
 
     [[nodiscard]] bool cancelRequested() const
@@ -114,14 +115,16 @@ struct AdapterLink
 // Sends the five bytes one at a time: 2 ms after each of the first four, the command's pause
 // after the fifth. Stops at once and returns false when the line breaks. For a command that is
 // answered, whatever the line holds just before the fifth byte is dropped: the adapter answers
-// only a whole frame, so those bytes are a late answer to an earlier one.
+// only a whole frame, so those bytes are a late answer to an earlier one. lastDiscarded tells how
+// many there were (0 for a command that is not answered).
 [[nodiscard]] bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command);
 
 // Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T.
 [[nodiscard]] ReadResult readReply(AdapterLink& link);
 
-// Drops whatever the line holds now.
-void discardInput(AdapterLink& link);
+// Drops whatever the line holds now, or, given waitMs, whatever comes within that time, and
+// records how many bytes that was in lastDiscarded.
+void discardInput(AdapterLink& link, int waitMs = 0);
 
 // Opens the port named by the selection with time-out T, lets the line settle for 100 ms and
 // sends CMD_BEGIN. Nothing is opened for an empty selection. After Opened the caller checks

@@ -7,6 +7,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <vector>
 
 namespace kestrel::link {
 
@@ -198,30 +199,86 @@ TransferResult runRead(TransferContext& ctx, const ReadChip& chip)
     if (check != CheckResult::Passed)
         return checkFailed(link, observer, check, readNoAdapterMessage());
 
+    // The adapter's word replies carry no address: a reply that comes too late for its own
+    // request is taken as a later one's, and the reply it displaced stays on the line. The
+    // discard before each request drops such stragglers. A dropped reply is first put down to
+    // a request still owed one. When replies were dropped, the words taken since while an
+    // earlier word's request was owed a reply (each may hold the reply of the word before it),
+    // and one word per dropped reply that nothing owed explains, are asked again (the request
+    // just sent is then left unread; its reply goes with the next discard). The same
+    // check runs after the last word; while replies are owed it waits for them first. Every
+    // request of a word, asked again or not, counts against its three tries.
     QByteArray bytes(2 * chip.words, '\0');
-    for (int n = 0; n < chip.words; ++n) {
-        const int address = chip.firstAddress + 2 * n;
-        bool whole = false;
-        for (int tries = 0; tries < WordReadTries && !whole; ++tries) {
-            if (const Step step = sendFrame(link, readWordCommand(address)); step != Step::Ok)
-                return stepEnded(link, observer, step);
-            const ReadResult reply = readReply(link);
-            if (reply.broken || link.line.broken())
-                return lineBroken(link, observer);
-            whole = reply.count >= 2;
+    std::vector<int> tries(static_cast<std::size_t>(chip.words), 0);
+    int owed = 0;        // requests without a whole reply, less the replies dropped since
+    int taken = 0;       // words taken one after another by the replies read last
+    int suspect = 0;     // the last of those taken while an earlier word's request was owed
+    int owedBefore = 0;  // of owed, requests of words before n
+    bool newWord = true; // the next request is the first of a visit to word n
+    int shown = -1;
+    int n = 0;
+    const auto stepBack = [&] {
+        const int dropped = (link.lastDiscarded + 1) / 2;
+        if (dropped == 0)
+            return false;
+        const int explained = std::min(dropped, owed);
+        owed -= explained;
+        owedBefore = std::min(owedBefore, owed);
+        const int back = std::min(taken, std::max(suspect, dropped - explained));
+        if (back == 0)
+            return false;
+        n -= back;
+        taken = 0;
+        suspect = 0;
+        newWord = true;
+        return true;
+    };
+    for (;;) {
+        if (n == chip.words) {
+            link.clock.pauseMs(ReadSettleMs);
+            discardInput(link, owed > 0 ? WordReadTries * replyDeadlineMs(link.readTimeoutMs) : 0);
+            if (!stepBack())
+                break;
         }
-        if (!whole) {
+        const int address = chip.firstAddress + 2 * n;
+        if (tries[static_cast<std::size_t>(n)] == WordReadTries) {
             observer.setStatus(statusReadAborted());
             observer.showMessage(readAbortedMessage(address));
             return closeAndFinish(link, observer, TransferResult::ReadAborted);
         }
+        if (const Step step = sendFrame(link, readWordCommand(address)); step != Step::Ok)
+            return stepEnded(link, observer, step);
+        if (stepBack()) {
+            ++owed; // the request just sent
+            continue;
+        }
+        if (newWord) {
+            newWord = false;
+            owedBefore = owed;
+        }
+        ++tries[static_cast<std::size_t>(n)];
+        const ReadResult reply = readReply(link);
+        if (reply.broken || link.line.broken())
+            return lineBroken(link, observer);
+        if (reply.count < 2) {
+            ++owed;
+            taken = 0;
+            suspect = 0;
+            continue;
+        }
+        ++taken;
+        suspect = owedBefore > 0 ? suspect + 1 : 0;
         bytes[2 * n] = static_cast<char>(link.ReplyBuffer[1]);
         bytes[2 * n + 1] = static_cast<char>(link.ReplyBuffer[0]);
-        observer.setGaugeProgress(n);
+        if (n > shown) {
+            shown = n;
+            observer.setGaugeProgress(n);
+        }
+        ++n;
+        newWord = true;
     }
 
     observer.imageRead(bytes);
-    link.clock.pauseMs(ReadSettleMs);
     observer.setStatus(statusDone());
     return closeAndFinish(link, observer, TransferResult::Done);
 }

@@ -93,6 +93,10 @@ private slots:
     void shortReplies();
     void lateReplies_data();
     void lateReplies();
+    void lateWord_data();
+    void lateWord();
+    void strayAfterLastWord_data();
+    void strayAfterLastWord();
     void portFailures_data();
     void portFailures();
     void brokenLine_data();
@@ -343,6 +347,129 @@ void TestReadWorkers::lateReplies()
                  QStringList{"Odczyt przerwany: brak odpowiedzi adaptera (adres 0D00)"});
         QCOMPARE(readFrames(rig.line).size(), 3);
     }
+}
+
+void TestReadWorkers::lateWord_data()
+{
+    QTest::addColumn<int>("word");   // -1: every word
+    QTest::addColumn<int>("lateMs"); // every request of the word is answered this late
+    QTest::addColumn<bool>("completes");
+    // A request's read ends 34 ms after its last byte and the next try's last byte goes 8 ms
+    // later: a reply 35-42 ms late is dropped before the retry, one 43-76 ms late is taken by
+    // the second try and one 85-118 ms late by the third, while the later tries' own replies
+    // are still on their way and come in during the next words' reads.
+    const struct
+    {
+        int lateMs;
+        bool completes;
+    } rows[] = {{30, true},  {34, true},   {35, false},  {41, false}, {42, false}, {43, true},
+                {50, true},  {60, true},   {70, true},   {75, true},  {76, true},  {77, false},
+                {80, false}, {84, false},  {85, true},   {90, true},  {100, true}, {110, true},
+                {118, true}, {119, false}, {125, false}, {200, false}};
+    for (int word : {0, 5, 200, 382, 383})
+        for (const auto& r : rows)
+            QTest::addRow("word %d, %d ms", word, r.lateMs) << word << r.lateMs << r.completes;
+    // An adapter late for every word: each reply may be taken for the next word's.
+    for (const auto& r : rows)
+        QTest::addRow("every word, %d ms", r.lateMs) << -1 << r.lateMs << (r.lateMs <= 34);
+}
+
+// Whatever the lateness, the image handed over is the chip's; a shifted image never is.
+void TestReadWorkers::lateWord()
+{
+    QFETCH(int, word);
+    QFETCH(int, lateMs);
+    QFETCH(bool, completes);
+    Rig rig;
+    const int lateAddress = 0x0D00 + 2 * word;
+    rig.line.setReplyDelay([&](const Frame& f) {
+        const int a = f[1] | (f[2] << 8);
+        const bool late = f[0] == CMD_READ_WORD && (word < 0 || a == lateAddress);
+        return std::chrono::microseconds(late ? 1000 * lateMs : 1000);
+    });
+    const TransferResult result = ReadWorkerB32(rig.ctx);
+    if (rig.observer.imageCalls > 0) {
+        QCOMPARE(rig.observer.image.size(), 768);
+        for (int k = 0; k < 768; ++k)
+            QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
+    }
+    QCOMPARE(result, completes ? TransferResult::Done : TransferResult::ReadAborted);
+    QCOMPARE(rig.observer.imageCalls, completes ? 1 : 0);
+    QCOMPARE(rig.observer.statuses().contains("Gotowe"), completes);
+    if (!completes) {
+        QCOMPARE(rig.observer.messages().size(), 1);
+        QVERIFY(rig.observer.messages()[0].startsWith(
+            "Odczyt przerwany: brak odpowiedzi adaptera (adres "));
+        if (word >= 0)
+            QCOMPARE(
+                rig.observer.messages()[0],
+                QStringLiteral("Odczyt przerwany: brak odpowiedzi adaptera (adres %1)")
+                    .arg(QStringLiteral("%1").arg(lateAddress, 4, 16, QLatin1Char('0')).toUpper()));
+    }
+    QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
+    QCOMPARE(rig.observer.events.last(), QStringLiteral("finished"));
+}
+
+void TestReadWorkers::strayAfterLastWord_data()
+{
+    QTest::addColumn<int>("silentTries"); // requests of the last word that go unanswered first
+    QTest::addColumn<int>("strayBytes");  // bytes that follow the last word's answered reply
+    QTest::addColumn<int>("result");      // Done: asked again when the strays exceed the owed
+    QTest::addColumn<bool>("askedAgain");
+    const int done = int(TransferResult::Done);
+    QTest::newRow("two bytes") << 0 << 2 << done << true;
+    QTest::newRow("one byte") << 0 << 1 << done << true;
+    QTest::newRow("owed reply after a silent try") << 1 << 2 << done << false;
+    QTest::newRow("one reply more than owed") << 1 << 4 << done << true;
+    QTest::newRow("owed replies after two silent tries") << 2 << 4 << done << false;
+    QTest::newRow("one reply more than owed on the last try")
+        << 2 << 6 << int(TransferResult::ReadAborted) << false;
+}
+
+// Bytes that come in after the last word was taken and are not owed to an unanswered request:
+// that word is asked again before the image is handed over, within its three tries.
+void TestReadWorkers::strayAfterLastWord()
+{
+    QFETCH(int, silentTries);
+    QFETCH(int, strayBytes);
+    QFETCH(int, result);
+    QFETCH(bool, askedAgain);
+    Rig rig;
+    int asked = 0;
+    rig.wordReply = [&](int a) {
+        QByteArray r;
+        r.append(char(targetByte(a + 1)));
+        r.append(char(targetByte(a)));
+        if (a != 0x0FFE)
+            return r;
+        ++asked;
+        if (asked <= silentTries)
+            return QByteArray();
+        return asked == silentTries + 1 ? r + QByteArray(strayBytes, '\x5A') : r;
+    };
+    QCOMPARE(int(ReadWorkerB32(rig.ctx)), result);
+    const QList<Frame> reads = readFrames(rig.line);
+    // The last word's requests close the reads.
+    const int lastAsked = silentTries + 1 + (askedAgain ? 1 : 0);
+    QCOMPARE(reads.size(), 383 + lastAsked);
+    for (int k = 1; k <= lastAsked; ++k)
+        QCOMPARE(frameText(reads[reads.size() - k]), QStringLiteral("16 FE 0F 00 00"));
+    QCOMPARE(frameText(reads[reads.size() - 1 - lastAsked]), QStringLiteral("16 FC 0F 00 00"));
+    if (result == int(TransferResult::Done)) {
+        for (int k = 0; k < 768; ++k)
+            QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
+        const QStringList tail = rig.observer.events.mid(rig.observer.events.size() - 4);
+        QCOMPARE(tail, (QStringList{"progress:383", "image:768", "status:Gotowe", "finished"}));
+        // Nothing owed: the settling pause alone comes between the last reply and the end.
+        const auto& sent = rig.line.sent();
+        if (silentTries == 0)
+            QCOMPARE(sent[sent.size() - 5].at - sent[sent.size() - 6].at, 14ms);
+    } else {
+        QCOMPARE(rig.observer.imageCalls, 0);
+        QCOMPARE(rig.observer.messages(),
+                 QStringList{"Odczyt przerwany: brak odpowiedzi adaptera (adres 0FFE)"});
+    }
+    QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
 }
 
 void TestReadWorkers::portFailures_data()
