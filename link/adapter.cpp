@@ -68,6 +68,7 @@ OpenStatus OpenAdapterPort(AdapterLink& link, const QString& selection, int read
 
 CheckResult CheckAdapterConnection(AdapterLink& link)
 {
+    link.checkUnanswered = 0;
     for (int tries = 0; tries < ConnectionTries; ++tries) {
         if (link.cancelRequested())
             return CheckResult::Cancelled;
@@ -80,7 +81,9 @@ CheckResult CheckAdapterConnection(AdapterLink& link)
         const ReadResult reply = readReply(link);
         if (reply.broken || link.line.broken())
             return CheckResult::Broken;
-        if (reply.count >= 2 && link.ReplyBuffer[0] == StatusReady)
+        if (reply.count < 2)
+            ++link.checkUnanswered;
+        else if (link.ReplyBuffer[0] == StatusReady)
             return CheckResult::Passed;
     }
     return CheckResult::Failed;

@@ -100,6 +100,7 @@ struct AdapterLink
     int readTimeoutMs = 0;                     // T, set by the open
     std::array<std::uint8_t, 2> ReplyBuffer{}; // each read overwrites what it delivers
     int lastDiscarded = 0;                     // bytes the last discard dropped
+    int checkUnanswered = 0; // status queries of the connection check left without a whole reply
     bool opened = false;
 
     [[nodiscard]] bool cancelRequested() const
@@ -141,7 +142,7 @@ enum class CheckResult
 };
 
 // Up to three CMD_PREPARE / CMD_READ_STATUS pairs; passes on a whole reply whose first byte is
-// 0xC0. A reply shorter than two bytes is a failed try.
+// 0xC0. A reply shorter than two bytes is a failed try; checkUnanswered counts those.
 [[nodiscard]] CheckResult CheckAdapterConnection(AdapterLink& link);
 
 // Sends CMD_END while the line still works, then closes the port.

@@ -210,8 +210,8 @@ TransferResult runRead(TransferContext& ctx, const ReadChip& chip)
     // request of a word, asked again or not, counts against its three tries.
     QByteArray bytes(2 * chip.words, '\0');
     std::vector<int> tries(static_cast<std::size_t>(chip.words), 0);
-    int owed = 0;        // requests without a whole reply, less the replies dropped since
-    int taken = 0;       // words taken one after another by the replies read last
+    int owed = link.checkUnanswered; // requests without a whole reply, less those dropped since
+    int taken = 0;                   // words taken one after another by the replies read last
     int suspect = 0;     // the last of those taken while an earlier word's request was owed
     int owedBefore = 0;  // of owed, requests of words before n
     bool newWord = true; // the next request is the first of a visit to word n

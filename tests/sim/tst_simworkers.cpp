@@ -369,6 +369,15 @@ void TestSimWorkers::readFaults_data()
                           << -1;
         *row("late 40 ms") << which << "late=40" << TransferResult::NoAdapter << noAdapter
                            << reading << 0;
+        // Word replies past the read's 30 ms: dropped before the retry, or taken by a later
+        // request, whose own reply then comes during the next word's read. The status check
+        // passes from 74 ms on, taking its first query's late reply on the second try.
+        *row("late 36 ms") << which << "late=36" << TransferResult::ReadAborted
+                           << QStringList{link::readAbortedMessage(first)} << aborted << 0;
+        *row("late 75 ms") << which << "late=75" << TransferResult::ReadAborted
+                           << QStringList{link::readAbortedMessage(first)} << aborted << -2;
+        *row("late 100 ms") << which << "late=100" << TransferResult::ReadAborted
+                            << QStringList{link::readAbortedMessage(first)} << aborted << -2;
         *row("hang-up in the words")
             << which << "hangup=20" << TransferResult::LineBroken
             << QStringList{link::lineBrokenMessage()}
