@@ -278,24 +278,28 @@ void TestProgramWorkers::portFailures_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty name") << "" << int(OpenStatus::Opened)
-                                << "Niewłaściwa nazwa portu lub port jest aktywny !!";
-    QTest::newRow("missing or held")
-        << "COM1" << int(OpenStatus::Failed) << "Niewłaściwa nazwa portu lub port jest aktywny !!";
-    QTest::newRow("speed refused") << "/dev/ttyUSB0" << int(OpenStatus::SpeedUnsupported)
-                                   << "Port nie obsługuje prędkości 12800 bodów";
+    const QString portMessage = QStringLiteral("Niewłaściwa nazwa portu lub port jest aktywny !!");
+    QTest::newRow("empty name") << "" << int(OpenStatus::Opened) << portMessage;
+    QTest::newRow("COM1 missing or held") << "COM1" << int(OpenStatus::Failed) << portMessage;
+    QTest::newRow("COM2 missing or held") << "COM2" << int(OpenStatus::Failed) << portMessage;
+    QTest::newRow("ttyUSB0 speed refused") << "/dev/ttyUSB0" << int(OpenStatus::SpeedUnsupported)
+                                           << "Port nie obsługuje prędkości 12800 bodów";
+    QTest::newRow("ttyUSB1 speed refused") << "/dev/ttyUSB1" << int(OpenStatus::SpeedUnsupported)
+                                           << "Port nie obsługuje prędkości 12800 bodów";
 }
 
+// Every transfer worker, program and read alike, ends a failed open the same way.
 void TestProgramWorkers::portFailures()
 {
     QFETCH(QString, port);
     QFETCH(int, status);
     QFETCH(QString, message);
-    for (bool d60 : {false, true}) {
+    for (WorkerRoutine worker :
+         {&ProgramWorkerB32, &ProgramWorkerD60, &ReadWorkerB32, &ReadWorkerD60}) {
         Rig rig;
         rig.ctx.portName = port;
         rig.line.setOpenStatus(static_cast<OpenStatus>(status));
-        QCOMPARE(programWorker(d60)(rig.ctx), TransferResult::PortFailed);
+        QCOMPARE(worker(rig.ctx), TransferResult::PortFailed);
         QVERIFY(rig.line.sent().isEmpty());
         QCOMPARE(rig.line.closeCalls(), 0);
         QCOMPARE(rig.observer.events, (QStringList{"message:" + message, "finished"}));

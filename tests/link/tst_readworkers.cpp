@@ -97,8 +97,6 @@ private slots:
     void lateWord();
     void strayAfterLastWord_data();
     void strayAfterLastWord();
-    void portFailures_data();
-    void portFailures();
     void brokenLine_data();
     void brokenLine();
     void cancel();
@@ -470,35 +468,6 @@ void TestReadWorkers::strayAfterLastWord()
                  QStringList{"Odczyt przerwany: brak odpowiedzi adaptera (adres 0FFE)"});
     }
     QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
-}
-
-void TestReadWorkers::portFailures_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("empty name") << "" << int(OpenStatus::Opened)
-                                << "Niewłaściwa nazwa portu lub port jest aktywny !!";
-    QTest::newRow("missing or held")
-        << "COM2" << int(OpenStatus::Failed) << "Niewłaściwa nazwa portu lub port jest aktywny !!";
-    QTest::newRow("speed refused") << "/dev/ttyUSB1" << int(OpenStatus::SpeedUnsupported)
-                                   << "Port nie obsługuje prędkości 12800 bodów";
-}
-
-void TestReadWorkers::portFailures()
-{
-    QFETCH(QString, port);
-    QFETCH(int, status);
-    QFETCH(QString, message);
-    for (bool d60 : {false, true}) {
-        Rig rig;
-        rig.ctx.portName = port;
-        rig.line.setOpenStatus(static_cast<OpenStatus>(status));
-        QCOMPARE(readWorker(d60)(rig.ctx), TransferResult::PortFailed);
-        QVERIFY(rig.line.sent().isEmpty());
-        QCOMPARE(rig.line.closeCalls(), 0);
-        QCOMPARE(rig.observer.events, (QStringList{"message:" + message, "finished"}));
-    }
 }
 
 void TestReadWorkers::brokenLine_data()
