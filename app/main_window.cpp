@@ -496,7 +496,8 @@ namespace {
 // The one local file a drag carries, or nothing.
 QString droppedFile(const QMimeData* mime)
 {
-    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 ||
+        !mime->urls().front().isLocalFile())
         return {};
     return mime->urls().front().toLocalFile();
 }
@@ -520,7 +521,8 @@ void TForm1::dropEvent(QDropEvent* event)
     }
     event->acceptProposedAction();
     // Loaded once the drop has returned: its messages must not hold up the dragging program.
-    QMetaObject::invokeMethod(this, [this, path] { loadImageFrom(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { loadImageFrom(path); }, Qt::QueuedConnection);
 }
 
 void TForm1::saveImage()

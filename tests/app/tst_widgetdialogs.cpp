@@ -144,8 +144,8 @@ void TestWidgetDialogs::openDialog()
 
     QVERIFY(answer.answered());
     const QStringList expected = {
-        QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"), QStringLiteral("*.bin"),
-        QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
+        QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"),
+        QStringLiteral("*.bin"), QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
         QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
     QCOMPARE(filters, expected);
     QCOMPARE(preselected, expected.front());
@@ -163,12 +163,12 @@ void TestWidgetDialogs::saveDialog_data()
 {
     QTest::addColumn<bool>("exists");
     QTest::addColumn<bool>("suggest");
-    QTest::addColumn<QString>("typed");  // what the user types; the name is zapis.bin otherwise
-    QTest::addColumn<int>("filter");     // the file type chosen, -1 for the preselected one
+    QTest::addColumn<QString>("typed");      // what the user types; the name is zapis.bin otherwise
+    QTest::addColumn<int>("filter");         // the file type chosen, -1 for the preselected one
     QTest::addColumn<QString>("chosenName"); // the name the dialog gives
     QTest::newRow("new file") << false << false << "" << -1 << "zapis.bin";
-    QTest::newRow("existing file, no question of its own") << true << false << "" << -1
-                                                           << "zapis.bin";
+    QTest::newRow("existing file, no question of its own")
+        << true << false << "" << -1 << "zapis.bin";
     QTest::newRow("reopened with the name chosen") << true << true << "" << -1 << "zapis.bin";
     QTest::newRow("no extension, *.bin") << false << false << "zapis" << -1 << "zapis.bin";
     QTest::newRow("no extension, S-record") << false << false << "zapis" << 1 << "zapis.s19";
@@ -232,14 +232,27 @@ void TestWidgetDialogs::filterExtension_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bin") << "/tmp/obraz" << "*.bin" << "/tmp/obraz.bin";
-    QTest::newRow("S-record") << "/tmp/obraz" << "S-record (*.s19)" << "/tmp/obraz.s19";
-    QTest::newRow("Intel HEX") << "obraz" << "Intel HEX (*.hex)" << "obraz.hex";
-    QTest::newRow("trailing dot") << "obraz." << "Intel HEX (*.hex)" << "obraz.hex";
-    QTest::newRow("any extension stays") << "obraz.dat" << "S-record (*.s19)" << "obraz.dat";
-    QTest::newRow("a dot in the folder only") << "/tmp/a.b/obraz" << "S-record (*.s19)"
-                                               << "/tmp/a.b/obraz.s19";
-    QTest::newRow("filter without a pattern") << "obraz" << "wszystkie (*)" << "obraz";
+    QTest::newRow("bin") << "/tmp/obraz"
+                         << "*.bin"
+                         << "/tmp/obraz.bin";
+    QTest::newRow("S-record") << "/tmp/obraz"
+                              << "S-record (*.s19)"
+                              << "/tmp/obraz.s19";
+    QTest::newRow("Intel HEX") << "obraz"
+                               << "Intel HEX (*.hex)"
+                               << "obraz.hex";
+    QTest::newRow("trailing dot") << "obraz."
+                                  << "Intel HEX (*.hex)"
+                                  << "obraz.hex";
+    QTest::newRow("any extension stays") << "obraz.dat"
+                                         << "S-record (*.s19)"
+                                         << "obraz.dat";
+    QTest::newRow("a dot in the folder only") << "/tmp/a.b/obraz"
+                                              << "S-record (*.s19)"
+                                              << "/tmp/a.b/obraz.s19";
+    QTest::newRow("filter without a pattern") << "obraz"
+                                              << "wszystkie (*)"
+                                              << "obraz";
 }
 
 void TestWidgetDialogs::filterExtension()
