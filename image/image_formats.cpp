@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <algorithm>
 #include <vector>
 
 namespace kestrel {
