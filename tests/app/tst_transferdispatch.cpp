@@ -133,6 +133,8 @@ private:
     // (entries past the chip's EEPROM hold other bytes). Returns the chip's bytes.
     std::vector<std::uint8_t> prepareImages(int chipIndex, const std::vector<int>& differing);
     void verifyAndWait();
+    // Clicks the toolbar button or triggers the menu item of this object name.
+    void clickCommand(const QString& name);
 
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<sim::Simulator> m_sim;
@@ -194,6 +196,16 @@ std::vector<std::uint8_t> TestTransferDispatch::prepareImages(int chipIndex,
     return chip;
 }
 
+void TestTransferDispatch::clickCommand(const QString& name)
+{
+    if (auto* button = m_form->findChild<QToolButton*>(name))
+        button->click();
+    else if (auto* item = m_form->findChild<QAction*>(name))
+        item->trigger();
+    else
+        QFAIL(qPrintable(QStringLiteral("no command ") + name));
+}
+
 void TestTransferDispatch::verifyAndWait()
 {
     m_form->SpeedButton6->click();
@@ -217,20 +229,21 @@ void TestTransferDispatch::waitEnd()
 void TestTransferDispatch::unsupportedChipAnswersWithoutPort_data()
 {
     QTest::addColumn<int>("chip");
-    QTest::addColumn<bool>("program");
-    QTest::addColumn<bool>("viaMenu");
+    QTest::addColumn<QString>("command"); // the toolbar button or menu item clicked
     for (int chip = 0; chip < 8; ++chip) {
         const QByteArray name = ChipTable[chip].name;
-        QTest::newRow(name + " read toolbar") << chip << false << false;
-        QTest::newRow(name + " program menu") << chip << true << true;
+        QTest::newRow(name + " read toolbar") << chip << "SpeedButton4";
+        QTest::newRow(name + " program menu") << chip << "Zapisz1";
+        QTest::newRow(name + " verify toolbar") << chip << "SpeedButton6";
+        QTest::newRow(name + " verify menu") << chip << "Weryfikuj1";
+        QTest::newRow(name + " program and verify menu") << chip << "ZapiszWeryfikuj1";
     }
 }
 
 void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
 {
     QFETCH(int, chip);
-    QFETCH(bool, program);
-    QFETCH(bool, viaMenu);
+    QFETCH(QString, command);
     int opens = 0;
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
@@ -238,10 +251,7 @@ void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
             return std::unique_ptr<link::SerialLine>(new CountingLine(opens));
         });
     selectChip(chip);
-    if (viaMenu)
-        (program ? m_form->Zapisz1 : m_form->Czytaj1)->trigger();
-    else
-        (program ? m_form->SpeedButton5 : m_form->SpeedButton4)->click();
+    clickCommand(command);
     waitEnd();
     QCOMPARE(m_messages, QStringList{QStringLiteral("W wersji 1.0 układ nie jest obsługiwany")});
     QCOMPARE(opens, 0);
@@ -635,10 +645,7 @@ void TestTransferDispatch::verifyLocksWindow()
         QVERIFY(!m_form->transfers().startRead());
         checked = true;
     });
-    if (auto* button = m_form->findChild<QToolButton*>(command))
-        button->click();
-    else
-        m_form->findChild<QAction*>(command)->trigger();
+    clickCommand(command);
     waitEnd();
     QVERIFY(checked);
     QCOMPARE(m_messages, QStringList{EqualText});
