@@ -390,13 +390,19 @@ void TestTransferDispatch::cancelStopsAtFrameBoundary()
 void TestTransferDispatch::closingDuringTransfer_data()
 {
     QTest::addColumn<bool>("answer");
-    QTest::newRow("Cancel keeps the transfer") << false;
-    QTest::newRow("OK stops it and closes") << true;
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1";
+    QTest::newRow("OK stops it and closes") << true << "Czytaj1";
+    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1";
+    QTest::newRow("OK stops the verify") << true << "Weryfikuj1";
+    // Stopped while programming: no verify follows.
+    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1";
 }
 
 void TestTransferDispatch::closingDuringTransfer()
 {
     QFETCH(bool, answer);
+    QFETCH(QString, command);
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
     AnsweringDialogs dialogs;
@@ -404,7 +410,9 @@ void TestTransferDispatch::closingDuringTransfer()
     m_form->setDialogs(&dialogs);
     m_form->show();
     selectChip(ChipD60);
-    QVERIFY(m_form->transfers().startRead());
+    const std::size_t framesBefore = simulatorOf(ChipD60).frameCount();
+    clickCommand(command);
+    QVERIFY(m_form->transfers().running());
     QTest::qWait(200);
 
     QElapsedTimer timer;
@@ -422,6 +430,14 @@ void TestTransferDispatch::closingDuringTransfer()
                 return !a.inSession() && a.frames().back().bytes[0] == 0x5C;
             });
         QVERIFY(endedClean);
+        // One session only: nothing followed the stopped transfer.
+        const auto sessions =
+            simulatorOf(ChipD60).inspect([framesBefore](const sim::Target&, const sim::Adapter& a) {
+                return std::count_if(a.frames().begin() + static_cast<std::ptrdiff_t>(framesBefore),
+                                     a.frames().end(),
+                                     [](const sim::FrameRecord& f) { return f.bytes[0] == 0x5B; });
+            });
+        QCOMPARE(int(sessions), 1);
     } else {
         QVERIFY(m_form->transfers().running());
         QVERIFY(m_form->isVisible());
