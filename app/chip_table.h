@@ -14,6 +14,8 @@ struct ChipRow
     int EepromBase; // address of entry 1, labels the first row
     link::WorkerRoutine programWorker;
     link::WorkerRoutine readWorker;
+    link::WorkerRoutine verifyWorker;
+    link::WorkerRoutine programVerifyWorker; // program, then verify when programming succeeded
 };
 
 inline constexpr int ChipCount = 10;

@@ -65,8 +65,9 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
     painter->restore();
 }
 
-GridCellDelegate::GridCellDelegate(int textRole, bool verticalLines, QObject* parent)
-    : QStyledItemDelegate(parent), m_textRole(textRole), m_verticalLines(verticalLines)
+GridCellDelegate::GridCellDelegate(int textRole, int markRole, bool verticalLines, QObject* parent)
+    : QStyledItemDelegate(parent), m_textRole(textRole), m_markRole(markRole),
+      m_verticalLines(verticalLines)
 {
 }
 
@@ -76,12 +77,21 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QRect cell = cellRect(option.rect, m_verticalLines, true);
     const bool focused = option.state.testFlag(QStyle::State_HasFocus);
     const bool selected = option.state.testFlag(QStyle::State_Selected) && !focused;
+    // A difference stays in sight under the selection.
+    const bool marked = index.data(m_markRole).toBool();
+    const bool highlighted = selected && !marked;
 
     painter->save();
     CellCanvas canvas{*painter,
-                      selected ? option.palette.color(QPalette::Highlight) : GridCellColor,
-                      selected ? option.palette.color(QPalette::HighlightedText) : m_textColor};
+                      marked        ? GridMarkColor
+                      : highlighted ? option.palette.color(QPalette::Highlight)
+                                    : GridCellColor,
+                      highlighted ? option.palette.color(QPalette::HighlightedText) : m_textColor};
     painter->fillRect(cell, canvas.brush);
+    if (marked && selected) {
+        painter->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+        painter->drawRect(cell.adjusted(1, 1, -1, -1));
+    }
     drawLines(*painter, option.rect, m_verticalLines, true, GridLineColor);
 
     QString text = index.data(m_textRole).toString();

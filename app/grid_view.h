@@ -38,14 +38,15 @@ private:
 };
 
 // Data cells: aqua, the text of one model role 2 pixels in from the top-left corner, 1-pixel
-// grid lines at the right and bottom edges as configured.
+// grid lines at the right and bottom edges as configured. A cell whose mark role is true is
+// light red, selected or not; a selected marked cell is framed in the selection colour.
 class GridCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
     using DrawHook = std::function<void(CellCanvas&, const QModelIndex&, const QRect&)>;
 
-    GridCellDelegate(int textRole, bool verticalLines, QObject* parent = nullptr);
+    GridCellDelegate(int textRole, int markRole, bool verticalLines, QObject* parent = nullptr);
 
     void setTextColor(const QColor& color) { m_textColor = color; }
     // Runs after a cell has been drawn the ordinary way, with the cell's rectangle (grid lines
@@ -57,6 +58,7 @@ public:
 
 private:
     int m_textRole;
+    int m_markRole;
     bool m_verticalLines;
     QColor m_textColor;
     DrawHook m_hook;
@@ -90,5 +92,6 @@ inline constexpr int GridRowHeight = 22; // cell height, without the grid line
 inline const QColor GridCellColor{0, 255, 255};
 inline const QColor GridFixedColor{255, 255, 0};
 inline const QColor GridLineColor{192, 192, 192};
+inline const QColor GridMarkColor{255, 160, 160}; // a byte that differs from the chip
 
 } // namespace kestrel

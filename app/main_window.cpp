@@ -227,6 +227,8 @@ void TForm1::createControls(QWidget* client)
     SpeedButton4 = speedButton(Panel1, "SpeedButton4", 160, QStringLiteral("Czytaj EEPROM"),
                                QStringLiteral(":/icons/read.svg"), 18);
     Panel2 = separatorBar(Panel1, "Panel2", 200);
+    SpeedButton6 = speedButton(Panel1, "SpeedButton6", 216, QStringLiteral("Weryfikuj EEPROM"),
+                               QStringLiteral(":/icons/verify.svg"), 18);
     Panel4 = separatorBar(Panel1, "Panel4", 440);
 
     ComboBox2 = new QComboBox(Panel1);
@@ -272,8 +274,9 @@ void TForm1::setUpGrid(GridView& grid, bool hexView)
     rows->setLines(hexView, true);
     grid.setVerticalHeader(rows);
 
-    auto* delegate = new GridCellDelegate(
-        hexView ? int(Qt::DisplayRole) : int(EepromModel::CharTextRole), hexView, &grid);
+    auto* delegate =
+        new GridCellDelegate(hexView ? int(Qt::DisplayRole) : int(EepromModel::CharTextRole),
+                             EepromModel::MarkedRole, hexView, &grid);
     delegate->setTextColor(textColor);
     grid.setItemDelegate(delegate);
     grid.setFont(font);
@@ -328,6 +331,10 @@ void TForm1::createMenu()
     Czytaj1->setObjectName(QStringLiteral("Czytaj1"));
     Zapisz1 = Pami1->addAction(QStringLiteral("Zapisz"));
     Zapisz1->setObjectName(QStringLiteral("Zapisz1"));
+    Weryfikuj1 = Pami1->addAction(QStringLiteral("Weryfikuj"));
+    Weryfikuj1->setObjectName(QStringLiteral("Weryfikuj1"));
+    ZapiszWeryfikuj1 = Pami1->addAction(QStringLiteral("Zapisz i weryfikuj"));
+    ZapiszWeryfikuj1->setObjectName(QStringLiteral("ZapiszWeryfikuj1"));
 }
 
 void TForm1::createStatusBar()
@@ -364,6 +371,7 @@ void TForm1::connectHandlers()
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox2Change);
     connect(ComboBox1, &QComboBox::currentTextChanged, m_statusPanels[0], &QLabel::setText);
     // A name chosen from the list shows from its start in the narrow field ("SYMULATOR").
@@ -374,6 +382,8 @@ void TForm1::connectHandlers()
     connect(Wype1, &QAction::triggered, this, &TForm1::Wype1Click);
     connect(Czytaj1, &QAction::triggered, this, &TForm1::Czytaj1Click);
     connect(Zapisz1, &QAction::triggered, this, &TForm1::Zapisz1Click);
+    connect(Weryfikuj1, &QAction::triggered, this, &TForm1::Weryfikuj1Click);
+    connect(ZapiszWeryfikuj1, &QAction::triggered, this, &TForm1::ZapiszWeryfikuj1Click);
     connect(StringGrid1, &GridView::keyPress, this, &TForm1::StringGrid1KeyPress);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -411,6 +421,22 @@ void TForm1::refreshEntry(int entry)
     m_model->refreshEntry(entry);
 }
 
+void TForm1::markDifferences(const std::vector<int>& offsets)
+{
+    std::vector<int> entries;
+    entries.reserve(offsets.size());
+    for (const int offset : offsets)
+        entries.push_back(offset + 1);
+    m_model->setMarkedEntries(entries);
+    if (entries.empty())
+        return;
+    // The first marked row comes into view; the scroll chain takes both grids along.
+    const int row = (entries.front() - 1) / EepromModel::Columns + 1;
+    const int top = StringGrid1->topRow();
+    if (row < top || row >= top + StringGrid1->visibleRows())
+        ScrollBar1->setValue(row);
+}
+
 void TForm1::selectHexCellQuietly(int ACol, int ARow)
 {
     const QModelIndex cell = m_model->index(ARow - 1, ACol - 1);
@@ -430,13 +456,14 @@ void TForm1::setTransferActive(bool active)
 {
     m_transferActive = active;
     Panel1->setEnabled(!active);
-    for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1})
+    for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1})
         command->setEnabled(!active);
 }
 
 void TForm1::setStatusText(const QString& text)
 {
     m_statusPanels[2]->setText(text);
+    emit statusTextChanged(text);
 }
 
 QString TForm1::statusText() const
@@ -635,6 +662,21 @@ void TForm1::Czytaj1Click()
 void TForm1::Zapisz1Click()
 {
     m_transfers->startProgram();
+}
+
+void TForm1::SpeedButton6Click()
+{
+    m_transfers->startVerify();
+}
+
+void TForm1::Weryfikuj1Click()
+{
+    m_transfers->startVerify();
+}
+
+void TForm1::ZapiszWeryfikuj1Click()
+{
+    m_transfers->startProgramVerify();
 }
 
 void TForm1::StringGrid1KeyPress(QChar key)

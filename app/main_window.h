@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -48,6 +49,9 @@ public:
     void refreshGrids();
     // Shows one entry again in both grids.
     void refreshEntry(int entry);
+    // Marks the bytes a verify found different (0-based offsets, ascending) in both grids and
+    // scrolls the first of them into view. The marks go with the next change of the buffer.
+    void markDifferences(const std::vector<int>& offsets);
 
     // Moves the hex grid's current cell and selection to data cell (ACol, ARow) without running
     // StringGrid1SelectCell. A cell past the last row leaves no cell selected.
@@ -57,7 +61,7 @@ public:
     // commands that change the image or start a transfer are disabled.
     void setTransferActive(bool active);
     [[nodiscard]] bool transferActive() const { return m_transferActive; }
-    // Starts and reports the read and program transfers.
+    // Starts and reports the read, program and verify transfers.
     [[nodiscard]] TransferDispatch& transfers() { return *m_transfers; }
 
     // The third status panel.
@@ -88,6 +92,7 @@ public:
     QToolButton* SpeedButton5 = nullptr;
     QToolButton* SpeedButton4 = nullptr;
     QFrame* Panel2 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
     QFrame* Panel4 = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QComboBox* ComboBox1 = nullptr;
@@ -101,6 +106,8 @@ public:
     QMenu* Pami1 = nullptr;
     QAction* Czytaj1 = nullptr;
     QAction* Zapisz1 = nullptr;
+    QAction* Weryfikuj1 = nullptr;
+    QAction* ZapiszWeryfikuj1 = nullptr;
 
     // Event handlers.
     void SpeedButton1Click();
@@ -108,12 +115,15 @@ public:
     void SpeedButton3Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
+    void SpeedButton6Click();
     void ComboBox2Change();
     void Wczytajzdysku2Click();
     void Zapissznadysk1Click();
     void Wype1Click();
     void Czytaj1Click();
     void Zapisz1Click();
+    void Weryfikuj1Click();
+    void ZapiszWeryfikuj1Click();
     void StringGrid1KeyPress(QChar key);
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1DrawCell(CellCanvas& canvas, int ACol, int ARow, const QRect& Rect);
@@ -124,6 +134,10 @@ public:
     // Loads a file as the load commands do, without asking for its name (a file dropped on the
     // window). Refused while a transfer runs.
     void loadImageFrom(const QString& path);
+
+signals:
+    // The third status panel took a new text.
+    void statusTextChanged(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -77,6 +77,11 @@ void QueuedObserver::imageRead(const QByteArray& bytes)
     post([this, bytes] { m_target.imageRead(bytes); });
 }
 
+void QueuedObserver::verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets)
+{
+    post([this, chipBytes, differingOffsets] { m_target.verified(chipBytes, differingOffsets); });
+}
+
 void QueuedObserver::finished()
 {
     post([this] {

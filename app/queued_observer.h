@@ -28,6 +28,7 @@ public:
     void setGaugeProgress(int progress) override;
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
+    void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
     void finished() override;
 
     // Drops further messages and releases a worker waiting for one to be closed.

@@ -36,15 +36,25 @@ void TransferDispatch::setFactories(TransferRunner::ClockFactory clock,
 
 bool TransferDispatch::startProgram()
 {
-    return start(true);
+    return start(Kind::Program);
 }
 
 bool TransferDispatch::startRead()
 {
-    return start(false);
+    return start(Kind::Read);
 }
 
-bool TransferDispatch::start(bool program)
+bool TransferDispatch::startVerify()
+{
+    return start(Kind::Verify);
+}
+
+bool TransferDispatch::startProgramVerify()
+{
+    return start(Kind::ProgramVerify);
+}
+
+bool TransferDispatch::start(Kind kind)
 {
     if (m_runner.running())
         return false;
@@ -52,7 +62,21 @@ bool TransferDispatch::start(bool program)
     if (index < 0 || index >= ChipCount)
         return false;
     const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
-    const link::WorkerRoutine routine = program ? chip.programWorker : chip.readWorker;
+    link::WorkerRoutine routine = nullptr;
+    switch (kind) {
+    case Kind::Read:
+        routine = chip.readWorker;
+        break;
+    case Kind::Program:
+        routine = chip.programWorker;
+        break;
+    case Kind::Verify:
+        routine = chip.verifyWorker;
+        break;
+    case Kind::ProgramVerify:
+        routine = chip.programVerifyWorker;
+        break;
+    }
     const QString portName = m_form.ComboBox1->currentText().trimmed();
 
     TransferRunner::LineFactory makeLine = m_makeLine;
@@ -69,6 +93,8 @@ bool TransferDispatch::start(bool program)
         }
     }
 
+    if (kind == Kind::Verify || kind == Kind::ProgramVerify)
+        m_form.model().clearMarks();
     m_form.setTransferActive(true);
     if (!m_runner.start(routine, m_makeClock, makeLine, portName, m_form.image().EepromBuffer)) {
         m_form.setTransferActive(false);
@@ -115,6 +141,13 @@ void TransferDispatch::imageRead(const QByteArray& bytes)
 {
     link::storeReadImage(bytes, m_form.image().EepromBuffer);
     m_form.refreshGrids();
+}
+
+void TransferDispatch::verified(const QByteArray& chipBytes,
+                                const std::vector<int>& differingOffsets)
+{
+    (void)chipBytes;
+    m_form.markDifferences(differingOffsets);
 }
 
 void TransferDispatch::finished()

@@ -15,9 +15,10 @@ class TForm1;
 // The port selector's entry that leads to the built-in simulated adapter.
 inline constexpr char SimulatorPortName[] = "SYMULATOR";
 
-// Starts the selected chip's read and program workers and shows what they report in the window:
-// status panel, gauge, messages, the read image. One transfer at a time; while it runs the
-// window refuses every command that changes the image or starts another transfer.
+// Starts the selected chip's read, program and verify workers and shows what they report in the
+// window: status panel, gauge, messages, the read image, the bytes a verify found different.
+// One transfer at a time; while it runs the window refuses every command that changes the image
+// or starts another transfer.
 class TransferDispatch final : public QObject, public link::TransferObserver
 {
     Q_OBJECT
@@ -27,9 +28,12 @@ public:
     explicit TransferDispatch(TForm1& form);
     ~TransferDispatch() override;
 
-    // Starts the program (or read) worker of the selected chip. False if a transfer runs.
+    // Starts the program (read, verify, program-then-verify) worker of the selected chip. False
+    // if a transfer runs. A verify first drops the marks of the last one.
     bool startProgram();
     bool startRead();
+    bool startVerify();
+    bool startProgramVerify();
     [[nodiscard]] bool running() const { return m_runner.running(); }
 
     // Asks the running worker to stop at its next frame boundary and waits for it to end,
@@ -50,13 +54,21 @@ public:
     void setGaugeProgress(int progress) override;
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
+    void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
     void finished() override;
 
 signals:
     void transferFinished(kestrel::link::TransferResult result);
 
 private:
-    bool start(bool program);
+    enum class Kind
+    {
+        Read,
+        Program,
+        Verify,
+        ProgramVerify,
+    };
+    bool start(Kind kind);
 
     TForm1& m_form;
     TransferRunner m_runner;

@@ -1,5 +1,7 @@
 #include "eeprom_model.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
 EepromModel::EepromModel(ImageState& state, QObject* parent)
@@ -32,6 +34,8 @@ QVariant EepromModel::data(const QModelIndex& index, int role) const
         return charText(value);
     case EntryRole:
         return entry;
+    case MarkedRole:
+        return isMarked(entry);
     default:
         return {};
     }
@@ -72,19 +76,61 @@ void EepromModel::syncLayout()
 
 void EepromModel::refresh()
 {
+    QList<int> roles{Qt::DisplayRole, CharTextRole};
+    if (dropMarks())
+        roles << MarkedRole;
     if (m_rows > 0) {
-        emit dataChanged(index(0, 0), index(m_rows - 1, Columns - 1),
-                         {Qt::DisplayRole, CharTextRole});
+        emitAllChanged(roles);
         emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
     }
 }
 
 void EepromModel::refreshEntry(int entry)
 {
+    if (dropMarks())
+        emitAllChanged({MarkedRole});
     if (entry < 1 || entry > m_rows * Columns)
         return;
     const QModelIndex cell = index((entry - 1) / Columns, (entry - 1) % Columns);
     emit dataChanged(cell, cell, {Qt::DisplayRole, CharTextRole});
+}
+
+void EepromModel::setMarkedEntries(const std::vector<int>& entries)
+{
+    dropMarks();
+    for (const int entry : entries) {
+        if (entry < 1 || entry > EepromLastEntry || m_marked[static_cast<std::size_t>(entry)])
+            continue;
+        m_marked[static_cast<std::size_t>(entry)] = true;
+        ++m_markedCount;
+    }
+    emitAllChanged({MarkedRole});
+}
+
+void EepromModel::clearMarks()
+{
+    if (dropMarks())
+        emitAllChanged({MarkedRole});
+}
+
+bool EepromModel::isMarked(int entry) const
+{
+    return entry >= 1 && entry <= EepromLastEntry && m_marked[static_cast<std::size_t>(entry)];
+}
+
+bool EepromModel::dropMarks()
+{
+    if (m_markedCount == 0)
+        return false;
+    std::fill(m_marked.begin(), m_marked.end(), false);
+    m_markedCount = 0;
+    return true;
+}
+
+void EepromModel::emitAllChanged(const QList<int>& roles)
+{
+    if (m_rows > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, Columns - 1), roles);
 }
 
 } // namespace kestrel

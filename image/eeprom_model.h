@@ -4,12 +4,16 @@
 
 #include <QAbstractTableModel>
 
+#include <vector>
+
 namespace kestrel {
 
 // One table model over the image, shared by the hex grid and the character grid.
 // Model row r is data row r + 1, model column c is hex column c + 1 and character column c;
 // the entry of (r, c) is r * 16 + c + 1. The hex text is the display role, the one-character
 // text is CharTextRole. Vertical header: address labels; horizontal header: "00" to "0F".
+// Entries found different from the chip by a verify are marked (MarkedRole) until the entries
+// next change: every refresh, refreshEntry and syncLayout drops the marks.
 class EepromModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,7 +21,8 @@ public:
     enum Role
     {
         CharTextRole = Qt::UserRole + 1,
-        EntryRole, // the entry number of a cell
+        EntryRole,  // the entry number of a cell
+        MarkedRole, // true where the entry differs from the chip at the last verify
     };
     static constexpr int Columns = 16;
 
@@ -41,9 +46,21 @@ public:
     // Tells the views that one entry changed.
     void refreshEntry(int entry);
 
+    // Marks the given entries (1..2047), dropping earlier marks.
+    void setMarkedEntries(const std::vector<int>& entries);
+    void clearMarks();
+    [[nodiscard]] bool isMarked(int entry) const;
+    [[nodiscard]] int markedCount() const { return m_markedCount; }
+
 private:
+    // Drops the marks without telling the views; true if there were any.
+    bool dropMarks();
+    void emitAllChanged(const QList<int>& roles);
+
     ImageState& m_state;
     int m_rows = 0;
+    std::vector<bool> m_marked = std::vector<bool>(EepromEntries, false);
+    int m_markedCount = 0;
 };
 
 } // namespace kestrel

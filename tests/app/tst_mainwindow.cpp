@@ -94,6 +94,7 @@ private slots:
     void controlGeometry();
     void menuItems_data();
     void menuItems();
+    void eepromMenuOrder();
     void speedButtonHints_data();
     void speedButtonHints();
     void portPanelFollowsPortSelector();
@@ -209,6 +210,8 @@ void TestMainWindow::controlGeometry_data()
                                   << "Panel1" << QRect(160, 3, 28, 28);
     QTest::newRow("Panel2") << "Panel2"
                             << "Panel1" << QRect(200, 3, 2, 28);
+    QTest::newRow("SpeedButton6") << "SpeedButton6"
+                                  << "Panel1" << QRect(216, 3, 28, 28);
     QTest::newRow("Panel4") << "Panel4"
                             << "Panel1" << QRect(440, 3, 2, 28);
     QTest::newRow("ComboBox2") << "ComboBox2"
@@ -263,6 +266,14 @@ void TestMainWindow::menuItems_data()
                              << "EEPROM"
                              << "Zapisz1"
                              << "Zapisz";
+    QTest::newRow("verify") << "Pami1"
+                            << "EEPROM"
+                            << "Weryfikuj1"
+                            << "Weryfikuj";
+    QTest::newRow("program and verify") << "Pami1"
+                                        << "EEPROM"
+                                        << "ZapiszWeryfikuj1"
+                                        << "Zapisz i weryfikuj";
 }
 
 void TestMainWindow::menuItems()
@@ -285,6 +296,17 @@ void TestMainWindow::menuItems()
     QCOMPARE(action->isSeparator(), text.isEmpty());
 }
 
+void TestMainWindow::eepromMenuOrder()
+{
+    TForm1 form;
+    QStringList names;
+    for (const QAction* a : form.Pami1->actions())
+        names << a->objectName();
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("Czytaj1"), QStringLiteral("Zapisz1"),
+                          QStringLiteral("Weryfikuj1"), QStringLiteral("ZapiszWeryfikuj1")}));
+}
+
 void TestMainWindow::speedButtonHints_data()
 {
     QTest::addColumn<QString>("name");
@@ -299,6 +321,8 @@ void TestMainWindow::speedButtonHints_data()
                        << "Programuj EEPROM";
     QTest::newRow("4") << "SpeedButton4"
                        << "Czytaj EEPROM";
+    QTest::newRow("6") << "SpeedButton6"
+                       << "Weryfikuj EEPROM";
 }
 
 void TestMainWindow::speedButtonHints()

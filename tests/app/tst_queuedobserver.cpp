@@ -13,6 +13,7 @@ class TestQueuedObserver : public QObject
     Q_OBJECT
 private slots:
     void callsArriveInOrderOnContextThread();
+    void verifiedArrivesInOrder();
     void messageBlocksWorkerUntilClosed();
     void silencedMessageDoesNotBlock_data();
     void silencedMessageDoesNotBlock();
@@ -52,6 +53,41 @@ void TestQueuedObserver::callsArriveInOrderOnContextThread()
     QCOMPARE(target.events.mid(0, expected.size()), expected);
     QCOMPARE(target.events.size(), expected.size() + 2);
     QVERIFY(target.events.last().startsWith(QStringLiteral("finished")));
+}
+
+void TestQueuedObserver::verifiedArrivesInOrder()
+{
+    struct Recorder final : testsupport::RecordingObserver
+    {
+        QThread* thread = nullptr;
+        QByteArray chip;
+        void verified(const QByteArray& chipBytes, const std::vector<int>& offsets) override
+        {
+            thread = QThread::currentThread();
+            chip = chipBytes;
+            QStringList list;
+            for (const int o : offsets)
+                list << QString::number(o);
+            events << QStringLiteral("verified:") + list.join(',');
+        }
+    } target;
+    bool ended = false;
+    QObject context;
+    QueuedObserver queued(&context, target, [&] { ended = true; });
+    std::thread worker([&] {
+        queued.setStatus(QStringLiteral("Trwa weryfikacja EEPROM"));
+        queued.verified(QByteArray("\x01\x02\x03", 3), {0, 2});
+        queued.setStatus(QStringLiteral("Niezgodne"));
+        queued.finished();
+    });
+    QTRY_VERIFY(ended);
+    worker.join();
+    QCOMPARE(target.events,
+             (QStringList{QStringLiteral("status:Trwa weryfikacja EEPROM"),
+                          QStringLiteral("verified:0,2"), QStringLiteral("status:Niezgodne"),
+                          QStringLiteral("finished")}));
+    QCOMPARE(target.thread, QThread::currentThread());
+    QCOMPARE(target.chip, QByteArray("\x01\x02\x03", 3));
 }
 
 void TestQueuedObserver::messageBlocksWorkerUntilClosed()

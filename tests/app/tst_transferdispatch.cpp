@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <random>
 
 using namespace kestrel;
@@ -84,6 +85,8 @@ private slots:
 private:
     void selectChip(int index);
     void waitEnd();
+    // Clicks the toolbar button or triggers the menu item of this object name.
+    void clickCommand(const QString& name);
 
     std::unique_ptr<TForm1> m_form;
     QStringList m_messages;
@@ -106,6 +109,16 @@ void TestTransferDispatch::cleanup()
     m_form.reset();
 }
 
+void TestTransferDispatch::clickCommand(const QString& name)
+{
+    if (auto* button = m_form->findChild<QToolButton*>(name))
+        button->click();
+    else if (auto* item = m_form->findChild<QAction*>(name))
+        item->trigger();
+    else
+        QFAIL(qPrintable(QStringLiteral("no command ") + name));
+}
+
 void TestTransferDispatch::selectChip(int index)
 {
     m_form->ComboBox2->setCurrentIndex(index);
@@ -122,20 +135,21 @@ void TestTransferDispatch::waitEnd()
 void TestTransferDispatch::unsupportedChipAnswersWithoutPort_data()
 {
     QTest::addColumn<int>("chip");
-    QTest::addColumn<bool>("program");
-    QTest::addColumn<bool>("viaMenu");
+    QTest::addColumn<QString>("command"); // the toolbar button or menu item clicked
     for (int chip = 0; chip < 8; ++chip) {
         const QByteArray name = ChipTable[chip].name;
-        QTest::newRow(name + " read toolbar") << chip << false << false;
-        QTest::newRow(name + " program menu") << chip << true << true;
+        QTest::newRow(name + " read toolbar") << chip << "SpeedButton4";
+        QTest::newRow(name + " program menu") << chip << "Zapisz1";
+        QTest::newRow(name + " verify toolbar") << chip << "SpeedButton6";
+        QTest::newRow(name + " verify menu") << chip << "Weryfikuj1";
+        QTest::newRow(name + " program and verify menu") << chip << "ZapiszWeryfikuj1";
     }
 }
 
 void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
 {
     QFETCH(int, chip);
-    QFETCH(bool, program);
-    QFETCH(bool, viaMenu);
+    QFETCH(QString, command);
     int opens = 0;
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
@@ -143,10 +157,7 @@ void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
             return std::unique_ptr<link::SerialLine>(new CountingLine(opens));
         });
     selectChip(chip);
-    if (viaMenu)
-        (program ? m_form->Zapisz1 : m_form->Czytaj1)->trigger();
-    else
-        (program ? m_form->SpeedButton5 : m_form->SpeedButton4)->click();
+    clickCommand(command);
     waitEnd();
     QCOMPARE(m_messages, QStringList{QStringLiteral("W wersji 1.0 układ nie jest obsługiwany")});
     QCOMPARE(opens, 0);
@@ -285,13 +296,19 @@ void TestTransferDispatch::cancelStopsAtFrameBoundary()
 void TestTransferDispatch::closingDuringTransfer_data()
 {
     QTest::addColumn<bool>("answer");
-    QTest::newRow("Cancel keeps the transfer") << false;
-    QTest::newRow("OK stops it and closes") << true;
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1";
+    QTest::newRow("OK stops it and closes") << true << "Czytaj1";
+    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1";
+    QTest::newRow("OK stops the verify") << true << "Weryfikuj1";
+    // Stopped while programming: no verify follows.
+    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1";
 }
 
 void TestTransferDispatch::closingDuringTransfer()
 {
     QFETCH(bool, answer);
+    QFETCH(QString, command);
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
     AnsweringDialogs dialogs;
@@ -299,7 +316,9 @@ void TestTransferDispatch::closingDuringTransfer()
     m_form->setDialogs(&dialogs);
     m_form->show();
     selectChip(ChipD60);
-    QVERIFY(m_form->transfers().startRead());
+    const std::size_t framesBefore = simulatorOf(ChipD60).frameCount();
+    clickCommand(command);
+    QVERIFY(m_form->transfers().running());
     QTest::qWait(200);
 
     QElapsedTimer timer;
@@ -317,6 +336,14 @@ void TestTransferDispatch::closingDuringTransfer()
                 return !a.inSession() && a.frames().back().bytes[0] == 0x5C;
             });
         QVERIFY(endedClean);
+        // One session only: nothing followed the stopped transfer.
+        const auto sessions =
+            simulatorOf(ChipD60).inspect([framesBefore](const sim::Target&, const sim::Adapter& a) {
+                return std::count_if(a.frames().begin() + static_cast<std::ptrdiff_t>(framesBefore),
+                                     a.frames().end(),
+                                     [](const sim::FrameRecord& f) { return f.bytes[0] == 0x5B; });
+            });
+        QCOMPARE(int(sessions), 1);
     } else {
         QVERIFY(m_form->transfers().running());
         QVERIFY(m_form->isVisible());

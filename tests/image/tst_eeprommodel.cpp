@@ -17,6 +17,8 @@ private slots:
     void refreshCoversEveryCell();
     void refreshEntry_data();
     void refreshEntry();
+    void marksGoWithEntryChanges_data();
+    void marksGoWithEntryChanges();
 };
 
 void TestEepromModel::cellsMapToEntries_data()
@@ -156,6 +158,63 @@ void TestEepromModel::refreshEntry()
     QCOMPARE(data.size(), 1);
     QCOMPARE(data.at(0).at(0).toModelIndex(), model.index(row, column));
     QCOMPARE(data.at(0).at(1).toModelIndex(), model.index(row, column));
+}
+
+void TestEepromModel::marksGoWithEntryChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("refresh") << "refresh" << false;
+    QTest::newRow("one entry") << "entry" << false;
+    QTest::newRow("layout") << "layout" << false;
+    QTest::newRow("cleared") << "clear" << false;
+    QTest::newRow("marked anew") << "mark" << false;
+    QTest::newRow("no change") << "" << true;
+}
+
+void TestEepromModel::marksGoWithEntryChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, kept);
+    ImageState state;
+    state.EepromSize = 768;
+    EepromModel model(state);
+    QSignalSpy changed(&model, &EepromModel::dataChanged);
+    model.setMarkedEntries({1, 40, 768, 40, 0, 2048});
+    QCOMPARE(model.markedCount(), 3);
+    QVERIFY(model.index(2, 7).data(EepromModel::MarkedRole).toBool());
+    QVERIFY(!model.index(2, 8).data(EepromModel::MarkedRole).toBool());
+    QVERIFY(model.index(47, 15).data(EepromModel::MarkedRole).toBool());
+
+    changed.clear();
+    if (change == QLatin1String("refresh"))
+        model.refresh();
+    else if (change == QLatin1String("entry"))
+        model.refreshEntry(300);
+    else if (change == QLatin1String("layout"))
+        model.syncLayout();
+    else if (change == QLatin1String("clear"))
+        model.clearMarks();
+    else if (change == QLatin1String("mark"))
+        model.setMarkedEntries({2});
+    const bool marked = change == QLatin1String("mark");
+    QCOMPARE(model.markedCount(), kept ? 3 : marked ? 1 : 0);
+    QCOMPARE(model.index(2, 7).data(EepromModel::MarkedRole).toBool(), kept);
+    QCOMPARE(model.index(0, 1).data(EepromModel::MarkedRole).toBool(), marked);
+    if (kept) {
+        QCOMPARE(changed.count(), 0);
+        return;
+    }
+    // The views hear of it: a change of the mark role over the cell that lost its mark.
+    bool told = false;
+    for (const QList<QVariant>& signal : changed) {
+        const auto from = signal.at(0).value<QModelIndex>();
+        const auto to = signal.at(1).value<QModelIndex>();
+        const auto roles = signal.at(2).value<QList<int>>();
+        told = told || (roles.contains(EepromModel::MarkedRole) && from.row() <= 2 &&
+                        to.row() >= 2 && from.column() <= 7 && to.column() >= 7);
+    }
+    QVERIFY(told);
 }
 
 QTEST_MAIN(TestEepromModel)
