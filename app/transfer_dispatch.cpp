@@ -93,7 +93,8 @@ bool TransferDispatch::start(Kind kind)
         }
     }
 
-    if (kind == Kind::Verify || kind == Kind::ProgramVerify)
+    // The marks tell where the chip differed; programming changes the chip.
+    if (kind != Kind::Read)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
     if (!m_runner.start(routine, m_makeClock, makeLine, portName, m_form.image().EepromBuffer)) {

@@ -257,6 +257,7 @@ void TestVerifyCommands::marksGoWithBufferChange_data()
     QTest::newRow("another verify, now equal") << "verify equal" << false;
     QTest::newRow("another verify that finds no port") << "verify no port" << false;
     QTest::newRow("program and verify") << "program verify" << false;
+    QTest::newRow("program") << "program" << false;
     QTest::newRow("key that is no hex digit") << "no digit" << true;
     QTest::newRow("save") << "save" << true;
 }
@@ -314,6 +315,10 @@ void TestVerifyCommands::marksGoWithBufferChange()
         m_form->ComboBox1->setCurrentIndex(2);
         verifyAndWait();
         QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::PortFailed);
+    } else if (change == QLatin1String("program")) {
+        m_form->SpeedButton5->click();
+        waitEnd();
+        QCOMPARE(m_form->statusText(), QStringLiteral("Gotowe"));
     } else if (change == QLatin1String("program verify")) {
         m_form->ZapiszWeryfikuj1->trigger();
         waitEnd();
