@@ -1,0 +1,537 @@
+// kestrel-cli's core against simulated adapters on a virtual clock: what lands in files and
+// chips, every exit code from a real cause, interruption, several ports, the output modes.
+
+#include "cli_app.h"
+#include "adapter.h"
+#include "exit_codes.h"
+#include "fake_line.h"
+#include "messages.h"
+#include "sim_line.h"
+#include "virtual_clock.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <random>
+
+using namespace kestrel;
+using namespace kestrel::cli;
+using kestrel::testsupport::FakeLine;
+using kestrel::testsupport::VirtualClock;
+
+namespace {
+
+QByteArray randomBytes(int size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QByteArray out(size, '\0');
+    for (char& b : out)
+        b = static_cast<char>(random());
+    return out;
+}
+
+QByteArray eepromOf(const sim::Simulator& s)
+{
+    const auto bytes = s.eeprom();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::uint8_t lastFrameCommand(const sim::Simulator& s)
+{
+    return s.inspect([](const sim::Target&, const sim::Adapter& a) {
+        return a.frames().empty() ? std::uint8_t{0} : a.frames().back().bytes[0];
+    });
+}
+
+// A line that sets the cancel flag once it has sent a number of bytes: a signal in mid-transfer.
+class SignallingLine final : public link::SerialLine
+{
+public:
+    SignallingLine(std::unique_ptr<link::SerialLine> inner, int afterBytes,
+                   std::atomic<bool>& flag)
+        : inner_(std::move(inner)), left_(afterBytes), flag_(flag)
+    {
+    }
+    link::OpenStatus open(const QString& n, int t) override { return inner_->open(n, t); }
+    bool sendByte(std::uint8_t b) override
+    {
+        if (--left_ == 0)
+            flag_ = true;
+        return inner_->sendByte(b);
+    }
+    link::ReadResult read(std::uint8_t* b, int n, int t) override { return inner_->read(b, n, t); }
+    void close() override { inner_->close(); }
+    bool broken() const override { return inner_->broken(); }
+
+private:
+    std::unique_ptr<link::SerialLine> inner_;
+    int left_;
+    std::atomic<bool>& flag_;
+};
+
+// One kestrel-cli run in process: simulated adapters (one per --port), buffers for the
+// standard streams, a virtual clock on every port's thread.
+struct Harness
+{
+    std::vector<std::unique_ptr<sim::Simulator>> sims;
+    // Replaces the simulator line of a port.
+    std::function<std::unique_ptr<link::SerialLine>(int port, VirtualClock&)> line;
+    QByteArray in;
+    QByteArray out;
+    QByteArray err;
+    std::atomic<bool> cancel{false};
+    std::vector<PortOutcome> outcomes;
+
+    void addSimulators(sim::ChipKind kind, int count, sim::Faults faults = {})
+    {
+        for (int i = 0; i < count; ++i)
+            sims.push_back(std::make_unique<sim::Simulator>(kind, faults));
+    }
+
+    int run(const QStringList& args)
+    {
+        QBuffer inBuffer(&in);
+        QBuffer outBuffer(&out);
+        QBuffer errBuffer(&err);
+        inBuffer.open(QIODevice::ReadOnly);
+        outBuffer.open(QIODevice::WriteOnly);
+        errBuffer.open(QIODevice::WriteOnly);
+        CliEnvironment env;
+        env.in = &inBuffer;
+        env.out = &outBuffer;
+        env.err = &errBuffer;
+        env.cancel = &cancel;
+        env.makeClock = [] { return std::unique_ptr<link::Clock>(new VirtualClock); };
+        env.makeLine = [this](int port, const QString&,
+                              link::Clock& clock) -> std::unique_ptr<link::SerialLine> {
+            auto& virtualClock = static_cast<VirtualClock&>(clock);
+            if (line)
+                return line(port, virtualClock);
+            return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)),
+                                                  clock);
+        };
+        CliApp app(std::move(env));
+        const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
+        outcomes = app.outcomes();
+        return code;
+    }
+    [[nodiscard]] QString errText() const { return QString::fromUtf8(err); }
+    [[nodiscard]] std::size_t framesSent() const
+    {
+        std::size_t n = 0;
+        for (const auto& s : sims)
+            n += s->frameCount();
+        return n;
+    }
+};
+
+struct Chip
+{
+    sim::ChipKind kind;
+    QString name;
+    int size;
+    int base;
+};
+
+Chip chipCase(bool d60)
+{
+    return d60 ? Chip{sim::ChipKind::D60, QStringLiteral("68HC12D60"), 1024, 0x0C00}
+               : Chip{sim::ChipKind::B32, QStringLiteral("68HC12B32"), 768, 0x0D00};
+}
+
+} // namespace
+
+class TestCliApp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void readWritesTheChip_data();
+    void readWritesTheChip();
+    void programSendsTheFile_data();
+    void programSendsTheFile();
+    void exitCodes_data();
+    void exitCodes();
+    void interrupted_data();
+    void interrupted();
+    void threePortsOneImage();
+    void jsonOnePerPort();
+    void quietPrintsOnlyErrors();
+    void chipsList();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    [[nodiscard]] QString path(const QString& name) const { return m_dir->filePath(name); }
+};
+
+void TestCliApp::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestCliApp::readWritesTheChip_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<bool>("toStdout");
+    QTest::newRow("68HC12B32 file") << false << false;
+    QTest::newRow("68HC12D60 file") << true << false;
+    QTest::newRow("68HC12B32 stdout") << false << true;
+}
+
+void TestCliApp::readWritesTheChip()
+{
+    QFETCH(bool, d60);
+    QFETCH(bool, toStdout);
+    const Chip chip = chipCase(d60);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    const QByteArray content = randomBytes(chip.size, 7);
+    QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+        return t.loadEeprom({content.begin(), content.end()});
+    }));
+    const QString file = toStdout ? QStringLiteral("-") : path(QStringLiteral("chip.bin"));
+    QCOMPARE(h.run({QStringLiteral("read"), QStringLiteral("--chip"), chip.name,
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+             int(ExitOk));
+    QCOMPARE(toStdout ? h.out : readFile(file), content);
+    if (!toStdout)
+        QVERIFY(h.out.isEmpty());
+    // Not a terminal: one line per phase at its end, then the result.
+    QVERIFY2(h.errText().contains(QStringLiteral("kestrel-cli: SYMULATOR: Odczyt EEPROM: 100%")),
+             qPrintable(h.errText()));
+    QVERIFY2(h.errText().contains(QStringLiteral("kestrel-cli: SYMULATOR: Gotowe")),
+             qPrintable(h.errText()));
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
+}
+
+void TestCliApp::programSendsTheFile_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<int>("fileSize");
+    QTest::addColumn<bool>("fromStdin");
+    QTest::newRow("68HC12B32 whole file") << false << 768 << false;
+    QTest::newRow("68HC12D60 short file") << true << 100 << false;
+    QTest::newRow("68HC12B32 stdin, empty") << false << 0 << true;
+    QTest::newRow("68HC12D60 stdin") << true << 1024 << true;
+}
+
+void TestCliApp::programSendsTheFile()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, fileSize);
+    QFETCH(bool, fromStdin);
+    const Chip chip = chipCase(d60);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+        const QByteArray old = randomBytes(chip.size, 3);
+        return t.loadEeprom({old.begin(), old.end()});
+    }));
+    const QByteArray data = randomBytes(fileSize, 11);
+    QString file = QStringLiteral("-");
+    if (fromStdin)
+        h.in = data;
+    else
+        writeFile(file = path(QStringLiteral("image.bin")), data);
+    QCOMPARE(h.run({QStringLiteral("program"), QStringLiteral("--chip"), chip.name,
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+             int(ExitOk));
+    // What the file leaves out is programmed as 0xFF, as in the window.
+    QCOMPARE(eepromOf(*h.sims[0]), data + QByteArray(chip.size - fileSize, char(0xFF)));
+    const QString err = h.errText();
+    const qsizetype loading = err.indexOf(QStringLiteral("SYMULATOR: Ładowanie procedury: 100%"));
+    const qsizetype sending = err.indexOf(QStringLiteral("SYMULATOR: Przesyłanie danych: 100%"));
+    const qsizetype writing = err.indexOf(QStringLiteral("SYMULATOR: Zapis EEPROM: 100%"));
+    QVERIFY2(loading >= 0 && loading < sending && sending < writing, qPrintable(err));
+    QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::exitCodes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("chip");
+    QTest::addColumn<int>("cause");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("anyFrame"); // whether anything reached the adapter
+    enum Cause
+    {
+        Silent,
+        OpenFails,
+        SpeedRefused,
+        HangUp,
+        WordMissing,
+        NoInputFile,
+        InputTooLarge,
+        OutputUnwritable,
+        None,
+    };
+    const QString B32 = QStringLiteral("68HC12B32");
+    const QString D60 = QStringLiteral("68HC12D60");
+    const QString read = QStringLiteral("read");
+    const QString program = QStringLiteral("program");
+    QTest::newRow("read, silent adapter") << read << B32 << int(Silent) << int(ExitNoAdapter)
+                                          << link::readNoAdapterMessage() << true;
+    QTest::newRow("program, silent adapter") << program << D60 << int(Silent)
+                                             << int(ExitNoAdapter)
+                                             << link::programNoAdapterMessage() << true;
+    QTest::newRow("port does not open") << read << B32 << int(OpenFails) << int(ExitPort)
+                                        << link::portFailedMessage() << false;
+    QTest::newRow("12800 refused") << program << B32 << int(SpeedRefused) << int(ExitPort)
+                                   << link::speedUnsupportedMessage() << false;
+    QTest::newRow("hang-up in a read") << read << D60 << int(HangUp) << int(ExitTransfer)
+                                       << link::lineBrokenMessage() << true;
+    QTest::newRow("hang-up in programming") << program << B32 << int(HangUp) << int(ExitTransfer)
+                                            << link::lineBrokenMessage() << true;
+    QTest::newRow("word never answered") << read << B32 << int(WordMissing) << int(ExitTransfer)
+                                         << link::readAbortedMessage(0x0D0A) << true;
+    QTest::newRow("unsupported chip, read")
+        << read << QStringLiteral("68HC05") << int(None) << int(ExitNotSupported)
+        << link::notSupportedMessage() << false;
+    QTest::newRow("unsupported chip, program")
+        << program << QStringLiteral("68HC908AS60") << int(None) << int(ExitNotSupported)
+        << link::notSupportedMessage() << false;
+    QTest::newRow("input file missing") << program << B32 << int(NoInputFile) << int(ExitFile)
+                                        << QStringLiteral("Nie można odczytać pliku") << false;
+    QTest::newRow("input file too large")
+        << program << B32 << int(InputTooLarge) << int(ExitFile)
+        << QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !") << false;
+    QTest::newRow("output folder missing")
+        << read << D60 << int(OutputUnwritable) << int(ExitFile)
+        << QStringLiteral("Nie można zapisać pliku") << false;
+}
+
+void TestCliApp::exitCodes()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, chip);
+    QFETCH(int, cause);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QFETCH(bool, anyFrame);
+    enum Cause
+    {
+        Silent,
+        OpenFails,
+        SpeedRefused,
+        HangUp,
+        WordMissing,
+        NoInputFile,
+        InputTooLarge,
+        OutputUnwritable,
+        None,
+    };
+    Harness h;
+    sim::Faults faults;
+    faults.silent = cause == Silent;
+    faults.hangUpAfterFrames = cause == HangUp ? 40 : 0;
+    faults.missingWord = cause == WordMissing ? 5 : -1;
+    h.addSimulators(chip == QLatin1String("68HC12D60") ? sim::ChipKind::D60 : sim::ChipKind::B32,
+                    1, faults);
+    if (cause == OpenFails || cause == SpeedRefused) {
+        h.line = [cause](int, VirtualClock& clock) {
+            auto line = std::make_unique<FakeLine>(clock);
+            line->setOpenStatus(cause == OpenFails ? link::OpenStatus::Failed
+                                                   : link::OpenStatus::SpeedUnsupported);
+            return line;
+        };
+    }
+    QString file = path(QStringLiteral("image.bin"));
+    if (command == QLatin1String("program") && cause != NoInputFile)
+        writeFile(file, randomBytes(cause == InputTooLarge ? 769 : 512, 5));
+    if (cause == OutputUnwritable)
+        file = path(QStringLiteral("no/such/folder/image.bin"));
+
+    const int code = h.run({command, QStringLiteral("--chip"), chip, QStringLiteral("--port"),
+                            QStringLiteral("/dev/ttyUSB7"), file});
+    QCOMPARE(code, expected);
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    QCOMPARE(h.framesSent() > 0, anyFrame);
+    if (anyFrame) // every session the adapter saw ended with CMD_END, unless the line was gone
+        QVERIFY(cause == HangUp || lastFrameCommand(*h.sims[0]) == link::CMD_END);
+    if (command == QLatin1String("read")) // no file without a complete read
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::interrupted_data()
+{
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<int>("afterBytes");
+    QTest::newRow("read, in the connection check") << false << 12;
+    QTest::newRow("read, among the words") << false << 900;
+    QTest::newRow("program, routine") << true << 100;
+    QTest::newRow("program, image") << true << 1500;
+    QTest::newRow("program, waiting for the chip") << true << 2245;
+}
+
+void TestCliApp::interrupted()
+{
+    QFETCH(bool, program);
+    QFETCH(int, afterBytes);
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    h.line = [&h, afterBytes](int, VirtualClock& clock) {
+        return std::make_unique<SignallingLine>(
+            std::make_unique<sim::SimLine>(*h.sims[0], clock), afterBytes, h.cancel);
+    };
+    const QString file = path(QStringLiteral("image.bin"));
+    if (program)
+        writeFile(file, randomBytes(768, 1));
+    const QDateTime before = QFileInfo(file).lastModified();
+    const int code = h.run({program ? QStringLiteral("program") : QStringLiteral("read"),
+                            QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
+    QCOMPARE(code, int(ExitTransfer));
+    QCOMPARE(h.outcomes.at(0).result, link::TransferResult::Cancelled);
+    QVERIFY2(h.errText().contains(QStringLiteral("SYMULATOR: Przerwano")),
+             qPrintable(h.errText()));
+    // Stopped at a frame boundary, with CMD_END as the session's last frame.
+    QCOMPARE(lastFrameCommand(*h.sims[0]), link::CMD_END);
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
+    QVERIFY(!h.sims[0]->inspect([](const sim::Target&, const sim::Adapter& a) {
+        return a.inSession();
+    }));
+    // No file from a read that did not end, not even a temporary one; the input is untouched.
+    const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, program ? QStringList{QStringLiteral("image.bin")} : QStringList());
+    if (program)
+        QCOMPARE(QFileInfo(file).lastModified(), before);
+}
+
+void TestCliApp::threePortsOneImage()
+{
+    Harness h;
+    h.addSimulators(sim::ChipKind::D60, 3);
+    sim::Faults silent;
+    silent.silent = true;
+    h.sims[1] = std::make_unique<sim::Simulator>(sim::ChipKind::D60, silent);
+    const QByteArray image = randomBytes(1024, 21);
+    const QString file = path(QStringLiteral("line.bin"));
+    writeFile(file, image);
+    const int code = h.run({QStringLiteral("program"), QStringLiteral("--chip"),
+                            QStringLiteral("68HC12D60"), QStringLiteral("--port"),
+                            QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--port"),
+                            QStringLiteral("/dev/ttyUSB1"), QStringLiteral("--port"),
+                            QStringLiteral("/dev/ttyUSB2"), file});
+    // The highest code of any port; the working adapters are programmed all the same.
+    QCOMPARE(code, int(ExitNoAdapter));
+    QCOMPARE(eepromOf(*h.sims[0]), image);
+    QCOMPARE(eepromOf(*h.sims[2]), image);
+    QCOMPARE(eepromOf(*h.sims[1]), QByteArray(1024, char(0xFF)));
+    QVERIFY(h.errText().contains(QStringLiteral("kestrel-cli: /dev/ttyUSB1: ") +
+                                 link::programNoAdapterMessage()));
+    // The summary: a header and one row per port, in the order given.
+    const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 4);
+    QVERIFY2(rows[0].startsWith(QStringLiteral("PORT")), qPrintable(rows[0]));
+    const QStringList expected{QStringLiteral("ok 0"), QStringLiteral("no-adapter 4"),
+                               QStringLiteral("ok 0")};
+    for (int i = 0; i < 3; ++i) {
+        const QStringList cells = rows[i + 1].split(u' ', Qt::SkipEmptyParts);
+        QCOMPARE(cells.value(0), QStringLiteral("/dev/ttyUSB%1").arg(i));
+        QCOMPARE(cells.mid(1, 2).join(u' '), expected[i]);
+        QCOMPARE(cells.value(4), QStringLiteral("-"));
+    }
+}
+
+void TestCliApp::jsonOnePerPort()
+{
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 2);
+    sim::Faults hangUp;
+    hangUp.hangUpAfterFrames = 100;
+    h.sims[0] = std::make_unique<sim::Simulator>(sim::ChipKind::B32, hangUp);
+    const QString file = path(QStringLiteral("a.bin"));
+    writeFile(file, randomBytes(768, 2));
+    const int code = h.run({QStringLiteral("program"), QStringLiteral("--json"),
+                            QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
+    QCOMPARE(code, int(ExitTransfer));
+    const QList<QByteArray> lines = h.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    const QStringList results{QStringLiteral("line-lost"), QStringLiteral("ok")};
+    for (int i = 0; i < 2; ++i) {
+        QJsonParseError error{};
+        const QJsonObject o = QJsonDocument::fromJson(lines[i], &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(o.value(QStringLiteral("port")).toString(), QStringLiteral("SYMULATOR"));
+        QCOMPARE(o.value(QStringLiteral("chip")).toString(), QStringLiteral("68HC12B32"));
+        QCOMPARE(o.value(QStringLiteral("operation")).toString(), QStringLiteral("program"));
+        QCOMPARE(o.value(QStringLiteral("result")).toString(), results[i]);
+        QCOMPARE(o.value(QStringLiteral("exit_code")).toInt(), i == 0 ? 5 : 0);
+        QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), i == 0 ? 0 : 768);
+        QVERIFY(o.value(QStringLiteral("seconds")).isDouble());
+        QCOMPARE(o.value(QStringLiteral("differences")).toInt(-1), 0);
+        QVERIFY(o.value(QStringLiteral("difference_addresses")).isArray());
+    }
+}
+
+void TestCliApp::quietPrintsOnlyErrors()
+{
+    Harness ok;
+    ok.addSimulators(sim::ChipKind::B32, 1);
+    QCOMPARE(ok.run({QStringLiteral("read"), QStringLiteral("-q"), QStringLiteral("--chip"),
+                     QStringLiteral("68HC12B32"), QStringLiteral("--port"),
+                     QStringLiteral("SYMULATOR"), path(QStringLiteral("q.bin"))}),
+             int(ExitOk));
+    QCOMPARE(ok.errText(), QString());
+    QCOMPARE(readFile(path(QStringLiteral("q.bin"))).size(), 768);
+
+    sim::Faults silent;
+    silent.silent = true;
+    Harness failing;
+    failing.addSimulators(sim::ChipKind::B32, 1, silent);
+    QCOMPARE(failing.run({QStringLiteral("read"), QStringLiteral("--quiet"),
+                          QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+                          QStringLiteral("--port"), QStringLiteral("COM1"),
+                          path(QStringLiteral("r.bin"))}),
+             int(ExitNoAdapter));
+    QCOMPARE(failing.errText(),
+             QStringLiteral("kestrel-cli: COM1: ") + link::readNoAdapterMessage() + u'\n');
+}
+
+void TestCliApp::chipsList()
+{
+    Harness h;
+    QCOMPARE(h.run({QStringLiteral("chips")}), int(ExitOk));
+    const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 11);
+    QCOMPARE(rows[9].split(u' ', Qt::SkipEmptyParts),
+             (QStringList{"68HC12B32", "768", "0D00", "tak"}));
+    QCOMPARE(rows[5].split(u' ', Qt::SkipEmptyParts), (QStringList{"68HC05", "256", "0100", "nie"}));
+
+    Harness json;
+    QCOMPARE(json.run({QStringLiteral("chips"), QStringLiteral("--json")}), int(ExitOk));
+    const QList<QByteArray> lines = json.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 10);
+    const QJsonObject d60 = QJsonDocument::fromJson(lines[9]).object();
+    QCOMPARE(d60.value(QStringLiteral("chip")).toString(), QStringLiteral("68HC12D60"));
+    QCOMPARE(d60.value(QStringLiteral("eeprom_size")).toInt(), 1024);
+    QCOMPARE(d60.value(QStringLiteral("eeprom_base")).toString(), QStringLiteral("0C00"));
+    QCOMPARE(d60.value(QStringLiteral("supported")).toBool(), true);
+}
+
+QTEST_GUILESS_MAIN(TestCliApp)
+#include "tst_cliapp.moc"
