@@ -1,6 +1,6 @@
 #pragma once
 
-// kestrel-cli and kestrel-sim as processes, for the end-to-end tests.
+// kestrel-cli and kestrel-sim as processes, for end-to-end tests and benchmarks.
 
 #include <QByteArray>
 #include <QElapsedTimer>
