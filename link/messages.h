@@ -36,6 +36,29 @@ inline QString readAbortedMessage(int address)
         .arg(QStringLiteral("%1").arg(address, 4, 16, QLatin1Char('0')).toUpper());
 }
 
+// A word whose tries were used up by replies that came out of step.
+inline QString readDisturbedMessage(int address)
+{
+    return QStringLiteral("Odczyt przerwany: zakłócone odpowiedzi adaptera (adres %1)")
+        .arg(QStringLiteral("%1").arg(address, 4, 16, QLatin1Char('0')).toUpper());
+}
+inline QString verifyEqualMessage()
+{
+    return QStringLiteral("Zawartość EEPROM zgodna z buforem");
+}
+// count differing bytes; the first at address, holding chipByte in the chip and bufferByte in
+// the buffer.
+inline QString verifyDifferentMessage(int count, int address, int chipByte, int bufferByte)
+{
+    auto hex = [](int v, int width) {
+        return QStringLiteral("%1").arg(v, width, 16, QLatin1Char('0')).toUpper();
+    };
+    return QStringLiteral("EEPROM różni się od bufora w %1 bajtach. Pierwszy pod adresem %2: w "
+                          "układzie %3, w buforze %4")
+        .arg(count)
+        .arg(hex(address, 4), hex(chipByte, 2), hex(bufferByte, 2));
+}
+
 inline QString statusLoadingB32()
 {
     return QStringLiteral("Ładuje procedure zapisu");
@@ -55,6 +78,18 @@ inline QString statusWriting()
 inline QString statusReading()
 {
     return QStringLiteral("Trwa odczyt EEPROM");
+}
+inline QString statusVerifying()
+{
+    return QStringLiteral("Trwa weryfikacja EEPROM");
+}
+inline QString statusEqual()
+{
+    return QStringLiteral("Zgodne");
+}
+inline QString statusDifferent()
+{
+    return QStringLiteral("Niezgodne");
 }
 inline QString statusDone()
 {

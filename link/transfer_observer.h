@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace kestrel::link {
 
@@ -25,6 +26,14 @@ public:
     // A completed read: bytes[k] belongs to EepromBuffer entry k + 1. The receiver stores them
     // and refreshes both grids.
     virtual void imageRead(const QByteArray& bytes) = 0;
+    // A completed verify: what the chip holds, and the offsets (0-based from the EEPROM's first
+    // address, ascending) of every byte that differs from the image. Comes before the outcome's
+    // status and message.
+    virtual void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets)
+    {
+        (void)chipBytes;
+        (void)differingOffsets;
+    }
     // The transfer has ended (Panel1 is enabled again). Always the last call.
     virtual void finished() = 0;
 };

@@ -29,7 +29,8 @@ enum class TransferResult
     Done,         // ended with "Gotowe"
     PortFailed,   // the port did not open
     NoAdapter,    // the connection check failed
-    ReadAborted,  // a word stayed short after three tries
+    ReadAborted,  // a word's three tries went without a reply that could be trusted
+    Mismatch,     // verify: the chip differs from the image
     LineBroken,   // the line broke during the transfer
     Cancelled,    // stopped on request
     NotSupported, // the chip has no worker
@@ -41,6 +42,13 @@ TransferResult ProgramWorkerB32(TransferContext& ctx);
 TransferResult ProgramWorkerD60(TransferContext& ctx);
 TransferResult ReadWorkerB32(TransferContext& ctx);
 TransferResult ReadWorkerD60(TransferContext& ctx);
+// Read the chip like the read workers and compare it with ctx.image; the image is never changed.
+TransferResult VerifyWorkerB32(TransferContext& ctx);
+TransferResult VerifyWorkerD60(TransferContext& ctx);
+// Program, then, when programming ended with "Gotowe", verify with the port opened again; one
+// transfer for the observer (one finished()).
+TransferResult ProgramVerifyWorkerB32(TransferContext& ctx);
+TransferResult ProgramVerifyWorkerD60(TransferContext& ctx);
 TransferResult NotSupportedWorker(TransferContext& ctx);
 
 // Stores a completed read (bytes[k] into entry k + 1) as unsigned byte values; entries past the

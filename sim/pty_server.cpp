@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -87,47 +88,85 @@ void raiseServingPriority()
     (void)::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param);
 }
 
+// Watches the slave path for opens, so that waiting for a host costs no wake-ups. Where the
+// watch cannot be set, the master is looked at every millisecond instead.
+class OpenWatch
+{
+public:
+    explicit OpenWatch(const std::string& path)
+    {
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd_ >= 0 && ::inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~OpenWatch()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+
+    [[nodiscard]] int fd() const { return fd_; }
+    void drain() const
+    {
+        alignas(inotify_event) char buf[4096];
+        while (fd_ >= 0 && ::read(fd_, buf, sizeof buf) > 0) {
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
 bool PtyServer::serve(int stopFd)
 {
+    const OpenWatch watch(slavePath_);
     bool hostThere = false;
     for (;;) {
         if (simulator_.hungUp()) {
             close();
             return false;
         }
-        if (hostThere)
-            sendDueReplies();
-
-        std::int64_t timeoutUs = -1;
         if (!hostThere) {
-            timeoutUs = 1000; // no event tells when the slave opens again: look every millisecond
-        } else if (const auto next = simulator_.nextReplyAt()) {
-            const std::int64_t wait = *next - steadyNowUs();
-            timeoutUs = wait <= 0 ? 0 : wait;
-        }
-        pollfd fds[2] = {{stopFd, POLLIN, 0},
-                         {master_, static_cast<short>(hostThere ? POLLIN : 0), 0}};
-        const int nfds = hostThere ? 2 : 1;
-        timespec ts{static_cast<time_t>(timeoutUs / 1'000'000),
-                    static_cast<long>(timeoutUs % 1'000'000) * 1000};
-        const int r =
-            ::ppoll(fds, static_cast<nfds_t>(nfds), timeoutUs < 0 ? nullptr : &ts, nullptr);
-        if (r < 0 && errno != EINTR)
-            return false;
-        if (fds[0].revents & POLLIN)
-            return true;
-
-        if (!hostThere) {
+            // Events are drained before the look, so an open after it still wakes the wait.
+            watch.drain();
             pollfd probe{master_, POLLIN, 0};
             if (::poll(&probe, 1, 0) >= 0 && !(probe.revents & POLLHUP)) {
                 hostThere = true;
                 (void)simulator_.attach(steadyNowUs());
+                continue;
             }
+            pollfd fds[2] = {{stopFd, POLLIN, 0}, {watch.fd(), POLLIN, 0}};
+            const bool watching = watch.fd() >= 0;
+            const int r = ::poll(fds, watching ? 2 : 1, watching ? -1 : 1);
+            if (r < 0 && errno != EINTR)
+                return false;
+            if (fds[0].revents & POLLIN)
+                return true;
             continue;
         }
+
+        sendDueReplies();
+        std::int64_t timeoutUs = -1;
+        if (const auto next = simulator_.nextReplyAt()) {
+            const std::int64_t wait = *next - steadyNowUs();
+            timeoutUs = wait <= 0 ? 0 : wait;
+        }
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {master_, POLLIN, 0}};
+        timespec ts{static_cast<time_t>(timeoutUs / 1'000'000),
+                    static_cast<long>(timeoutUs % 1'000'000) * 1000};
+        const int r = ::ppoll(fds, 2, timeoutUs < 0 ? nullptr : &ts, nullptr);
+        if (r < 0 && errno != EINTR)
+            return false;
+        if (fds[0].revents & POLLIN)
+            return true;
         if (fds[1].revents & POLLIN) {
             std::uint8_t buf[256];
             const ssize_t n = ::read(master_, buf, sizeof buf);
+            // Stamped the moment the read returns: the bytes were on the line by then.
             const std::int64_t now = steadyNowUs();
             if (n > 0) {
                 for (ssize_t i = 0; i < n; ++i)

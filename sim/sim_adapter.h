@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,8 +21,16 @@ inline constexpr std::uint8_t CmdRunAt0800 = 0x42;
 inline constexpr std::uint8_t CmdRunAt0200 = 0x4D;
 inline constexpr std::uint8_t CmdEnd = 0x5C;
 
-// Shortest gap the adapter accepts between two bytes of one frame.
+// The pause the host owes after each of the first four bytes of a frame, and the shortest gap
+// the adapter accepts there: the host may fall short of what it owes by the difference.
+inline constexpr std::int64_t BytePauseUs = 2000;
 inline constexpr std::int64_t MinByteGapUs = 1500;
+inline constexpr std::int64_t PacingToleranceUs = BytePauseUs - MinByteGapUs;
+// How far back the pacing verdict looks for a byte that came on time.
+inline constexpr std::int64_t PacingWindowUs = 200'000;
+// The pause the host owes after the last byte of a frame of this command (the byte pause for
+// a byte the adapter does not know).
+[[nodiscard]] std::int64_t owedPauseAfterUs(std::uint8_t command);
 // One byte on the wire at 12800 baud, 8N1.
 inline constexpr std::int64_t ByteTimeUs = 781;
 
@@ -76,8 +85,9 @@ public:
     [[nodiscard]] bool writeTranscript(const std::string& path) const;
 
 private:
-    void process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t minGapUs,
+    void process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t earlyGapUs,
                  std::vector<ReplyByte>& out);
+    [[nodiscard]] bool early(std::int64_t timeUs, std::int64_t owedUs) const;
     void violation(const FrameRecord& frame, std::string what);
     [[nodiscard]] std::vector<std::uint8_t> wordReply(std::uint16_t address);
 
@@ -89,7 +99,17 @@ private:
     int partialCount_ = 0;
     std::int64_t partialFirstUs_ = 0;
     std::int64_t partialLastUs_ = 0;
-    std::int64_t partialMinGapUs_ = 0;
+    std::int64_t partialEarlyGapUs_ = 0; // shortest gap before a byte judged early
+
+    // Bytes of the last PacingWindowUs: arrival time and the pauses owed up to the byte.
+    struct Arrival
+    {
+        std::int64_t timeUs;
+        std::int64_t owedUs;
+    };
+    std::deque<Arrival> arrivals_;
+    std::int64_t owedUs_ = 0;
+    std::int64_t owedAfterFrameUs_ = BytePauseUs;
 
     bool session_ = false;
     bool ended_ = false;

@@ -132,29 +132,15 @@ void TestSimE2E::readProgramReadBack()
     };
     for (std::size_t f = 1; f <= frames; ++f)
         QVERIFY2(hostGapUs(f) >= 2000, qPrintable(QStringLiteral("frame %1").arg(f)));
-    // The simulator's side, as the bytes came out of the pseudo-terminal. A pty has no wire:
-    // the kernel hands bytes over through a work queue, and on a virtual machine even an idle
-    // one now and then delivers a byte late or together with the next (about one frame in a
-    // thousand here). Such a gap is the pty's, not the host's: the host's time of the same
-    // bytes shows it. A host that does not pause, or whose bytes leave in bursts, shows in
-    // nearly every frame, so more than one frame in fifty fails, and so does any gap the host
-    // made itself or any violation of another kind.
-    const auto violations = sim.violations();
+    // The simulator's side, as the bytes came out of the pseudo-terminal: not one violation.
+    // Delivery only delays bytes, and the simulator's pacing verdict allows for that.
     QString text;
-    bool hostPaced = true;
-    for (const Violation& v : violations) {
-        const bool gap = v.what.find("us apart") != std::string::npos;
-        const std::int64_t hostGap = v.frame > 0 ? hostGapUs(v.frame) : -1;
-        hostPaced = hostPaced && gap && hostGap >= 2000;
+    for (const Violation& v : sim.violations())
         text += QStringLiteral("frame %1: %2; the host sent them %3 us apart\n")
                     .arg(v.frame)
                     .arg(QString::fromStdString(v.what))
-                    .arg(hostGap);
-    }
-    if (!violations.empty())
-        qInfo("gaps seen through the pseudo-terminal:\n%s", qPrintable(text));
-    QVERIFY2(hostPaced, qPrintable(text));
-    QVERIFY2(violations.size() * 50 <= frames, qPrintable(text));
+                    .arg(v.frame > 0 ? hostGapUs(v.frame) : -1);
+    QVERIFY2(sim.violations().empty(), qPrintable(text));
     qInfo("read %lld ms, programming %lld ms", readMs, programMs);
 }
 
