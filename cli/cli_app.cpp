@@ -7,7 +7,6 @@
 #include "real_clock.h"
 #include "report.h"
 #include "simulator.h"
-#include "verify_step.h"
 
 #include <QIODevice>
 
@@ -103,25 +102,22 @@ int CliApp::runTransfers(const CliRequest& request)
     const link::ChipRow& chip = *request.chip;
     Console console(*env_.err, env_.errIsTerminal, !request.quiet, request.ports);
 
+    // Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
+    // again for the verify.
     std::vector<JobStep> steps;
     switch (request.command) {
     case Command::Read:
         steps.push_back({chip.readWorker, false});
         break;
     case Command::Program:
-        steps.push_back({chip.programWorker, false});
+        steps.push_back(request.verify ? JobStep{chip.programVerifyWorker, true}
+                                       : JobStep{chip.programWorker, false});
         break;
     case Command::Verify:
+        steps.push_back({chip.verifyWorker, true});
+        break;
     case Command::Chips:
         break;
-    }
-    if (request.command == Command::Verify || request.verify) {
-        const std::optional<JobStep> verify = verifyStep(chip);
-        if (!verify) {
-            console.error(QStringLiteral("weryfikacja nie jest dostępna w tej wersji"));
-            return ExitUsage;
-        }
-        steps.push_back(*verify);
     }
 
     // The file first: nothing is sent to a chip for a file that cannot be used.

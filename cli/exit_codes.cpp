@@ -12,6 +12,8 @@ int exitCodeFor(link::TransferResult result)
         return ExitPort;
     case TransferResult::NoAdapter:
         return ExitNoAdapter;
+    case TransferResult::Mismatch:
+        return ExitDifferent;
     case TransferResult::ReadAborted:
     case TransferResult::LineBroken:
     case TransferResult::Cancelled:
@@ -32,6 +34,8 @@ QString resultWord(link::TransferResult result)
         return QStringLiteral("port-error");
     case TransferResult::NoAdapter:
         return QStringLiteral("no-adapter");
+    case TransferResult::Mismatch:
+        return QStringLiteral("different");
     case TransferResult::ReadAborted:
         return QStringLiteral("read-aborted");
     case TransferResult::LineBroken:

@@ -40,6 +40,11 @@ public:
             setup_.console->portMessage(setup_.index, text);
     }
     void imageRead(const QByteArray& bytes) override { outcome_.image = bytes; }
+    void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override
+    {
+        outcome_.image = chipBytes;
+        outcome_.differingOffsets = differingOffsets;
+    }
     void finished() override
     {
         if (setup_.console != nullptr)
@@ -91,10 +96,11 @@ void PortJob::run()
         outcome_.result = step.routine(ctx);
         if (outcome_.result != link::TransferResult::Done)
             break;
-        outcome_.bytes = setup_.chip->EepromSize;
     }
-    if (outcome_.result != link::TransferResult::Done)
-        outcome_.bytes = 0;
+    // A verify that found differences compared every byte all the same.
+    const bool whole = outcome_.result == link::TransferResult::Done ||
+                       outcome_.result == link::TransferResult::Mismatch;
+    outcome_.bytes = whole ? setup_.chip->EepromSize : 0;
     outcome_.exitCode = exitCodeFor(outcome_.result);
     outcome_.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -25,7 +25,7 @@ using LineFactory = std::function<std::unique_ptr<link::SerialLine>(
 struct JobStep
 {
     link::WorkerRoutine routine = nullptr;
-    bool verifying = false; // the blue gauge is a verify, not a read
+    bool verifying = false; // a blue gauge is a verify, not a read
 };
 
 // What one port did.
@@ -36,7 +36,7 @@ struct PortOutcome
     int exitCode = 0;
     double seconds = 0.0;
     qint64 bytes = 0;       // EEPROM bytes read, programmed or compared
-    QByteArray image;       // a read's bytes (entry 1 first)
+    QByteArray image;       // the bytes a read or a differing verify got (entry 1 first)
     QStringList messages;   // the worker's messages, in order
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
 };

@@ -44,8 +44,6 @@ QString alignedTable(const std::vector<QStringList>& rows)
 
 QString outcomeWord(const PortOutcome& outcome)
 {
-    if (outcome.exitCode == ExitDifferent)
-        return QStringLiteral("different");
     return resultWord(outcome.result);
 }
 

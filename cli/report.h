@@ -10,8 +10,7 @@
 
 namespace kestrel::cli {
 
-// The word for an outcome: resultWord() of its transfer result, "different" after a verify
-// that found differences.
+// The word for an outcome: resultWord() of its transfer result.
 [[nodiscard]] QString outcomeWord(const PortOutcome& outcome);
 
 // The summary table of a run with several ports: port, result, seconds, first differing address.

