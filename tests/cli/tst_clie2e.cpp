@@ -49,6 +49,8 @@ private slots:
     void init();
     void readsTheChip_data();
     void readsTheChip();
+    void verifies_data();
+    void verifies();
     void exitCodes_data();
     void exitCodes();
     void signalStopsTheTransfer_data();
@@ -93,6 +95,53 @@ void TestCliE2E::readsTheChip()
              qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
     qInfo("%s read in %lld ms", qPrintable(chip), run.ms);
+}
+
+void TestCliE2E::verifies_data()
+{
+    QTest::addColumn<QString>("chip");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("program"); // program --verify, else verify of a preloaded chip
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("68HC12D60 verify, equal")
+        << QStringLiteral("68HC12D60") << 1024 << false << QStringList{} << 0
+        << QStringLiteral("Zawartość EEPROM zgodna z buforem");
+    QTest::newRow("68HC12B32 program --verify, stuck cell")
+        << QStringLiteral("68HC12B32") << 768 << true << QStringList{"--stuck", "0D10=5A"} << 6
+        << QStringLiteral("EEPROM różni się od bufora w 1 bajtach. Pierwszy pod adresem 0D10: w "
+                          "układzie 5A, w buforze A5");
+}
+
+void TestCliE2E::verifies()
+{
+    QFETCH(QString, chip);
+    QFETCH(int, size);
+    QFETCH(bool, program);
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QByteArray image = randomBytes(size, 13);
+    image[0x10] = char(0xA5);
+    const QString file = m_dir->filePath(QStringLiteral("image.bin"));
+    QVERIFY(writeFile(file, image));
+    if (!program)
+        simOptions << QStringLiteral("--eeprom") << file;
+    SimProcess sim(Sim, chip, m_dir->path(), QStringLiteral("adapter"), simOptions);
+    QVERIFY(sim.serving());
+    QStringList args{program ? QStringLiteral("program") : QStringLiteral("verify"),
+                     QStringLiteral("--chip"), chip, QStringLiteral("--port"), sim.link(), file};
+    if (program)
+        args << QStringLiteral("--verify");
+    const CliRun run = runCli(Cli, args, 90000);
+    QVERIFY(sim.stop());
+    QCOMPARE(run.exitCode, expected);
+    QVERIFY2(run.err.contains(sim.link() + QStringLiteral(": ") + message), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral(": Weryfikacja: 100%")), qPrintable(run.err));
+    QVERIFY2(sim.summary().contains(QStringLiteral(" 0 protocol violation(s)")),
+             qPrintable(sim.summary()));
+    qInfo("%s in %lld ms", QTest::currentDataTag(), run.ms);
 }
 
 void TestCliE2E::exitCodes_data()
