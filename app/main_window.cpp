@@ -10,12 +10,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -158,6 +161,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setTabOrder(ScrollBar1, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     StringGrid1->setFocus();
+
+    // A file dropped on the window is loaded.
+    setAcceptDrops(true);
 
     resize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
     move(79, 47);
@@ -309,6 +315,8 @@ void TForm1::createMenu()
     Wczytajzdysku2->setObjectName(QStringLiteral("Wczytajzdysku2"));
     Zapissznadysk1 = Wczytajzdysku1->addAction(QStringLiteral("Zapisz na dysk"));
     Zapissznadysk1->setObjectName(QStringLiteral("Zapissznadysk1"));
+    Wczytajzdysku2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Zapissznadysk1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Wype1 = Wczytajzdysku1->addAction(QStringLiteral("Wypełnij FF"));
     Wype1->setObjectName(QStringLiteral("Wype1"));
     N1 = Wczytajzdysku1->addSeparator();
@@ -455,13 +463,66 @@ void TForm1::setDialogs(UserDialogs* dialogs)
 void TForm1::loadImage()
 {
     // The buffer belongs to a running transfer.
-    if (m_transferActive)
+    if (m_transferActive || m_loading)
         return;
+    m_loading = true;
     const LoadCommandResult result = loadImageCommand(m_image, *m_dialogs);
+    m_loading = false;
+    showLoaded(result);
+}
+
+void TForm1::loadImageFrom(const QString& path)
+{
+    if (m_transferActive || m_loading)
+        return;
+    m_loading = true;
+    const LoadCommandResult result = loadImagePath(m_image, *m_dialogs, path);
+    m_loading = false;
+    showLoaded(result);
+}
+
+void TForm1::showLoaded(const LoadCommandResult& result)
+{
     if (result.outcome != LoadOutcome::Loaded)
         return;
     setFileLabel(result.path);
     refreshGrids();
+    if (!result.notice.isEmpty())
+        m_dialogs->showMessage(result.notice);
+}
+
+namespace {
+
+// The one local file a drag carries, or nothing.
+QString droppedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 ||
+        !mime->urls().front().isLocalFile())
+        return {};
+    return mime->urls().front().toLocalFile();
+}
+
+} // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!m_transferActive && !m_loading && !droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (m_transferActive || m_loading || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Loaded once the drop has returned: its messages must not hold up the dragging program.
+    QMetaObject::invokeMethod(
+        this, [this, path] { loadImageFrom(path); }, Qt::QueuedConnection);
 }
 
 void TForm1::saveImage()

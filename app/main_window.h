@@ -21,10 +21,13 @@ class QScrollBar;
 class QStatusBar;
 class QToolButton;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 
 namespace kestrel {
 
 class TransferDispatch;
+struct LoadCommandResult;
 
 // The main window. Controls are reachable by their object names and through the members below;
 // the window owns the one EEPROM image that both grids show.
@@ -118,8 +121,14 @@ public:
     void StringGrid2TopLeftChanged();
     void ScrollBar1Change();
 
+    // Loads a file as the load commands do, without asking for its name (a file dropped on the
+    // window). Refused while a transfer runs.
+    void loadImageFrom(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls(QWidget* client);
@@ -129,6 +138,7 @@ private:
     void connectHandlers();
     void loadImage();
     void saveImage();
+    void showLoaded(const LoadCommandResult& result);
 
     ImageState m_image;
     EepromModel* m_model = nullptr;
@@ -136,6 +146,7 @@ private:
     bool m_transferActive = false;
     TransferDispatch* m_transfers = nullptr;
     bool m_quietSelection = false;
+    bool m_loading = false; // a load command runs (its reading may let events through)
     std::unique_ptr<UserDialogs> m_widgetDialogs;
     UserDialogs* m_dialogs = nullptr;
 };

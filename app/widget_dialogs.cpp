@@ -1,8 +1,14 @@
 #include "widget_dialogs.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <memory>
 
 namespace kestrel {
 
@@ -22,7 +28,30 @@ std::optional<QString> chosenFile(QFileDialog& dialog)
 
 QStringList WidgetDialogs::openFilters()
 {
-    return {QStringLiteral("*.bin (*.bin)"), QStringLiteral("wszystkie (*)")};
+    return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"),
+            QStringLiteral("*.bin"),
+            QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
+            QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
+}
+
+QStringList WidgetDialogs::saveFilters()
+{
+    return {QStringLiteral("*.bin"), QStringLiteral("S-record (*.s19)"),
+            QStringLiteral("Intel HEX (*.hex)")};
+}
+
+QString WidgetDialogs::withFilterExtension(const QString& name, const QString& filter)
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    // The first pattern of the filter, "*.s19" in "S-record (*.s19)".
+    static const QRegularExpression FirstPattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = FirstPattern.match(filter);
+    if (!match.hasMatch())
+        return name;
+    // "obraz." has an empty extension of its own: only the dot's extension is added.
+    const QString dotted = name.endsWith(u'.') ? name : name + u'.';
+    return dotted + match.captured(1);
 }
 
 std::optional<QString> WidgetDialogs::askOpenFile()
@@ -32,8 +61,6 @@ std::optional<QString> WidgetDialogs::askOpenFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Names of files that do not exist are accepted; the load command decides what they mean.
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The choices read "*.bin" and "wszystkie", without the patterns repeated.
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(openFilters());
     dialog.selectNameFilter(openFilters().front());
     return chosenFile(dialog);
@@ -47,9 +74,20 @@ std::optional<QString> WidgetDialogs::askSaveFile(const QString& suggested)
     dialog.setFileMode(QFileDialog::AnyFile);
     // The save command asks about an existing file itself.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (!suggested.isEmpty())
+    dialog.setNameFilters(saveFilters());
+    dialog.selectNameFilter(saveFilters().front());
+    if (!suggested.isEmpty()) {
+        // The filter of the suggested name's extension, when it has one.
+        const QString suffix = QStringLiteral("*.") + QFileInfo(suggested).suffix().toLower();
+        for (const QString& filter : saveFilters())
+            if (filter.contains(suffix))
+                dialog.selectNameFilter(filter);
         dialog.selectFile(suggested);
-    return chosenFile(dialog);
+    }
+    const std::optional<QString> chosen = chosenFile(dialog);
+    if (!chosen)
+        return chosen;
+    return withFilterExtension(*chosen, dialog.selectedNameFilter());
 }
 
 void WidgetDialogs::showMessage(const QString& text)
@@ -57,6 +95,22 @@ void WidgetDialogs::showMessage(const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
                     m_parent);
     box.exec();
+}
+
+void WidgetDialogs::runLong(const std::function<void()>& work)
+{
+    std::unique_ptr<QThread> thread(QThread::create(work));
+    thread->start();
+    if (thread->wait(QDeadlineTimer(100)))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QEventLoop loop;
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    // The thread may have ended between the wait and the connection.
+    if (!thread->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    QApplication::restoreOverrideCursor();
 }
 
 bool WidgetDialogs::askOkCancel(const QString& text)

@@ -16,11 +16,19 @@ public:
 
     // Filters of the open dialog; the first is preselected.
     [[nodiscard]] static QStringList openFilters();
+    // Filters of the save dialog; the first is preselected.
+    [[nodiscard]] static QStringList saveFilters();
+    // The name typed into the save dialog with the chosen filter's extension added when the name
+    // has none ("obraz" under "S-record (*.s19)" gives "obraz.s19").
+    [[nodiscard]] static QString withFilterExtension(const QString& name, const QString& filter);
 
     [[nodiscard]] std::optional<QString> askOpenFile() override;
     [[nodiscard]] std::optional<QString> askSaveFile(const QString& suggested) override;
     void showMessage(const QString& text) override;
     [[nodiscard]] bool askOkCancel(const QString& text) override;
+    // Work of over 100 ms runs on a thread of its own while the window keeps drawing, with the
+    // wait cursor and without input.
+    void runLong(const std::function<void()>& work) override;
 
 private:
     QWidget* m_parent;

@@ -98,11 +98,11 @@ private:
 };
 
 // The frames: CMD_BEGIN 48, CMD_PREPARE 28, CMD_READ_STATUS 16, 384 x CMD_READ_WORD 12,
-// CMD_END 48 ms. The sequence adds the 100-ms settling pause after the open and the 10-ms pause
-// before "Gotowe".
+// CMD_END 48 ms. The sequence adds the 100-ms settling pause after the open and the 30 ms (a
+// whole reply deadline) the line must stay quiet after the last word.
 constexpr int Words = 384;
 constexpr int FramesMs = 48 + 28 + 16 + Words * 12 + 48;
-constexpr int NominalMs = 100 + FramesMs + 10;
+constexpr int NominalMs = 100 + FramesMs + 30;
 
 } // namespace
 
@@ -115,7 +115,7 @@ int main(int argc, char** argv)
 
     std::printf("68HC12B32 read over a pseudo-terminal, peer answering at once\n");
     std::printf("nominal sum of pauses: %d ms (frames %d ms: 384 words x 12 + 48 + 28 + 16 + 48; "
-                "settling after the open 100 ms; before \"Gotowe\" 10 ms)\n",
+                "settling after the open 100 ms; quiet after the last word 30 ms)\n",
                 NominalMs, FramesMs);
     double worst = 0.0;
     for (int run = 1; run <= runs; ++run) {

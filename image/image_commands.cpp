@@ -28,13 +28,19 @@ QString writeFailedMessage(const QString& path, const QString& reason)
 
 LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
 {
-    LoadCommandResult result;
     const std::optional<QString> chosen = dialogs.askOpenFile();
     if (!chosen || chosen->isEmpty())
-        return result;
-    result.path = *chosen;
+        return {};
+    return loadImagePath(state, dialogs, *chosen);
+}
 
-    ImageReadResult read = readImageFile(result.path, state.EepromSize);
+LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const QString& path)
+{
+    LoadCommandResult result;
+    result.path = path;
+    const ChipWindow window{state.EepromBase, state.EepromSize};
+    ImageLoadResult read;
+    dialogs.runLong([&read, path, window] { read = loadImageFile(path, window); });
     switch (read.status) {
     case ImageReadStatus::NoFile:
         result.outcome = LoadOutcome::NoFile;
@@ -47,10 +53,16 @@ LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
         dialogs.showMessage(readFailedMessage(result.path, read.reason));
         result.outcome = LoadOutcome::Refused;
         return result;
+    case ImageReadStatus::Invalid:
+        dialogs.showMessage(read.reason);
+        result.outcome = LoadOutcome::Refused;
+        return result;
     case ImageReadStatus::Ok:
         break;
     }
-    storeImageBytes(state, read.data);
+    storeImageBytes(state, read.bytes);
+    if (read.skipped > 0)
+        result.notice = skippedMessage(read.skipped, window);
     result.outcome = LoadOutcome::Loaded;
     return result;
 }
@@ -71,7 +83,9 @@ SaveCommandResult saveImageCommand(const ImageState& state, UserDialogs& dialogs
         suggested = result.path;
     }
 
-    const ImageWriteResult written = writeImageFile(result.path, imageFileBytes(state));
+    const QByteArray file = encodeImage(imageFileBytes(state), formatFromExtension(result.path),
+                                        ChipWindow{state.EepromBase, state.EepromSize});
+    const ImageWriteResult written = writeImageFile(result.path, file);
     if (!written.ok) {
         dialogs.showMessage(writeFailedMessage(result.path, written.reason));
         result.outcome = SaveOutcome::Failed;

@@ -17,7 +17,7 @@ enum class LoadOutcome
 {
     Cancelled, // the open dialog was cancelled
     NoFile,    // the name is no file (or a folder): nothing happens, no message
-    Refused,   // too large or unreadable: the message was shown, nothing changed
+    Refused,   // too large, unreadable or invalid: the message was shown, nothing changed
     Loaded,    // the buffer holds the file; the caller shows path and redraws the grids
 };
 
@@ -25,6 +25,8 @@ struct LoadCommandResult
 {
     LoadOutcome outcome = LoadOutcome::Cancelled;
     QString path; // the chosen name (empty when cancelled)
+    // Loaded: what to tell once the image shows (data outside the EEPROM left out), or empty.
+    QString notice;
 };
 
 enum class SaveOutcome
@@ -44,9 +46,14 @@ struct SaveCommandResult
 // image (entries 1..2047 := 255, then the file's bytes). Cursor, digit count and EepromSize are
 // not touched.
 [[nodiscard]] LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs);
+// The load command for a file already chosen (a file dropped on the window). The reading runs
+// through dialogs.runLong.
+[[nodiscard]] LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs,
+                                              const QString& path);
 
 // Save to disk: asks for a name; for an existing file asks whether to replace it (anything but
-// OK asks for the name again), then writes the image's EepromSize bytes.
+// OK asks for the name again), then writes the image's EepromSize bytes in the format of the
+// name's extension (formatFromExtension).
 [[nodiscard]] SaveCommandResult saveImageCommand(const ImageState& state, UserDialogs& dialogs);
 
 } // namespace kestrel

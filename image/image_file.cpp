@@ -45,24 +45,79 @@ ImageReadResult readImageData(QIODevice& device, int maxSize)
     return result;
 }
 
+namespace {
+
+// Opens a regular file for reading; status NoFile or Unreadable when that is not possible.
+ImageReadStatus openRegularFile(QFile& file, QString& reason)
+{
+    const QFileInfo info(file.fileName());
+    if (file.fileName().isEmpty() || !info.exists() || info.isDir())
+        return ImageReadStatus::NoFile;
+    if (!info.isFile()) {
+        reason = notRegularFileReason();
+        return ImageReadStatus::Unreadable;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return ImageReadStatus::Unreadable;
+    }
+    return ImageReadStatus::Ok;
+}
+
+} // namespace
+
 ImageReadResult readImageFile(const QString& path, int maxSize)
 {
     ImageReadResult result;
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
-        return result;
-    if (!info.isFile()) {
-        result.status = ImageReadStatus::Unreadable;
-        result.reason = notRegularFileReason();
-        return result;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ImageReadStatus::Unreadable;
-        result.reason = file.errorString();
+    result.status = openRegularFile(file, result.reason);
+    if (result.status != ImageReadStatus::Ok)
+        return result;
+    return readImageData(file, maxSize);
+}
+
+ImageLoadResult loadImageFile(const QString& path, ChipWindow window)
+{
+    ImageLoadResult result;
+    QFile file(path);
+    result.status = openRegularFile(file, result.reason);
+    if (result.status != ImageReadStatus::Ok)
+        return result;
+
+    if (!path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) {
+        const QByteArray head = file.read(FormatHeadSize);
+        if (file.error() != QFile::NoError) {
+            result.status = ImageReadStatus::Unreadable;
+            result.reason = file.errorString();
+            return result;
+        }
+        result.format = formatFromContent(head, path);
+        if (!file.seek(0)) {
+            result.status = ImageReadStatus::Unreadable;
+            result.reason = file.errorString();
+            return result;
+        }
+    }
+
+    if (result.format == ImageFormat::Raw) {
+        ImageReadResult raw = readImageData(file, window.size);
+        result.status = raw.status;
+        result.reason = raw.reason;
+        if (raw.status == ImageReadStatus::Ok)
+            result.bytes = decodeImage(raw.data, ImageFormat::Raw, window).bytes;
         return result;
     }
-    return readImageData(file, maxSize);
+
+    const DecodedImage decoded = decodeImage(file, result.format, window);
+    if (!decoded.ok) {
+        result.status = file.error() != QFile::NoError ? ImageReadStatus::Unreadable
+                                                       : ImageReadStatus::Invalid;
+        result.reason = decoded.error;
+        return result;
+    }
+    result.bytes = decoded.bytes;
+    result.skipped = decoded.skipped;
+    return result;
 }
 
 QByteArray imageFileBytes(const ImageState& state)

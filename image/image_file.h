@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eeprom_image.h"
+#include "image_formats.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -18,6 +19,7 @@ enum class ImageReadStatus
     NoFile,     // no file of that name, or a folder
     TooLarge,   // more than the chip's EEPROM holds
     Unreadable, // could not be opened or read; reason says why
+    Invalid,    // a record file that is refused; reason holds the whole message
 };
 
 struct ImageReadResult
@@ -44,6 +46,19 @@ struct ImageWriteResult
 
 // Reads the whole file at path into memory, at most maxSize bytes. Nothing is kept on failure.
 [[nodiscard]] ImageReadResult readImageFile(const QString& path, int maxSize);
+
+struct ImageLoadResult
+{
+    ImageReadStatus status = ImageReadStatus::NoFile;
+    ImageFormat format = ImageFormat::Raw;
+    QString reason;
+    QByteArray bytes; // Ok: exactly window.size bytes, 0xFF where the file has none
+    qint64 skipped = 0; // Ok: data bytes outside the window
+};
+
+// Reads an image file of any format (formatFromContent) for the chip's EEPROM. Raw files follow
+// readImageFile; record files are read piece by piece, so memory stays bounded for any size.
+[[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window);
 
 // The file image of the buffer: the low 8 bits of entries 1..EepromSize.
 [[nodiscard]] QByteArray imageFileBytes(const ImageState& state);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kestrel {
@@ -21,6 +22,9 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The message box with OK and Cancel; true only for OK.
     [[nodiscard]] virtual bool askOkCancel(const QString& text) = 0;
+    // Runs work that may take long (reading a large file) and returns when it is done. The
+    // window keeps drawing meanwhile and takes no input; work must not touch the window.
+    virtual void runLong(const std::function<void()>& work) { work(); }
 };
 
 } // namespace kestrel

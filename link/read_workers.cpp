@@ -79,7 +79,7 @@ ReadEnd readWords(AdapterLink& link, TransferObserver& observer, const ReadChip&
     const auto outOfStep = [&] {
         if (dropUntilQuiet(link, deadlineMs, lateReplyLimitMs(link)) < 0)
             return false;
-        suspectFrom = std::min(suspectFrom, std::max(0, n - 1));
+        suspectFrom = std::min(suspectFrom, n);
         n = suspectFrom;
         return true;
     };

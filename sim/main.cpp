@@ -119,6 +119,29 @@ int main(int argc, char* argv[])
     const QCommandLineOption lateMs(QStringLiteral("late-ms"),
                                     QStringLiteral("Fault: every reply comes M ms late."),
                                     QStringLiteral("M"));
+    const QCommandLineOption splitEvery(
+        QStringLiteral("split-every"),
+        QStringLiteral("Fault: every N-th word-read reply of a session comes split, its second "
+                       "byte --split-ms late."),
+        QStringLiteral("N"));
+    const QCommandLineOption splitMs(QStringLiteral("split-ms"),
+                                     QStringLiteral("How late the second byte of a split reply "
+                                                    "comes (default 50)."),
+                                     QStringLiteral("M"), QStringLiteral("50"));
+    const QCommandLineOption heldEvery(
+        QStringLiteral("held-every"),
+        QStringLiteral("Fault: the second byte of every N-th word-read reply of a session is "
+                       "held until the next frame's last byte, then sent before that frame's "
+                       "own reply."),
+        QStringLiteral("N"));
+    const QCommandLineOption extraEvery(QStringLiteral("extra-every"),
+                                        QStringLiteral("Fault: every N-th word-read reply of a "
+                                                       "session is followed by a byte more."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption droppedEvery(QStringLiteral("dropped-every"),
+                                          QStringLiteral("Fault: every N-th word-read reply of "
+                                                         "a session loses its second byte."),
+                                          QStringLiteral("N"));
     const QCommandLineOption hangUp(QStringLiteral("hang-up-after"),
                                     QStringLiteral("Fault: after N frames the pseudo-terminal "
                                                    "is closed, as a pulled USB cable; the "
@@ -140,8 +163,9 @@ int main(int argc, char* argv[])
                                   QStringLiteral("Seed of the random faults (default 1)."),
                                   QStringLiteral("S"), QStringLiteral("1"));
     parser.addOptions({chip, eeprom, saveEeprom, log, linkPath, silent, readyOnTry, statusByte,
-                       shortWord, missingWord, shortEvery, missingEvery, lateMs, hangUp, stuck,
-                       randomStuck, missingRate, seed});
+                       shortWord, missingWord, shortEvery, missingEvery, lateMs, splitEvery,
+                       splitMs, heldEvery, extraEvery, droppedEvery, hangUp, stuck, randomStuck,
+                       missingRate, seed});
     parser.process(app);
 
     const auto kind = chipByName(parser.value(chip).toStdString());
@@ -160,7 +184,11 @@ int main(int argc, char* argv[])
         {readyOnTry, faults.readyOnTry, 1},     {shortWord, faults.shortWord, 0},
         {missingWord, faults.missingWord, 0},   {shortEvery, faults.shortEvery, 1},
         {missingEvery, faults.missingEvery, 1}, {lateMs, faults.lateMs, 0},
-        {hangUp, faults.hangUpAfterFrames, 1},  {randomStuck, faults.randomStuck, 0}};
+        {hangUp, faults.hangUpAfterFrames, 1},  {randomStuck, faults.randomStuck, 0},
+        {splitEvery, faults.splitEvery, 1},     {splitMs, faults.splitMs, 0},
+        {heldEvery, faults.heldEvery, 1},       {extraEvery, faults.extraEvery, 1},
+        {droppedEvery, faults.droppedEvery, 1}};
+    faults.splitMs = 50;
     for (const IntOption& o : ints) {
         if (parser.isSet(o.option) && !parseInt(parser.value(o.option), 10, o.minimum, o.target))
             return fail(QStringLiteral("bad value for --%1").arg(o.option.names().first()));

@@ -81,6 +81,7 @@ Adapter::Adapter(Target& target, Faults faults)
 void Adapter::lineOpened(std::int64_t timeUs)
 {
     arrivals_.clear();
+    held_.reset();
     if (partialCount_ == 0)
         return;
     Frame bytes{};
@@ -236,10 +237,44 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
             }
         }
     }
+    ReplyFaultAt fault;
+    if (cmd == CmdReadWord && !reply.empty())
+        fault = faults_.replyFault(wordReads_);
     std::int64_t at = lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
-    for (std::uint8_t b : reply) {
+    if (held_) {
         at += ByteTimeUs;
-        out.push_back({b, at});
+        out.push_back({*held_, at});
+        held_.reset();
+    }
+    std::int64_t secondLateUs = 0;
+    switch (fault.kind) {
+    case ReplyFault::Late:
+        at += static_cast<std::int64_t>(fault.ms) * 1000;
+        break;
+    case ReplyFault::Split:
+        secondLateUs = static_cast<std::int64_t>(fault.ms) * 1000;
+        break;
+    case ReplyFault::Held:
+        held_ = reply.back();
+        reply.pop_back();
+        break;
+    case ReplyFault::Extra:
+        reply.push_back(0xA5);
+        break;
+    case ReplyFault::Dropped:
+        reply.pop_back();
+        break;
+    case ReplyFault::Missing:
+        reply.clear();
+        break;
+    case ReplyFault::None:
+        break;
+    }
+    if (fault.kind != ReplyFault::None)
+        rec.note = "reply fault";
+    for (std::size_t i = 0; i < reply.size(); ++i) {
+        at += ByteTimeUs + (i == 1 ? secondLateUs : 0);
+        out.push_back({reply[i], at});
     }
     rec.reply = std::move(reply);
     frames_.push_back(std::move(rec));

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -119,6 +120,7 @@ private:
     int sessionFrames_ = 0;
     int statusTries_ = 0;
     int wordReads_ = 0;
+    std::optional<std::uint8_t> held_; // a reply byte waiting for the next frame
 
     std::vector<FrameRecord> frames_;
     std::vector<Violation> violations_;

@@ -1,4 +1,4 @@
-// Interpreter speed over a full 68HC12D60 routine. With --realtime also a full read and a full
+// Interpreter speed over a full 68HC12D60 routine. With --realtime also a full read, verify and
 // programming run of each chip through a pseudo-terminal and the real serial line, with their
 // ratio to the nominal sum of pauses. Prints figures; asserts nothing.
 
@@ -109,9 +109,14 @@ bool realtimeRuns(sim::ChipKind kind)
     link::TransferResult readResult{};
     const double readMs =
         timed(d60 ? link::ReadWorkerD60 : link::ReadWorkerB32, port, readObserver, {}, readResult);
+    QuietObserver verifyObserver;
+    link::TransferResult verifyResult{};
+    const double verifyMs = timed(d60 ? link::VerifyWorkerD60 : link::VerifyWorkerB32, port,
+                                  verifyObserver, image, verifyResult);
     server.stop();
 
-    constexpr int readSettleMs = 10; // the read's pause before "Gotowe"
+    // After the last word the line must stay quiet for a whole reply deadline.
+    constexpr int readSettleMs = link::replyDeadlineMs(link::ReadReadTimeoutMs);
     constexpr int waitMs = 1001 * 20;
     const int nominalRead = sessionMs + words * frameMs(link::ReadWordPauseMs) + readSettleMs;
     const int nominalProgram =
@@ -124,13 +129,17 @@ bool realtimeRuns(sim::ChipKind kind)
     const char* name = d60 ? "68HC12D60" : "68HC12B32";
     std::printf("%s read:        %8.1f ms, nominal pauses %6d ms, ratio %.4f (goal <= 1.02)%s\n",
                 name, readMs, nominalRead, readMs / nominalRead, readOk ? "" : "  FAILED");
+    std::printf("%s verify:      %8.1f ms, nominal pauses %6d ms, ratio %.4f (goal <= 1.02)%s\n",
+                name, verifyMs, nominalRead, verifyMs / nominalRead,
+                verifyResult == link::TransferResult::Done ? "" : "  FAILED");
     std::printf("%s programming: %8.1f ms, nominal pauses %6d ms, ratio %.4f%s\n", name, programMs,
                 nominalProgram, programMs / nominalProgram,
                 programResult == link::TransferResult::Done ? "" : "  FAILED");
     const auto violations = simulator.violations();
     std::printf("%s: %zu frames, %zu pacing or protocol violation(s)\n", name,
                 simulator.frameCount(), violations.size());
-    return readOk && programResult == link::TransferResult::Done;
+    return readOk && programResult == link::TransferResult::Done &&
+           verifyResult == link::TransferResult::Done;
 }
 
 } // namespace

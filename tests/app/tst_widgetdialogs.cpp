@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -83,9 +84,12 @@ private slots:
     void openDialog();
     void saveDialog_data();
     void saveDialog();
+    void filterExtension_data();
+    void filterExtension();
     void message();
     void okCancel_data();
     void okCancel();
+    void runLongKeepsWindowDrawing();
 };
 
 void TestWidgetDialogs::openDialog_data()
@@ -139,12 +143,15 @@ void TestWidgetDialogs::openDialog()
     const std::optional<QString> chosen = dialogs.askOpenFile();
 
     QVERIFY(answer.answered());
-    QCOMPARE(filters,
-             QStringList({QStringLiteral("*.bin (*.bin)"), QStringLiteral("wszystkie (*)")}));
-    QCOMPARE(preselected, QStringLiteral("*.bin"));
+    const QStringList expected = {
+        QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"),
+        QStringLiteral("*.bin"), QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
+        QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
+    QCOMPARE(filters, expected);
+    QCOMPARE(preselected, expected.front());
     // What the user reads in the list of file types.
-    QCOMPARE(shownTypes, QStringList({QStringLiteral("*.bin"), QStringLiteral("wszystkie")}));
-    QCOMPARE(shownType, QStringLiteral("*.bin"));
+    QCOMPARE(shownTypes, expected);
+    QCOMPARE(shownType, expected.front());
     QCOMPARE(mode, QFileDialog::AcceptOpen);
     if (accept)
         QCOMPARE(chosen, std::optional<QString>(path));
@@ -156,18 +163,32 @@ void TestWidgetDialogs::saveDialog_data()
 {
     QTest::addColumn<bool>("exists");
     QTest::addColumn<bool>("suggest");
-    QTest::newRow("new file") << false << false;
-    QTest::newRow("existing file, no question of its own") << true << false;
-    QTest::newRow("reopened with the name chosen") << true << true;
+    QTest::addColumn<QString>("typed");      // what the user types; the name is zapis.bin otherwise
+    QTest::addColumn<int>("filter");         // the file type chosen, -1 for the preselected one
+    QTest::addColumn<QString>("chosenName"); // the name the dialog gives
+    QTest::newRow("new file") << false << false << "" << -1 << "zapis.bin";
+    QTest::newRow("existing file, no question of its own")
+        << true << false << "" << -1 << "zapis.bin";
+    QTest::newRow("reopened with the name chosen") << true << true << "" << -1 << "zapis.bin";
+    QTest::newRow("no extension, *.bin") << false << false << "zapis" << -1 << "zapis.bin";
+    QTest::newRow("no extension, S-record") << false << false << "zapis" << 1 << "zapis.s19";
+    QTest::newRow("no extension, Intel HEX") << false << false << "zapis" << 2 << "zapis.hex";
+    QTest::newRow("own extension kept") << false << false << "zapis.s28" << 2 << "zapis.s28";
 }
 
 void TestWidgetDialogs::saveDialog()
 {
     QFETCH(bool, exists);
     QFETCH(bool, suggest);
+    QFETCH(QString, typed);
+    QFETCH(int, filter);
+    QFETCH(QString, chosenName);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("zapis.bin"));
+    const QString typedPath = typed.isEmpty() ? path : dir.filePath(typed);
+    QStringList filters;
+    QString preselected;
     if (exists) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -185,18 +206,61 @@ void TestWidgetDialogs::saveDialog()
         }
         shownName = dialog->selectedFiles();
         mode = dialog->acceptMode();
+        filters = dialog->nameFilters();
+        preselected = dialog->selectedNameFilter();
+        if (filter >= 0)
+            dialog->selectNameFilter(dialog->nameFilters().at(filter));
         if (!suggest)
-            typeFileName(*dialog, path);
+            typeFileName(*dialog, typedPath);
         static_cast<QDialog*>(dialog)->accept();
     });
     const std::optional<QString> chosen = dialogs.askSaveFile(suggest ? path : QString());
 
     QVERIFY(answer.answered());
     QCOMPARE(mode, QFileDialog::AcceptSave);
+    QCOMPARE(filters, QStringList({QStringLiteral("*.bin"), QStringLiteral("S-record (*.s19)"),
+                                   QStringLiteral("Intel HEX (*.hex)")}));
+    QCOMPARE(preselected, QStringLiteral("*.bin"));
     if (suggest)
         QCOMPARE(shownName, QStringList{path});
-    QCOMPARE(chosen, std::optional<QString>(path));
+    QCOMPARE(chosen, std::optional<QString>(dir.filePath(chosenName)));
     QCOMPARE(answer.extraModals(), 0);
+}
+
+void TestWidgetDialogs::filterExtension_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("bin") << "/tmp/obraz"
+                         << "*.bin"
+                         << "/tmp/obraz.bin";
+    QTest::newRow("S-record") << "/tmp/obraz"
+                              << "S-record (*.s19)"
+                              << "/tmp/obraz.s19";
+    QTest::newRow("Intel HEX") << "obraz"
+                               << "Intel HEX (*.hex)"
+                               << "obraz.hex";
+    QTest::newRow("trailing dot") << "obraz."
+                                  << "Intel HEX (*.hex)"
+                                  << "obraz.hex";
+    QTest::newRow("any extension stays") << "obraz.dat"
+                                         << "S-record (*.s19)"
+                                         << "obraz.dat";
+    QTest::newRow("a dot in the folder only") << "/tmp/a.b/obraz"
+                                              << "S-record (*.s19)"
+                                              << "/tmp/a.b/obraz.s19";
+    QTest::newRow("filter without a pattern") << "obraz"
+                                              << "wszystkie (*)"
+                                              << "obraz";
+}
+
+void TestWidgetDialogs::filterExtension()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, filter);
+    QFETCH(QString, expected);
+    QCOMPARE(WidgetDialogs::withFilterExtension(name, filter), expected);
 }
 
 void TestWidgetDialogs::message()
@@ -268,6 +332,39 @@ void TestWidgetDialogs::okCancel()
     QVERIFY(answer.answered());
     QCOMPARE(buttons, static_cast<int>(QMessageBox::Ok | QMessageBox::Cancel));
     QCOMPARE(ok, expected);
+}
+
+void TestWidgetDialogs::runLongKeepsWindowDrawing()
+{
+    QWidget parent;
+    WidgetDialogs dialogs(&parent);
+
+    // Short work: done on a thread of its own, no wait cursor.
+    Qt::HANDLE workThread = nullptr;
+    dialogs.runLong([&] { workThread = QThread::currentThreadId(); });
+    QVERIFY(workThread != nullptr);
+    QVERIFY(workThread != QThread::currentThreadId());
+    QVERIFY(!QApplication::overrideCursor());
+
+    // Long work: timers keep firing meanwhile, under the wait cursor.
+    int ticks = 0;
+    bool waitCursor = false;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        ++ticks;
+        waitCursor = waitCursor || (QApplication::overrideCursor() &&
+                                    QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
+    timer.start(10);
+    bool done = false;
+    dialogs.runLong([&] {
+        QThread::msleep(400);
+        done = true;
+    });
+    QVERIFY(done);
+    QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+    QVERIFY(waitCursor);
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestWidgetDialogs)

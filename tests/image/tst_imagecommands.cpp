@@ -1,5 +1,6 @@
 #include "image_commands.h"
 #include "image_file.h"
+#include "image_formats.h"
 
 #include "file_helpers.h"
 
@@ -10,6 +11,8 @@
 
 using namespace kestrel;
 using namespace testing;
+
+Q_DECLARE_METATYPE(kestrel::ImageFormat)
 
 namespace {
 
@@ -30,6 +33,7 @@ public:
     QStringList questions;
     QStringList messages;
     bool unexpected = false;
+    int longRuns = 0;
 
     std::optional<QString> askOpenFile() override
     {
@@ -59,6 +63,11 @@ public:
             return false;
         }
         return okCancelAnswers.takeFirst();
+    }
+    void runLong(const std::function<void()>& work) override
+    {
+        ++longRuns;
+        work();
     }
 };
 
@@ -99,6 +108,10 @@ private slots:
     void saveFailureShowsReason();
     void failedSaveKeepsExistingFile();
     void roundTrip();
+    void formatsThroughCommands_data();
+    void formatsThroughCommands();
+    void recordFileRefused_data();
+    void recordFileRefused();
 };
 
 void TestImageCommands::loadCancelled()
@@ -415,6 +428,98 @@ void TestImageCommands::roundTrip()
     for (int i = 1; i <= 768; ++i)
         QCOMPARE(in.EepromBuffer[static_cast<std::size_t>(i)],
                  out.EepromBuffer[static_cast<std::size_t>(i)]);
+}
+
+void TestImageCommands::formatsThroughCommands_data()
+{
+    QTest::addColumn<int>("base");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<ImageFormat>("format");
+    for (const auto& [chip, base, size] :
+         {std::tuple{"68HC12B32", 0x0D00, 768}, std::tuple{"68HC12D60", 0x0C00, 1024}}) {
+        QTest::addRow("%s, raw", chip) << base << size << "a.bin" << ImageFormat::Raw;
+        QTest::addRow("%s, S-record", chip) << base << size << "a.s19" << ImageFormat::SRecord;
+        QTest::addRow("%s, .srec", chip) << base << size << "a.srec" << ImageFormat::SRecord;
+        QTest::addRow("%s, Intel HEX", chip) << base << size << "a.hex" << ImageFormat::IntelHex;
+        QTest::addRow("%s, .ihx", chip) << base << size << "a.ihx" << ImageFormat::IntelHex;
+        QTest::addRow("%s, other name: raw", chip) << base << size << "a.img" << ImageFormat::Raw;
+    }
+}
+
+void TestImageCommands::formatsThroughCommands()
+{
+    QFETCH(int, base);
+    QFETCH(int, size);
+    QFETCH(QString, name);
+    QFETCH(ImageFormat, format);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    ImageState out = markedState(size);
+    out.EepromBase = base;
+    ScriptedDialogs d;
+    d.saveAnswers << path;
+    QCOMPARE(saveImageCommand(out, d).outcome, SaveOutcome::Saved);
+    const QByteArray file = readAll(path);
+    if (format == ImageFormat::Raw)
+        QCOMPARE(file, imageFileBytes(out));
+    else
+        QCOMPARE(formatFromContent(file, QStringLiteral("x")), format);
+
+    ImageState in;
+    in.EepromSize = size;
+    in.EepromBase = base;
+    d.openAnswers << path;
+    const LoadCommandResult r = loadImageCommand(in, d);
+    QCOMPARE(r.outcome, LoadOutcome::Loaded);
+    QVERIFY(r.notice.isEmpty());
+    QCOMPARE(d.longRuns, 1);
+    QCOMPARE(imageFileBytes(in), imageFileBytes(out));
+    QVERIFY(d.messages.isEmpty());
+    QVERIFY(!d.unexpected);
+}
+
+void TestImageCommands::recordFileRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("checksum") << QByteArray("\n\nS1070D0001020304E0\n")
+                              << "Błąd w pliku, wiersz 3: zła suma kontrolna"
+                              << "";
+    QTest::newRow("nothing in the window")
+        << QByteArray(":02100000BEEF41\r\n")
+        << "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)"
+        << "";
+    QTest::newRow("flash left out") << QByteArray(":020D0000BEEF44\r\n:02100000BEEF41\r\n") << ""
+                                    << "Pominięto 2 bajtów spoza EEPROM (0D00-0FFF)";
+}
+
+void TestImageCommands::recordFileRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QFETCH(QString, notice);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fw.txt"));
+    QVERIFY(writeAll(path, content));
+    ScriptedDialogs d;
+    d.openAnswers << path;
+    ImageState s = markedState(768);
+    s.EepromBase = 0x0D00;
+    const EepromBufferType before = s.EepromBuffer;
+    const LoadCommandResult r = loadImageCommand(s, d);
+    QCOMPARE(r.notice, notice);
+    if (message.isEmpty()) {
+        QCOMPARE(r.outcome, LoadOutcome::Loaded);
+        QVERIFY(d.messages.isEmpty());
+        QCOMPARE(s.EepromBuffer[1], 0xBE);
+        QCOMPARE(s.EepromBuffer[3], 0xFF);
+    } else {
+        QCOMPARE(r.outcome, LoadOutcome::Refused);
+        QCOMPARE(d.messages, QStringList{message});
+        QCOMPARE(s.EepromBuffer, before);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestImageCommands)

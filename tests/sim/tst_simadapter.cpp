@@ -58,6 +58,8 @@ private slots:
     void replyFaults_data();
     void replyFaults();
     void lateReply();
+    void wordReplyFaults_data();
+    void wordReplyFaults();
     void hangUp();
     void stuckCells();
     void randomMissingReplies();
@@ -298,6 +300,46 @@ void TestSimAdapter::lateReply()
     const auto reply = f.frame("3701FF0000");
     QCOMPARE(reply.size(), std::size_t{2});
     QCOMPARE(reply[0].atUs, f.lastByte + 40'000 + ByteTimeUs);
+}
+
+// The faults of single word replies: which bytes go out, when, after which frame.
+void TestSimAdapter::wordReplyFaults_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("first");  // reply bytes after the faulty request
+    QTest::addColumn<int>("secondLateMs");  // of its second byte, beyond the wire time
+    QTest::addColumn<QByteArray>("second"); // after the next request
+    const QByteArray w0 = QByteArray::fromHex("3412"), w1 = QByteArray::fromHex("7856");
+    QTest::newRow("none") << int(ReplyFault::None) << w0 << 0 << w1;
+    QTest::newRow("split") << int(ReplyFault::Split) << w0 << 25 << w1;
+    QTest::newRow("held") << int(ReplyFault::Held) << QByteArray::fromHex("34") << 0
+                          << QByteArray::fromHex("12") + w1;
+    QTest::newRow("extra") << int(ReplyFault::Extra) << w0 + QByteArray::fromHex("A5") << 0
+                           << w1;
+    QTest::newRow("dropped") << int(ReplyFault::Dropped) << QByteArray::fromHex("34") << 0 << w1;
+    QTest::newRow("missing") << int(ReplyFault::Missing) << QByteArray() << 0 << w1;
+}
+
+void TestSimAdapter::wordReplyFaults()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, first);
+    QFETCH(int, secondLateMs);
+    Faults faults;
+    faults.replyFaults[1] = {static_cast<ReplyFault>(kind), 25};
+    Target t(ChipKind::B32);
+    QVERIFY(t.loadEeprom({0x12, 0x34, 0x56, 0x78}));
+    Adapter a(t, faults);
+    Feeder f(a);
+    f.frame("5B00000000");
+    f.frame("2100000000");
+    const auto one = f.frame("16000D0000");
+    QCOMPARE(values(one), first);
+    if (one.size() > 1)
+        QCOMPARE(one[1].atUs - one[0].atUs, ByteTimeUs + 1000 * secondLateMs);
+    const auto two = f.frame("16020D0000");
+    QTEST(values(two), "second");
+    QCOMPARE(two.front().atUs, f.lastByte + ByteTimeUs);
 }
 
 void TestSimAdapter::hangUp()

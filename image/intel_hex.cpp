@@ -1,0 +1,120 @@
+#include "intel_hex.h"
+
+#include <array>
+
+namespace kestrel {
+
+namespace {
+
+enum RecordType
+{
+    Data = 0,
+    EndOfFile = 1,
+    ExtendedSegment = 2,
+    StartSegment = 3,
+    ExtendedLinear = 4,
+    StartLinear = 5,
+};
+
+void appendRecord(QByteArray& out, int type, unsigned offset, QByteArrayView data)
+{
+    unsigned sum = 0;
+    const auto put = [&](unsigned byte) {
+        sum += byte;
+        record::appendHex(out, byte);
+    };
+    out.append(':');
+    put(unsigned(data.size()));
+    put((offset >> 8) & 0xFF);
+    put(offset & 0xFF);
+    put(unsigned(type));
+    for (char c : data)
+        put(static_cast<unsigned char>(c));
+    record::appendHex(out, (0x100 - (sum & 0xFF)) & 0xFF);
+    out.append("\r\n");
+}
+
+} // namespace
+
+QString IntelHexReader::readLine(QByteArrayView line)
+{
+    if (line.isEmpty() || line[0] != ':')
+        return record::badRecord();
+    const QByteArrayView digits = line.sliced(1);
+    if (!record::allHex(digits))
+        return record::notHex();
+    // Count, address, type and checksum at least.
+    if (digits.size() < 10)
+        return record::badRecord();
+    unsigned char countByte = 0;
+    record::decodeHex(digits.first(2), &countByte);
+    const int count = countByte;
+    if (digits.size() != 10 + 2 * qsizetype(count))
+        return record::countMismatch();
+
+    std::array<unsigned char, 5 + 255> bytes{};
+    record::decodeHex(digits, bytes.data());
+    unsigned sum = 0;
+    for (int i = 0; i < 5 + count; ++i)
+        sum += bytes[std::size_t(i)];
+    if ((sum & 0xFF) != 0)
+        return record::badChecksum();
+
+    const qint64 offset = bytes[1] << 8 | bytes[2];
+    const unsigned char* data = bytes.data() + 4;
+    const qint64 value16 = count == 2 ? (data[0] << 8 | data[1]) : 0;
+    switch (bytes[3]) {
+    case Data:
+        if (!m_collector.put(m_base + offset, data, count))
+            return record::conflict(m_collector.conflictAddress());
+        break;
+    case EndOfFile:
+        if (count != 0)
+            return record::badRecord();
+        m_ended = true;
+        break;
+    case ExtendedSegment:
+        if (count != 2)
+            return record::badRecord();
+        m_base = value16 << 4;
+        break;
+    case ExtendedLinear:
+        if (count != 2)
+            return record::badRecord();
+        m_base = value16 << 16;
+        break;
+    case StartSegment:
+    case StartLinear:
+        if (count != 4)
+            return record::badRecord();
+        break;
+    default:
+        return record::unknownType();
+    }
+    return {};
+}
+
+QByteArray writeIntelHex(const QByteArray& bytes, qint64 base)
+{
+    QByteArray out;
+    out.reserve(bytes.size() * 3 + 64);
+    qint64 upper = 0; // upper 16 address bits the reader assumes
+    for (qsizetype offset = 0; offset < bytes.size();) {
+        const qint64 address = base + offset;
+        if ((address >> 16) != upper) {
+            upper = address >> 16;
+            const char value[2] = {char((upper >> 8) & 0xFF), char(upper & 0xFF)};
+            appendRecord(out, ExtendedLinear, 0, QByteArrayView(value, 2));
+        }
+        // A record stays within its 64 KiB.
+        const qsizetype n = std::min<qsizetype>(
+            {16, bytes.size() - offset, qsizetype(0x10000 - (address & 0xFFFF))});
+        appendRecord(out, Data, unsigned(address & 0xFFFF),
+                     QByteArrayView(bytes).sliced(offset, n));
+        offset += n;
+    }
+    appendRecord(out, EndOfFile, 0, {});
+    return out;
+}
+
+} // namespace kestrel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "record_reader.h"
+
+namespace kestrel {
+
+// Intel HEX: 00 data, 01 end, 02 and 04 extended segment and linear address (applied), 03 and 05
+// start address (ignored).
+class IntelHexReader : public RecordReader
+{
+public:
+    explicit IntelHexReader(WindowCollector& collector) : m_collector(collector) {}
+
+    [[nodiscard]] QString readLine(QByteArrayView line) override;
+    [[nodiscard]] bool ended() const override { return m_ended; }
+    // ":", count, address, type, 255 data bytes and the checksum as hex.
+    [[nodiscard]] int maxLineLength() const override { return 1 + 2 * (1 + 2 + 1 + 255 + 1); }
+
+private:
+    WindowCollector& m_collector;
+    qint64 m_base = 0;
+    bool m_ended = false;
+};
+
+// Type 00 records of 16 bytes from base on (type 04 where the upper address changes), one type
+// 01 end record; CRLF line ends.
+[[nodiscard]] QByteArray writeIntelHex(const QByteArray& bytes, qint64 base);
+
+} // namespace kestrel

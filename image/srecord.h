@@ -1,0 +1,29 @@
+#pragma once
+
+#include "record_reader.h"
+
+namespace kestrel {
+
+// Motorola S-records: S0 header (ignored), S1/S2/S3 data with 16-, 24- and 32-bit addresses,
+// S5/S6 data record count (checked), S7/S8/S9 end (start address ignored).
+class SRecordReader : public RecordReader
+{
+public:
+    explicit SRecordReader(WindowCollector& collector) : m_collector(collector) {}
+
+    [[nodiscard]] QString readLine(QByteArrayView line) override;
+    [[nodiscard]] bool ended() const override { return m_ended; }
+    // "S", type, count and 255 counted bytes as hex.
+    [[nodiscard]] int maxLineLength() const override { return 4 + 2 * 255; }
+
+private:
+    WindowCollector& m_collector;
+    qint64 m_dataRecords = 0;
+    bool m_ended = false;
+};
+
+// S0 "KESTREL", S1 (S2, S3 when the addresses need them) records of 16 bytes from base on, the
+// S5 (S6) count, S9 (S8, S7) end; CRLF line ends.
+[[nodiscard]] QByteArray writeSRecords(const QByteArray& bytes, qint64 base);
+
+} // namespace kestrel
