@@ -37,7 +37,8 @@ constexpr int frameMs(int pauseMs)
 constexpr int sessionMs = link::SettlePauseMs + frameMs(link::BeginPauseMs) +
                           frameMs(link::PreparePauseMs) + frameMs(link::ReadStatusPauseMs) +
                           frameMs(link::EndPauseMs);
-constexpr int readSettleMs = 10;
+// After the last word the line must stay quiet for a whole reply deadline.
+constexpr int readSettleMs = link::replyDeadlineMs(link::ReadReadTimeoutMs);
 
 int nominalReadMs(int size)
 {

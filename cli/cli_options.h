@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chip_catalogue.h"
+#include "image_formats.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,13 +18,8 @@ enum class Command
     Verify,
 };
 
-// How an image file is written or, given by --format, read.
-enum class FileFormat
-{
-    Raw,
-    SRecord,
-    IntelHex,
-};
+// How an image file is read or written, when --format says so.
+using FileFormat = ImageFormat;
 
 // One run of the tool, as the command line asks for it.
 struct CliRequest

@@ -2,7 +2,9 @@
 
 #include "image_commands.h"
 #include "image_file.h"
+#include "image_formats.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace kestrel::cli {
@@ -14,7 +16,7 @@ bool isStandardStream(const QString& file)
     return file == QLatin1String("-");
 }
 
-// The window's multi-line file messages on one line: "text: path: reason".
+// The window's multi-line file messages on one line: "text path: reason".
 QString oneLine(const QString& message)
 {
     QStringList parts = message.split(u'\n');
@@ -22,11 +24,78 @@ QString oneLine(const QString& message)
     return parts.isEmpty() ? first : first + u' ' + parts.join(QStringLiteral(": "));
 }
 
-QString unavailableFormat(FileFormat format)
+ChipWindow windowOf(const link::ChipRow& chip)
 {
-    return QStringLiteral("format %1 nie jest jeszcze obsługiwany")
-        .arg(format == FileFormat::SRecord ? QStringLiteral("S-record")
-                                           : QStringLiteral("Intel HEX"));
+    return ChipWindow{chip.EepromBase, chip.EepromSize};
+}
+
+QString missingReason(const QString& file)
+{
+    return QFileInfo(file).isDir() ? QStringLiteral("to jest katalog")
+                                   : QStringLiteral("nie ma takiego pliku");
+}
+
+// A file by the formats' rules: a name ending in .bin raw, else by its content.
+LoadedImage loadByContent(const QString& file, ChipWindow window)
+{
+    LoadedImage out;
+    const ImageLoadResult read = loadImageFile(file, window);
+    switch (read.status) {
+    case ImageReadStatus::Ok:
+        out.ok = true;
+        out.bytes = read.bytes;
+        if (read.skipped > 0)
+            out.notice = skippedMessage(read.skipped, window);
+        break;
+    case ImageReadStatus::NoFile:
+        out.error = oneLine(readFailedMessage(file, missingReason(file)));
+        break;
+    case ImageReadStatus::TooLarge:
+        out.error = file + QStringLiteral(": ") + fileTooLargeMessage();
+        break;
+    case ImageReadStatus::Unreadable:
+        out.error = oneLine(readFailedMessage(file, read.reason));
+        break;
+    case ImageReadStatus::Invalid:
+        out.error = file + QStringLiteral(": ") + read.reason;
+        break;
+    }
+    return out;
+}
+
+// An open device in the given format.
+LoadedImage loadFromDevice(QIODevice& device, const QString& shownName, ImageFormat format,
+                           ChipWindow window)
+{
+    LoadedImage out;
+    if (format == ImageFormat::Raw) {
+        const ImageReadResult read = readImageData(device, window.size);
+        switch (read.status) {
+        case ImageReadStatus::Ok:
+            out.ok = true;
+            out.bytes = decodeImage(read.data, ImageFormat::Raw, window).bytes;
+            break;
+        case ImageReadStatus::TooLarge:
+            out.error = shownName + QStringLiteral(": ") + fileTooLargeMessage();
+            break;
+        case ImageReadStatus::NoFile:
+        case ImageReadStatus::Unreadable:
+        case ImageReadStatus::Invalid:
+            out.error = oneLine(readFailedMessage(shownName, read.reason));
+            break;
+        }
+        return out;
+    }
+    const DecodedImage decoded = decodeImage(device, format, window);
+    if (!decoded.ok) {
+        out.error = shownName + QStringLiteral(": ") + decoded.error;
+        return out;
+    }
+    out.ok = true;
+    out.bytes = decoded.bytes;
+    if (decoded.skipped > 0)
+        out.notice = skippedMessage(decoded.skipped, window);
+    return out;
 }
 
 } // namespace
@@ -34,44 +103,37 @@ QString unavailableFormat(FileFormat format)
 LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
                       const link::ChipRow& chip, QIODevice& standardInput)
 {
+    const ChipWindow window = windowOf(chip);
+    if (isStandardStream(file))
+        return loadFromDevice(standardInput, QStringLiteral("standardowe wejście"),
+                              format.value_or(ImageFormat::Raw), window);
+    if (!format)
+        return loadByContent(file, window);
+
     LoadedImage out;
-    const QString shownName = isStandardStream(file) ? QStringLiteral("standardowe wejście") : file;
-    const FileFormat chosen = format.value_or(FileFormat::Raw);
-    if (chosen != FileFormat::Raw) {
-        out.error = unavailableFormat(chosen);
+    const QFileInfo info(file);
+    if (!info.exists() || info.isDir()) {
+        out.error = oneLine(readFailedMessage(file, missingReason(file)));
         return out;
     }
-    ImageReadResult read;
-    if (isStandardStream(file)) {
-        read = readImageData(standardInput, chip.EepromSize);
-    } else {
-        read = readImageFile(file, chip.EepromSize);
-        if (read.status == ImageReadStatus::NoFile)
-            read = {ImageReadStatus::Unreadable, {},
-                    QFileInfo(file).isDir() ? QStringLiteral("to jest katalog")
-                                            : QStringLiteral("nie ma takiego pliku")};
-    }
-    switch (read.status) {
-    case ImageReadStatus::Ok:
-        break;
-    case ImageReadStatus::TooLarge:
-        out.error = shownName + QStringLiteral(": ") + fileTooLargeMessage();
-        return out;
-    case ImageReadStatus::NoFile:
-    case ImageReadStatus::Unreadable:
-        out.error = oneLine(readFailedMessage(shownName, read.reason));
+    if (!info.isFile()) {
+        out.error = oneLine(readFailedMessage(file, notRegularFileReason()));
         return out;
     }
-    out.bytes = QByteArray(chip.EepromSize, static_cast<char>(0xFF));
-    out.bytes.replace(0, read.data.size(), read.data);
-    out.ok = true;
-    return out;
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly)) {
+        out.error = oneLine(readFailedMessage(file, device.errorString()));
+        return out;
+    }
+    return loadFromDevice(device, file, *format, window);
 }
 
 ImageOutput::ImageOutput(const QString& file, std::optional<FileFormat> format,
                          const link::ChipRow& chip, QIODevice& standardOutput)
-    : file_(file), format_(format.value_or(FileFormat::Raw)), chip_(chip),
-      standardOutput_(standardOutput)
+    : file_(file),
+      format_(format ? *format
+                     : (isStandardStream(file) ? ImageFormat::Raw : formatFromExtension(file))),
+      chip_(chip), standardOutput_(standardOutput)
 {
 }
 
@@ -79,10 +141,6 @@ ImageOutput::~ImageOutput() = default; // an uncommitted QSaveFile removes its t
 
 bool ImageOutput::open(QString& error)
 {
-    if (format_ != FileFormat::Raw) {
-        error = unavailableFormat(format_);
-        return false;
-    }
     if (isStandardStream(file_))
         return true;
     const QFileInfo info(file_);
@@ -102,7 +160,7 @@ bool ImageOutput::open(QString& error)
 
 bool ImageOutput::commit(const QByteArray& chipBytes, QString& error)
 {
-    const QByteArray data = chipBytes.left(chip_.EepromSize);
+    const QByteArray data = encodeImage(chipBytes.left(chip_.EepromSize), format_, windowOf(chip_));
     if (isStandardStream(file_)) {
         if (standardOutput_.write(data) != data.size()) {
             error = oneLine(writeFailedMessage(QStringLiteral("standardowe wyjście"),

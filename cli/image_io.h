@@ -23,8 +23,9 @@ struct LoadedImage
     QString notice;   // something the user is told although the file was taken
 };
 
-// Reads FILE ("-": standardInput) for the chip. The format is `format` when given, raw binary
-// for standard input, else told by the file's content.
+// Reads FILE ("-": standardInput) for the chip's EEPROM window. The format is `format` when
+// given, raw binary for standard input, else the formats' rule (.bin raw, else by content).
+// Records outside the window are left out and told in `notice`.
 [[nodiscard]] LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
                                     const link::ChipRow& chip, QIODevice& standardInput);
 

@@ -5,6 +5,7 @@
 #include "adapter.h"
 #include "exit_codes.h"
 #include "fake_line.h"
+#include "image_formats.h"
 #include "messages.h"
 #include "sim_line.h"
 #include "virtual_clock.h"
@@ -158,6 +159,22 @@ Chip chipCase(bool d60)
                : Chip{sim::ChipKind::B32, QStringLiteral("68HC12B32"), 768, 0x0D00};
 }
 
+// An S1 record from the format's definition: count, 16-bit address, data, one's complement
+// checksum of all of them.
+QByteArray s1Record(int address, const QByteArray& data)
+{
+    QByteArray body;
+    body += char(data.size() + 3);
+    body += char(address >> 8);
+    body += char(address & 0xFF);
+    body += data;
+    int sum = 0;
+    for (char c : body)
+        sum += static_cast<std::uint8_t>(c);
+    body += char(~sum & 0xFF);
+    return "S1" + body.toHex().toUpper() + "\r\n";
+}
+
 } // namespace
 
 class TestCliApp : public QObject
@@ -169,6 +186,10 @@ private slots:
     void readWritesTheChip();
     void programSendsTheFile_data();
     void programSendsTheFile();
+    void formats_data();
+    void formats();
+    void formatErrors_data();
+    void formatErrors();
     void exitCodes_data();
     void exitCodes();
     void verifyComparesChipAndFile_data();
@@ -266,6 +287,115 @@ void TestCliApp::programSendsTheFile()
     const qsizetype writing = err.indexOf(QStringLiteral("SYMULATOR: Zapis EEPROM: 100%"));
     QVERIFY2(loading >= 0 && loading < sending && sending < writing, qPrintable(err));
     QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::formats_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fileName"); // "-": standard input or output
+    QTest::addColumn<QString>("format");   // --format, or empty
+    QTest::addColumn<int>("encoding");     // the file's ImageFormat
+    for (bool d60 : {false, true}) {
+        const QByteArray chip = d60 ? "68HC12D60 " : "68HC12B32 ";
+        QTest::newRow(chip + "read .s19") << d60 << "read" << "chip.s19" << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "read .hex") << d60 << "read" << "chip.hex" << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "read .bin") << d60 << "read" << "chip.bin" << "" << int(ImageFormat::Raw);
+        QTest::newRow(chip + "read - srec") << d60 << "read" << "-" << "srec" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program srec by content") << d60 << "program" << "image.txt" << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program ihex by content") << d60 << "program" << "image.dat" << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "program - ihex") << d60 << "program" << "-" << "ihex" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify srec") << d60 << "verify" << "image.s19" << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "verify ihex") << d60 << "verify" << "image.ihx" << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify - bin") << d60 << "verify" << "-" << "bin" << int(ImageFormat::Raw);
+    }
+    // A name ending in .bin is raw whatever it holds; --format overrides the content.
+    QTest::newRow("68HC12B32 program --format srec x.bin")
+        << false << "program" << "x.bin" << "srec" << int(ImageFormat::SRecord);
+}
+
+void TestCliApp::formats()
+{
+    QFETCH(bool, d60);
+    QFETCH(QString, command);
+    QFETCH(QString, fileName);
+    QFETCH(QString, format);
+    QFETCH(int, encoding);
+    const Chip chip = chipCase(d60);
+    const ChipWindow window{chip.base, chip.size};
+    const QByteArray image = randomBytes(chip.size, 31);
+    const QByteArray encoded = encodeImage(image, ImageFormat(encoding), window);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    if (command != QLatin1String("program"))
+        QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+            return t.loadEeprom({image.begin(), image.end()});
+        }));
+    const bool stream = fileName == QLatin1String("-");
+    const QString file = stream ? fileName : path(fileName);
+    if (command != QLatin1String("read")) {
+        if (stream)
+            h.in = encoded;
+        else
+            writeFile(file, encoded);
+    }
+    QStringList args{command, QStringLiteral("--chip"), chip.name, QStringLiteral("--port"),
+                     QStringLiteral("SYMULATOR"), file};
+    if (!format.isEmpty())
+        args << QStringLiteral("--format") << format;
+    QCOMPARE(h.run(args), int(ExitOk));
+    if (command == QLatin1String("read")) {
+        const QByteArray written = stream ? h.out : readFile(file);
+        QCOMPARE(written, encoded);
+        const DecodedImage back = decodeImage(written, ImageFormat(encoding), window);
+        QVERIFY(back.ok);
+        QCOMPARE(back.bytes, image);
+    } else {
+        QCOMPARE(eepromOf(*h.sims[0]), image);
+    }
+}
+
+void TestCliApp::formatErrors_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("programmed"); // the chip afterwards, from 0D00
+    const QByteArray data = QByteArray::fromHex("00112233445566778899AABBCCDDEEFF");
+    const QByteArray erased(768, char(0xFF));
+    QByteArray bad = s1Record(0x0D10, data);
+    bad[bad.size() - 3] = bad[bad.size() - 3] == '0' ? '1' : '0'; // checksum digit
+    QTest::newRow("bad checksum names line 3")
+        << "S0030000FC\r\n" + s1Record(0x0D00, data) + bad + "S9030000FC\r\n"
+        << int(ExitFile) << QStringLiteral("Błąd w pliku, wiersz 3: ") << erased;
+    QTest::newRow("no byte for the EEPROM")
+        << s1Record(0x8000, data) + "S9030000FC\r\n" << int(ExitFile)
+        << QStringLiteral("Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)") << erased;
+    QTest::newRow("flash data left out, EEPROM data programmed")
+        << s1Record(0x8000, data) + s1Record(0x0D20, data) + s1Record(0x0FF8, data.left(8)) +
+               "S9030000FC\r\n"
+        << int(ExitOk) << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
+        << erased.left(0x20) + data + erased.mid(0x30, 0x2F8 - 0x30) + data.left(8);
+}
+
+void TestCliApp::formatErrors()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, programmed);
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    const QString file = path(QStringLiteral("firmware.s19"));
+    writeFile(file, content);
+    QCOMPARE(h.run({QStringLiteral("program"), QStringLiteral("--chip"),
+                    QStringLiteral("68HC12B32"), QStringLiteral("--port"),
+                    QStringLiteral("SYMULATOR"), file}),
+             expected);
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    QCOMPARE(eepromOf(*h.sims[0]), programmed);
+    if (expected != ExitOk)
+        QCOMPARE(h.framesSent(), std::size_t{0});
 }
 
 void TestCliApp::exitCodes_data()

@@ -2,6 +2,7 @@
 // chips, exit codes from real causes, and a signal in mid-transfer.
 
 #include "cli_process.h"
+#include "image_formats.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -70,27 +71,38 @@ void TestCliE2E::readsTheChip_data()
 {
     QTest::addColumn<QString>("chip");
     QTest::addColumn<int>("size");
-    QTest::newRow("68HC12B32") << QStringLiteral("68HC12B32") << 768;
-    QTest::newRow("68HC12D60") << QStringLiteral("68HC12D60") << 1024;
+    QTest::addColumn<int>("base");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("format");
+    QTest::newRow("68HC12B32 to S-record")
+        << QStringLiteral("68HC12B32") << 768 << 0x0D00 << "chip.s19"
+        << int(kestrel::ImageFormat::SRecord);
+    QTest::newRow("68HC12D60 to Intel HEX")
+        << QStringLiteral("68HC12D60") << 1024 << 0x0C00 << "chip.hex"
+        << int(kestrel::ImageFormat::IntelHex);
 }
 
 void TestCliE2E::readsTheChip()
 {
     QFETCH(QString, chip);
     QFETCH(int, size);
+    QFETCH(int, base);
+    QFETCH(QString, fileName);
+    QFETCH(int, format);
     const QByteArray content = randomBytes(size, 9);
     const QString preload = m_dir->filePath(QStringLiteral("preload.bin"));
     QVERIFY(writeFile(preload, content));
     SimProcess sim(Sim, chip, m_dir->path(), QStringLiteral("adapter"),
                    {QStringLiteral("--eeprom"), preload});
     QVERIFY(sim.serving());
-    const QString out = m_dir->filePath(QStringLiteral("chip.bin"));
+    const QString out = m_dir->filePath(fileName);
     const CliRun run =
         runCli(Cli, {QStringLiteral("read"), QStringLiteral("--chip"), chip,
                      QStringLiteral("--port"), sim.link(), out});
     QVERIFY(sim.stop());
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QCOMPARE(readFile(out), content);
+    const kestrel::ChipWindow window{base, size};
+    QCOMPARE(readFile(out), kestrel::encodeImage(content, kestrel::ImageFormat(format), window));
     QVERIFY2(run.err.contains(sim.link() + QStringLiteral(": Odczyt EEPROM: 100%")),
              qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
@@ -105,10 +117,10 @@ void TestCliE2E::verifies_data()
     QTest::addColumn<QStringList>("simOptions");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("message");
-    QTest::newRow("68HC12D60 verify, equal")
+    QTest::newRow("68HC12D60 verify from Intel HEX, equal")
         << QStringLiteral("68HC12D60") << 1024 << false << QStringList{} << 0
         << QStringLiteral("Zawartość EEPROM zgodna z buforem");
-    QTest::newRow("68HC12B32 program --verify, stuck cell")
+    QTest::newRow("68HC12B32 program --verify from S-record, stuck cell")
         << QStringLiteral("68HC12B32") << 768 << true << QStringList{"--stuck", "0D10=5A"} << 6
         << QStringLiteral("EEPROM różni się od bufora w 1 bajtach. Pierwszy pod adresem 0D10: w "
                           "układzie 5A, w buforze A5");
@@ -124,10 +136,17 @@ void TestCliE2E::verifies()
     QFETCH(QString, message);
     QByteArray image = randomBytes(size, 13);
     image[0x10] = char(0xA5);
-    const QString file = m_dir->filePath(QStringLiteral("image.bin"));
-    QVERIFY(writeFile(file, image));
+    const QString raw = m_dir->filePath(QStringLiteral("image.bin"));
+    QVERIFY(writeFile(raw, image));
     if (!program)
-        simOptions << QStringLiteral("--eeprom") << file;
+        simOptions << QStringLiteral("--eeprom") << raw;
+    // The command line takes the image as a record file, told by its content.
+    const kestrel::ChipWindow window{size == 768 ? 0x0D00 : 0x0C00, size};
+    const QString file = m_dir->filePath(QStringLiteral("image.txt"));
+    QVERIFY(writeFile(file, kestrel::encodeImage(image,
+                                                 program ? kestrel::ImageFormat::SRecord
+                                                         : kestrel::ImageFormat::IntelHex,
+                                                 window)));
     SimProcess sim(Sim, chip, m_dir->path(), QStringLiteral("adapter"), simOptions);
     QVERIFY(sim.serving());
     QStringList args{program ? QStringLiteral("program") : QStringLiteral("verify"),
