@@ -110,8 +110,8 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window)
 
     const DecodedImage decoded = decodeImage(file, result.format, window);
     if (!decoded.ok) {
-        result.status = file.error() != QFile::NoError ? ImageReadStatus::Unreadable
-                                                       : ImageReadStatus::Invalid;
+        result.status =
+            file.error() != QFile::NoError ? ImageReadStatus::Unreadable : ImageReadStatus::Invalid;
         result.reason = decoded.error;
         return result;
     }

@@ -52,7 +52,7 @@ struct ImageLoadResult
     ImageReadStatus status = ImageReadStatus::NoFile;
     ImageFormat format = ImageFormat::Raw;
     QString reason;
-    QByteArray bytes; // Ok: exactly window.size bytes, 0xFF where the file has none
+    QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
     qint64 skipped = 0; // Ok: data bytes outside the window
 };
 

@@ -37,10 +37,14 @@ Schedule randomSchedule(unsigned seed)
     Schedule s;
     s.d60 = seed % 2 == 1;
     const int words = s.d60 ? 512 : 384;
-    const int count = uniform(0, 3) == 0 ? uniform(4, 12) : uniform(0, 3);
+    const int count = uniform(0, 3) == 0 ? uniform(4, 16) : uniform(0, 3);
+    // Anywhere, near the end, or clustered so that the faults meet the words asked again.
+    const int centre = uniform(1, words);
+    const int spread = uniform(0, 2);
     for (int i = 0; i < count; ++i) {
-        // Near the end, around re-asked words and anywhere else.
-        const int n = uniform(0, 3) == 0 ? words - uniform(0, 4) : uniform(1, words + 10);
+        const int n = spread == 0   ? uniform(1, words + 10)
+                      : spread == 1 ? words - uniform(0, 4)
+                                    : std::max(1, centre + uniform(-8, 8));
         ReplyFaultAt f;
         f.kind = static_cast<ReplyFault>(uniform(1, 6));
         if (f.kind == ReplyFault::Late || f.kind == ReplyFault::Split)
@@ -129,22 +133,40 @@ private slots:
 void TestReadProperty::fixedSchedules_data()
 {
     QTest::addColumn<bool>("d60");
-    QTest::addColumn<QList<int>>("held"); // replies whose second byte is held
-    QTest::addColumn<bool>("completes");
+    QTest::addColumn<QList<int>>("held");   // replies whose second byte is held
+    QTest::addColumn<QList<int>>("missing"); // replies that never come
+    QTest::addColumn<int>("late"); // a reply 78 ms late; negative: split, 15 ms
     for (int word : {0, 5, 100, 383})
-        QTest::addRow("B32 held at word %d", word) << false << QList<int>{word + 1} << true;
-    QTest::addRow("D60 held at the last word") << true << QList<int>{512} << true;
-    QTest::addRow("B32 held twice apart") << false << QList<int>{10, 20} << true;
+        QTest::addRow("B32 held at word %d", word) << false << QList<int>{word + 1} << QList<int>{}
+                                                  << 0;
+    QTest::addRow("D60 held at the last word") << true << QList<int>{512} << QList<int>{} << 0;
+    QTest::addRow("B32 held twice apart") << false << QList<int>{10, 20} << QList<int>{} << 0;
+    // Out of step from word 10 on, word 20's reply so late that it comes after the quiet line's
+    // first request, for word 10, whose own reply is lost: only waiting out the late replies
+    // keeps word 20's bytes out of word 10.
+    // A held byte taken by the next request, whose own second byte comes split past the next
+    // discard: two words out of step, found only at the third.
+    QTest::addRow("held, then split") << false << QList<int>{11} << QList<int>{} << -12;
+    QTest::addRow("late reply after the quiet line")
+        << false << QList<int>{} << QList<int>{11, 23} << 22;
 }
 
 void TestReadProperty::fixedSchedules()
 {
     QFETCH(bool, d60);
     QFETCH(QList<int>, held);
+    QFETCH(QList<int>, missing);
+    QFETCH(int, late);
     Schedule s;
     s.d60 = d60;
     for (int n : held)
         s.faults[n] = {ReplyFault::Held, 0};
+    for (int n : missing)
+        s.faults[n] = {ReplyFault::Missing, 0};
+    if (late > 0)
+        s.faults[late] = {ReplyFault::Late, 78};
+    if (late < 0)
+        s.faults[-late] = {ReplyFault::Split, 15};
     const QString problem = check(s, 7);
     QVERIFY2(problem.isEmpty(), qPrintable(describe(s) + ": " + problem));
 }
