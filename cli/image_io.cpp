@@ -145,8 +145,8 @@ bool ImageOutput::open(QString& error)
         return true;
     const QFileInfo info(file_);
     if (info.exists() && !info.isFile()) {
-        error = oneLine(writeFailedMessage(
-            file_, info.isDir() ? QStringLiteral("to jest katalog") : notRegularFileReason()));
+        error = oneLine(writeFailedMessage(file_, info.isDir() ? QStringLiteral("to jest katalog")
+                                                               : notRegularFileReason()));
         return false;
     }
     saveFile_ = std::make_unique<QSaveFile>(file_);

@@ -91,8 +91,8 @@ void PortJob::run()
             break;
         }
         StepObserver observer(setup_, outcome_, step.verifying);
-        link::TransferContext ctx{*line, *clock, observer, setup_.port, setup_.image,
-                                  setup_.cancel};
+        link::TransferContext ctx{*line,       *clock,       observer,
+                                  setup_.port, setup_.image, setup_.cancel};
         outcome_.result = step.routine(ctx);
         if (outcome_.result != link::TransferResult::Done)
             break;

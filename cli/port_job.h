@@ -35,9 +35,9 @@ struct PortOutcome
     link::TransferResult result = link::TransferResult::Cancelled; // of the last step run
     int exitCode = 0;
     double seconds = 0.0;
-    qint64 bytes = 0;       // EEPROM bytes read, programmed or compared
-    QByteArray image;       // the bytes a read or a differing verify got (entry 1 first)
-    QStringList messages;   // the worker's messages, in order
+    qint64 bytes = 0;                  // EEPROM bytes read, programmed or compared
+    QByteArray image;                  // the bytes a read or a differing verify got (entry 1 first)
+    QStringList messages;              // the worker's messages, in order
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
 };
 

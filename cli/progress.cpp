@@ -142,8 +142,7 @@ QString Console::phaseLine(const QString& port, Phase phase, int percent, double
 
 QString Console::liveLine(const PortState& p) const
 {
-    const double elapsed =
-        std::chrono::duration<double>(SteadyClock::now() - p.started).count();
+    const double elapsed = std::chrono::duration<double>(SteadyClock::now() - p.started).count();
     return phaseLine(p.name, p.phase, percent(p), elapsed, false);
 }
 
@@ -156,8 +155,7 @@ void Console::endPhase(PortState& p)
     // A phase the transfer never got into (the connection check failed) leaves no line.
     if (!showProgress_ || !p.advanced)
         return;
-    const double elapsed =
-        std::chrono::duration<double>(SteadyClock::now() - p.started).count();
+    const double elapsed = std::chrono::duration<double>(SteadyClock::now() - p.started).count();
     writeAboveLive(phaseLine(p.name, phase, percent(p), elapsed, true));
 }
 

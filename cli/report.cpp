@@ -49,9 +49,8 @@ QString outcomeWord(const PortOutcome& outcome)
 
 QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip)
 {
-    const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"),
-                             QStringLiteral("KOD"), QStringLiteral("SEKUNDY"),
-                             QStringLiteral("PIERWSZA RÓŻNICA")};
+    const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"), QStringLiteral("KOD"),
+                             QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA")};
     std::vector<QStringList> rows{header};
     for (const PortOutcome& o : outcomes) {
         const QString first = o.differingOffsets.empty()
@@ -96,8 +95,7 @@ QString chipTableText()
     for (const link::ChipRow& chip : link::ChipTable)
         rows.push_back({QString::fromLatin1(chip.name), QString::number(chip.EepromSize),
                         address(chip.EepromBase),
-                        link::chipSupported(chip) ? QStringLiteral("tak")
-                                                  : QStringLiteral("nie")});
+                        link::chipSupported(chip) ? QStringLiteral("tak") : QStringLiteral("nie")});
     return alignedTable(rows);
 }
 

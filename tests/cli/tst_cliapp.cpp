@@ -1,8 +1,8 @@
 // kestrel-cli's core against simulated adapters on a virtual clock: what lands in files and
 // chips, every exit code from a real cause, interruption, several ports, the output modes.
 
-#include "cli_app.h"
 #include "adapter.h"
+#include "cli_app.h"
 #include "exit_codes.h"
 #include "fake_line.h"
 #include "image_formats.h"
@@ -67,8 +67,7 @@ std::uint8_t lastFrameCommand(const sim::Simulator& s)
 class SignallingLine final : public link::SerialLine
 {
 public:
-    SignallingLine(std::unique_ptr<link::SerialLine> inner, int afterBytes,
-                   std::atomic<bool>& flag)
+    SignallingLine(std::unique_ptr<link::SerialLine> inner, int afterBytes, std::atomic<bool>& flag)
         : inner_(std::move(inner)), left_(afterBytes), flag_(flag)
     {
     }
@@ -127,8 +126,7 @@ struct Harness
             auto& virtualClock = static_cast<VirtualClock&>(clock);
             if (line)
                 return line(port, virtualClock);
-            return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)),
-                                                  clock);
+            return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)), clock);
         };
         CliApp app(std::move(env));
         const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
@@ -298,20 +296,41 @@ void TestCliApp::formats_data()
     QTest::addColumn<int>("encoding");     // the file's ImageFormat
     for (bool d60 : {false, true}) {
         const QByteArray chip = d60 ? "68HC12D60 " : "68HC12B32 ";
-        QTest::newRow(chip + "read .s19") << d60 << "read" << "chip.s19" << "" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "read .hex") << d60 << "read" << "chip.hex" << "" << int(ImageFormat::IntelHex);
-        QTest::newRow(chip + "read .bin") << d60 << "read" << "chip.bin" << "" << int(ImageFormat::Raw);
-        QTest::newRow(chip + "read - srec") << d60 << "read" << "-" << "srec" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "program srec by content") << d60 << "program" << "image.txt" << "" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "program ihex by content") << d60 << "program" << "image.dat" << "" << int(ImageFormat::IntelHex);
-        QTest::newRow(chip + "program - ihex") << d60 << "program" << "-" << "ihex" << int(ImageFormat::IntelHex);
-        QTest::newRow(chip + "verify srec") << d60 << "verify" << "image.s19" << "" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "verify ihex") << d60 << "verify" << "image.ihx" << "" << int(ImageFormat::IntelHex);
-        QTest::newRow(chip + "verify - bin") << d60 << "verify" << "-" << "bin" << int(ImageFormat::Raw);
+        QTest::newRow(chip + "read .s19") << d60 << "read"
+                                          << "chip.s19"
+                                          << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "read .hex") << d60 << "read"
+                                          << "chip.hex"
+                                          << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "read .bin") << d60 << "read"
+                                          << "chip.bin"
+                                          << "" << int(ImageFormat::Raw);
+        QTest::newRow(chip + "read - srec") << d60 << "read"
+                                            << "-"
+                                            << "srec" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program srec by content") << d60 << "program"
+                                                        << "image.txt"
+                                                        << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program ihex by content") << d60 << "program"
+                                                        << "image.dat"
+                                                        << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "program - ihex") << d60 << "program"
+                                               << "-"
+                                               << "ihex" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify srec") << d60 << "verify"
+                                            << "image.s19"
+                                            << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "verify ihex") << d60 << "verify"
+                                            << "image.ihx"
+                                            << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify - bin") << d60 << "verify"
+                                             << "-"
+                                             << "bin" << int(ImageFormat::Raw);
     }
     // A name ending in .bin is raw whatever it holds; --format overrides the content.
-    QTest::newRow("68HC12B32 program --format srec x.bin")
-        << false << "program" << "x.bin" << "srec" << int(ImageFormat::SRecord);
+    QTest::newRow("68HC12B32 program --format srec x.bin") << false << "program"
+                                                           << "x.bin"
+                                                           << "srec" << int(ImageFormat::SRecord);
 }
 
 void TestCliApp::formats()
@@ -339,8 +358,12 @@ void TestCliApp::formats()
         else
             writeFile(file, encoded);
     }
-    QStringList args{command, QStringLiteral("--chip"), chip.name, QStringLiteral("--port"),
-                     QStringLiteral("SYMULATOR"), file};
+    QStringList args{command,
+                     QStringLiteral("--chip"),
+                     chip.name,
+                     QStringLiteral("--port"),
+                     QStringLiteral("SYMULATOR"),
+                     file};
     if (!format.isEmpty())
         args << QStringLiteral("--format") << format;
     QCOMPARE(h.run(args), int(ExitOk));
@@ -369,12 +392,14 @@ void TestCliApp::formatErrors_data()
         << "S0030000FC\r\n" + s1Record(0x0D00, data) + bad + "S9030000FC\r\n"
         << int(ExitFile) << QStringLiteral("Błąd w pliku, wiersz 3: ") << erased;
     QTest::newRow("no byte for the EEPROM")
-        << s1Record(0x8000, data) + "S9030000FC\r\n" << int(ExitFile)
-        << QStringLiteral("Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)") << erased;
+        << s1Record(0x8000, data) + "S9030000FC\r\n"
+        << int(ExitFile) << QStringLiteral("Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)")
+        << erased;
     QTest::newRow("flash data left out, EEPROM data programmed")
         << s1Record(0x8000, data) + s1Record(0x0D20, data) + s1Record(0x0FF8, data.left(8)) +
                "S9030000FC\r\n"
-        << int(ExitOk) << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
+        << int(ExitOk)
+        << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
         << erased.left(0x20) + data + erased.mid(0x30, 0x2F8 - 0x30) + data.left(8);
 }
 
@@ -388,10 +413,10 @@ void TestCliApp::formatErrors()
     h.addSimulators(sim::ChipKind::B32, 1);
     const QString file = path(QStringLiteral("firmware.s19"));
     writeFile(file, content);
-    QCOMPARE(h.run({QStringLiteral("program"), QStringLiteral("--chip"),
-                    QStringLiteral("68HC12B32"), QStringLiteral("--port"),
-                    QStringLiteral("SYMULATOR"), file}),
-             expected);
+    QCOMPARE(
+        h.run({QStringLiteral("program"), QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+        expected);
     QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
     QCOMPARE(eepromOf(*h.sims[0]), programmed);
     if (expected != ExitOk)
@@ -422,19 +447,18 @@ void TestCliApp::exitCodes_data()
     const QString D60 = QStringLiteral("68HC12D60");
     const QString read = QStringLiteral("read");
     const QString program = QStringLiteral("program");
-    QTest::newRow("read, silent adapter") << read << B32 << int(Silent) << int(ExitNoAdapter)
-                                          << link::readNoAdapterMessage() << true;
-    QTest::newRow("program, silent adapter") << program << D60 << int(Silent)
-                                             << int(ExitNoAdapter)
+    QTest::newRow("read, silent adapter")
+        << read << B32 << int(Silent) << int(ExitNoAdapter) << link::readNoAdapterMessage() << true;
+    QTest::newRow("program, silent adapter") << program << D60 << int(Silent) << int(ExitNoAdapter)
                                              << link::programNoAdapterMessage() << true;
-    QTest::newRow("port does not open") << read << B32 << int(OpenFails) << int(ExitPort)
-                                        << link::portFailedMessage() << false;
+    QTest::newRow("port does not open")
+        << read << B32 << int(OpenFails) << int(ExitPort) << link::portFailedMessage() << false;
     QTest::newRow("12800 refused") << program << B32 << int(SpeedRefused) << int(ExitPort)
                                    << link::speedUnsupportedMessage() << false;
-    QTest::newRow("hang-up in a read") << read << D60 << int(HangUp) << int(ExitTransfer)
-                                       << link::lineBrokenMessage() << true;
-    QTest::newRow("hang-up in programming") << program << B32 << int(HangUp) << int(ExitTransfer)
-                                            << link::lineBrokenMessage() << true;
+    QTest::newRow("hang-up in a read")
+        << read << D60 << int(HangUp) << int(ExitTransfer) << link::lineBrokenMessage() << true;
+    QTest::newRow("hang-up in programming")
+        << program << B32 << int(HangUp) << int(ExitTransfer) << link::lineBrokenMessage() << true;
     // Which word the read names, and how, is the read workers' business.
     QTest::newRow("word never answered") << read << B32 << int(WordMissing) << int(ExitTransfer)
                                          << QStringLiteral(": Odczyt przerwany: ") << true;
@@ -449,9 +473,8 @@ void TestCliApp::exitCodes_data()
     QTest::newRow("input file too large")
         << program << B32 << int(InputTooLarge) << int(ExitFile)
         << QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !") << false;
-    QTest::newRow("output folder missing")
-        << read << D60 << int(OutputUnwritable) << int(ExitFile)
-        << QStringLiteral("Nie można zapisać pliku") << false;
+    QTest::newRow("output folder missing") << read << D60 << int(OutputUnwritable) << int(ExitFile)
+                                           << QStringLiteral("Nie można zapisać pliku") << false;
 }
 
 void TestCliApp::exitCodes()
@@ -479,8 +502,8 @@ void TestCliApp::exitCodes()
     faults.silent = cause == Silent;
     faults.hangUpAfterFrames = cause == HangUp ? 40 : 0;
     faults.missingWord = cause == WordMissing ? 5 : -1;
-    h.addSimulators(chip == QLatin1String("68HC12D60") ? sim::ChipKind::D60 : sim::ChipKind::B32,
-                    1, faults);
+    h.addSimulators(chip == QLatin1String("68HC12D60") ? sim::ChipKind::D60 : sim::ChipKind::B32, 1,
+                    faults);
     if (cause == OpenFails || cause == SpeedRefused) {
         h.line = [cause](int, VirtualClock& clock) {
             auto line = std::make_unique<FakeLine>(clock);
@@ -548,7 +571,7 @@ void TestCliApp::verifyComparesChipAndFile()
     const QString file = path(QStringLiteral("image.bin"));
     writeFile(file, image);
     const QByteArray eepromBefore = eepromOf(*h.sims[0]);
-    QStringList args{QStringLiteral("--json"), QStringLiteral("--chip"), chip.name,
+    QStringList args{QStringLiteral("--json"), QStringLiteral("--chip"),    chip.name,
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file};
     args.prepend(program ? QStringLiteral("program") : QStringLiteral("verify"));
     if (program)
@@ -562,7 +585,8 @@ void TestCliApp::verifyComparesChipAndFile()
     QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), chip.size);
     QStringList addresses;
     for (int offset : stuckOffsets.mid(0, 16))
-        addresses << QStringLiteral("%1").arg(chip.base + offset, 4, 16, QLatin1Char('0')).toUpper();
+        addresses
+            << QStringLiteral("%1").arg(chip.base + offset, 4, 16, QLatin1Char('0')).toUpper();
     QCOMPARE(o.value(QStringLiteral("difference_addresses")).toVariant().toStringList(), addresses);
     QCOMPARE(o.value(QStringLiteral("result")).toString(),
              stuckOffsets.isEmpty() ? QStringLiteral("ok") : QStringLiteral("different"));
@@ -570,10 +594,10 @@ void TestCliApp::verifyComparesChipAndFile()
         QVERIFY2(h.errText().contains(link::verifyEqualMessage()), qPrintable(h.errText()));
     } else {
         const int first = stuckOffsets.first();
-        QVERIFY2(h.errText().contains(link::verifyDifferentMessage(
-                     int(stuckOffsets.size()), chip.base + first,
-                     static_cast<std::uint8_t>(~image[first]),
-                     static_cast<std::uint8_t>(image[first]))),
+        QVERIFY2(h.errText().contains(
+                     link::verifyDifferentMessage(int(stuckOffsets.size()), chip.base + first,
+                                                  static_cast<std::uint8_t>(~image[first]),
+                                                  static_cast<std::uint8_t>(image[first]))),
                  qPrintable(h.errText()));
     }
     // The phases: a verify shows "Weryfikacja", never "Odczyt EEPROM".
@@ -602,8 +626,8 @@ void TestCliApp::interrupted()
     Harness h;
     h.addSimulators(sim::ChipKind::B32, 1);
     h.line = [&h, afterBytes](int, VirtualClock& clock) {
-        return std::make_unique<SignallingLine>(
-            std::make_unique<sim::SimLine>(*h.sims[0], clock), afterBytes, h.cancel);
+        return std::make_unique<SignallingLine>(std::make_unique<sim::SimLine>(*h.sims[0], clock),
+                                                afterBytes, h.cancel);
     };
     const QString file = path(QStringLiteral("image.bin"));
     if (program)
@@ -614,14 +638,12 @@ void TestCliApp::interrupted()
                             QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
     QCOMPARE(code, int(ExitTransfer));
     QCOMPARE(h.outcomes.at(0).result, link::TransferResult::Cancelled);
-    QVERIFY2(h.errText().contains(QStringLiteral("SYMULATOR: Przerwano")),
-             qPrintable(h.errText()));
+    QVERIFY2(h.errText().contains(QStringLiteral("SYMULATOR: Przerwano")), qPrintable(h.errText()));
     // Stopped at a frame boundary, with CMD_END as the session's last frame.
     QCOMPARE(lastFrameCommand(*h.sims[0]), link::CMD_END);
     QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
-    QVERIFY(!h.sims[0]->inspect([](const sim::Target&, const sim::Adapter& a) {
-        return a.inSession();
-    }));
+    QVERIFY(!h.sims[0]->inspect(
+        [](const sim::Target&, const sim::Adapter& a) { return a.inSession(); }));
     // No file from a read that did not end, not even a temporary one; the input is untouched.
     const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, program ? QStringList{QStringLiteral("image.bin")} : QStringList());
@@ -639,11 +661,11 @@ void TestCliApp::threePortsOneImage()
     const QByteArray image = randomBytes(1024, 21);
     const QString file = path(QStringLiteral("line.bin"));
     writeFile(file, image);
-    const int code = h.run({QStringLiteral("program"), QStringLiteral("--chip"),
-                            QStringLiteral("68HC12D60"), QStringLiteral("--port"),
-                            QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--port"),
-                            QStringLiteral("/dev/ttyUSB1"), QStringLiteral("--port"),
-                            QStringLiteral("/dev/ttyUSB2"), file});
+    const int code =
+        h.run({QStringLiteral("program"), QStringLiteral("--chip"), QStringLiteral("68HC12D60"),
+               QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--port"),
+               QStringLiteral("/dev/ttyUSB1"), QStringLiteral("--port"),
+               QStringLiteral("/dev/ttyUSB2"), file});
     // The highest code of any port; the working adapters are programmed all the same.
     QCOMPARE(code, int(ExitNoAdapter));
     QCOMPARE(eepromOf(*h.sims[0]), image);
@@ -670,12 +692,12 @@ void TestCliApp::threePortsOneImage()
     stuck.stuck.emplace_back(std::uint16_t{0x0E42}, static_cast<std::uint8_t>(~image[0x242]));
     v.addSimulators(sim::ChipKind::D60, 3);
     v.sims[2] = std::make_unique<sim::Simulator>(sim::ChipKind::D60, stuck);
-    QCOMPARE(v.run({QStringLiteral("program"), QStringLiteral("--verify"),
-                    QStringLiteral("--chip"), QStringLiteral("68HC12D60"),
-                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
-                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
-                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
-             int(ExitDifferent));
+    QCOMPARE(
+        v.run({QStringLiteral("program"), QStringLiteral("--verify"), QStringLiteral("--chip"),
+               QStringLiteral("68HC12D60"), QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), QStringLiteral("--port"),
+               QStringLiteral("SYMULATOR"), file}),
+        int(ExitDifferent));
     const QStringList verifyRows = QString::fromUtf8(v.out).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(verifyRows.size(), 4);
     QCOMPARE(verifyRows[1].split(u' ', Qt::SkipEmptyParts).value(4), QStringLiteral("-"));
@@ -693,10 +715,10 @@ void TestCliApp::jsonOnePerPort()
     h.sims[0] = std::make_unique<sim::Simulator>(sim::ChipKind::B32, hangUp);
     const QString file = path(QStringLiteral("a.bin"));
     writeFile(file, randomBytes(768, 2));
-    const int code = h.run({QStringLiteral("program"), QStringLiteral("--json"),
-                            QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
-                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
-                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
+    const int code =
+        h.run({QStringLiteral("program"), QStringLiteral("--json"), QStringLiteral("--chip"),
+               QStringLiteral("68HC12B32"), QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
     QCOMPARE(code, int(ExitTransfer));
     const QList<QByteArray> lines = h.out.trimmed().split('\n');
     QCOMPARE(lines.size(), 2);
@@ -732,11 +754,11 @@ void TestCliApp::quietPrintsOnlyErrors()
     silent.silent = true;
     Harness failing;
     failing.addSimulators(sim::ChipKind::B32, 1, silent);
-    QCOMPARE(failing.run({QStringLiteral("read"), QStringLiteral("--quiet"),
-                          QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
-                          QStringLiteral("--port"), QStringLiteral("COM1"),
-                          path(QStringLiteral("r.bin"))}),
-             int(ExitNoAdapter));
+    QCOMPARE(
+        failing.run({QStringLiteral("read"), QStringLiteral("--quiet"), QStringLiteral("--chip"),
+                     QStringLiteral("68HC12B32"), QStringLiteral("--port"), QStringLiteral("COM1"),
+                     path(QStringLiteral("r.bin"))}),
+        int(ExitNoAdapter));
     QCOMPARE(failing.errText(),
              QStringLiteral("kestrel-cli: COM1: ") + link::readNoAdapterMessage() + u'\n');
 }
@@ -749,7 +771,8 @@ void TestCliApp::chipsList()
     QCOMPARE(rows.size(), 11);
     QCOMPARE(rows[9].split(u' ', Qt::SkipEmptyParts),
              (QStringList{"68HC12B32", "768", "0D00", "tak"}));
-    QCOMPARE(rows[5].split(u' ', Qt::SkipEmptyParts), (QStringList{"68HC05", "256", "0100", "nie"}));
+    QCOMPARE(rows[5].split(u' ', Qt::SkipEmptyParts),
+             (QStringList{"68HC05", "256", "0100", "nie"}));
 
     Harness json;
     QCOMPARE(json.run({QStringLiteral("chips"), QStringLiteral("--json")}), int(ExitOk));

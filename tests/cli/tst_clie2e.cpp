@@ -74,12 +74,10 @@ void TestCliE2E::readsTheChip_data()
     QTest::addColumn<int>("base");
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("format");
-    QTest::newRow("68HC12B32 to S-record")
-        << QStringLiteral("68HC12B32") << 768 << 0x0D00 << "chip.s19"
-        << int(kestrel::ImageFormat::SRecord);
-    QTest::newRow("68HC12D60 to Intel HEX")
-        << QStringLiteral("68HC12D60") << 1024 << 0x0C00 << "chip.hex"
-        << int(kestrel::ImageFormat::IntelHex);
+    QTest::newRow("68HC12B32 to S-record") << QStringLiteral("68HC12B32") << 768 << 0x0D00
+                                           << "chip.s19" << int(kestrel::ImageFormat::SRecord);
+    QTest::newRow("68HC12D60 to Intel HEX") << QStringLiteral("68HC12D60") << 1024 << 0x0C00
+                                            << "chip.hex" << int(kestrel::ImageFormat::IntelHex);
 }
 
 void TestCliE2E::readsTheChip()
@@ -96,9 +94,8 @@ void TestCliE2E::readsTheChip()
                    {QStringLiteral("--eeprom"), preload});
     QVERIFY(sim.serving());
     const QString out = m_dir->filePath(fileName);
-    const CliRun run =
-        runCli(Cli, {QStringLiteral("read"), QStringLiteral("--chip"), chip,
-                     QStringLiteral("--port"), sim.link(), out});
+    const CliRun run = runCli(Cli, {QStringLiteral("read"), QStringLiteral("--chip"), chip,
+                                    QStringLiteral("--port"), sim.link(), out});
     QVERIFY(sim.stop());
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const kestrel::ChipWindow window{base, size};
@@ -150,7 +147,11 @@ void TestCliE2E::verifies()
     SimProcess sim(Sim, chip, m_dir->path(), QStringLiteral("adapter"), simOptions);
     QVERIFY(sim.serving());
     QStringList args{program ? QStringLiteral("program") : QStringLiteral("verify"),
-                     QStringLiteral("--chip"), chip, QStringLiteral("--port"), sim.link(), file};
+                     QStringLiteral("--chip"),
+                     chip,
+                     QStringLiteral("--port"),
+                     sim.link(),
+                     file};
     if (program)
         args << QStringLiteral("--verify");
     const CliRun run = runCli(Cli, args, 90000);
@@ -180,12 +181,11 @@ void TestCliE2E::exitCodes_data()
         << QStringList{} << QStringList{"read", "--chip", B32, "--port", "/dev/kestrel-none", "x"}
         << 3 << "kestrel-cli: /dev/kestrel-none: Niewłaściwa nazwa portu lub port jest aktywny !!";
     QTest::newRow("no adapter: silent")
-        << QStringList{"--silent"} << QStringList{"read", "--chip", B32, "--port", "PORT", "x"}
-        << 4 << "BLAD KOMUUNIKACJI !!";
-    QTest::newRow("transfer: hang-up")
-        << QStringList{"--hang-up-after", "40"}
-        << QStringList{"read", "--chip", B32, "--port", "PORT", "x"} << 5
-        << "Utracono połączenie z portem – operacja przerwana";
+        << QStringList{"--silent"} << QStringList{"read", "--chip", B32, "--port", "PORT", "x"} << 4
+        << "BLAD KOMUUNIKACJI !!";
+    QTest::newRow("transfer: hang-up") << QStringList{"--hang-up-after", "40"}
+                                       << QStringList{"read", "--chip", B32, "--port", "PORT", "x"}
+                                       << 5 << "Utracono połączenie z portem – operacja przerwana";
     QTest::newRow("not supported")
         << QStringList{} << QStringList{"read", "--chip", "68HC11K4", "--port", "SYMULATOR", "x"}
         << 7 << "kestrel-cli: SYMULATOR: W wersji 1.0 układ nie jest obsługiwany";
@@ -220,8 +220,8 @@ void TestCliE2E::signalStopsTheTransfer_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("afterMs");
     QTest::newRow("SIGINT in a read") << int(SIGINT) << QStringLiteral("read") << 1500;
-    QTest::newRow("SIGTERM while the chip writes") << int(SIGTERM) << QStringLiteral("program")
-                                                   << 8000;
+    QTest::newRow("SIGTERM while the chip writes")
+        << int(SIGTERM) << QStringLiteral("program") << 8000;
 }
 
 void TestCliE2E::signalStopsTheTransfer()

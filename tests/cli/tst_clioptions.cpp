@@ -30,26 +30,24 @@ void TestCliOptions::accepted_data()
     QTest::newRow("chips") << QStringList{"chips"} << int(Command::Chips) << QString()
                            << QStringList{} << QString() << false << -1;
     QTest::newRow("read") << QStringList{"read", "--chip", B32, "--port", "COM1", "out.bin"}
-                          << int(Command::Read) << B32 << QStringList{"COM1"} << "out.bin"
-                          << false << -1;
+                          << int(Command::Read) << B32 << QStringList{"COM1"} << "out.bin" << false
+                          << -1;
     QTest::newRow("read to stdout, srec")
-        << QStringList{"read", "--chip=68HC12D60", "--port=/dev/ttyUSB0", "--format", "srec",
-                       "-"}
+        << QStringList{"read", "--chip=68HC12D60", "--port=/dev/ttyUSB0", "--format", "srec", "-"}
         << int(Command::Read) << "68HC12D60" << QStringList{"/dev/ttyUSB0"} << "-" << false
         << int(FileFormat::SRecord);
     QTest::newRow("program three ports, verify")
-        << QStringList{"program", "--chip", B32,       "--port", "COM1",   "--port",
+        << QStringList{"program", "--chip", B32,      "--port",   "COM1",   "--port",
                        "COM2",    "--port", "/dev/x", "--verify", "img.s19"}
         << int(Command::Program) << B32 << QStringList{"COM1", "COM2", "/dev/x"} << "img.s19"
         << true << -1;
     QTest::newRow("SYMULATOR twice is two adapters")
-        << QStringList{"verify", "--chip", B32, "--port", "SYMULATOR", "--port", "SYMULATOR",
-                       "--format", "ihex", "-"}
+        << QStringList{"verify", "--chip",    B32,        "--port", "SYMULATOR",
+                       "--port", "SYMULATOR", "--format", "ihex",   "-"}
         << int(Command::Verify) << B32 << QStringList{"SYMULATOR", "SYMULATOR"} << "-" << false
         << int(FileFormat::IntelHex);
     QTest::newRow("options after the file, quiet")
-        << QStringList{"program", "a.bin", "--chip", B32, "-q", "--port", "COM2", "--format",
-                       "bin"}
+        << QStringList{"program", "a.bin", "--chip", B32, "-q", "--port", "COM2", "--format", "bin"}
         << int(Command::Program) << B32 << QStringList{"COM2"} << "a.bin" << false
         << int(FileFormat::Raw);
 }
@@ -85,10 +83,10 @@ void TestCliOptions::refused_data()
     QTest::newRow("no command") << QStringList{} << "polecenia";
     QTest::newRow("unknown command") << QStringList{"erase", "x"} << "„erase”";
     QTest::newRow("unknown option")
-        << QStringList{"read", "--chip", B32, "--port", "COM1", "--speed", "9600", "f"}
-        << "speed";
+        << QStringList{"read", "--chip", B32, "--port", "COM1", "--speed", "9600", "f"} << "speed";
     QTest::newRow("no chip") << QStringList{"read", "--port", "COM1", "f"} << "--chip";
-    QTest::newRow("unknown chip") << QStringList{"read", "--chip", "68HC12B33", "--port", "COM1", "f"}
+    QTest::newRow("unknown chip") << QStringList{"read",   "--chip", "68HC12B33",
+                                                 "--port", "COM1",   "f"}
                                   << "„68HC12B33”";
     QTest::newRow("chip by lower case")
         << QStringList{"read", "--chip", "68hc12b32", "--port", "COM1", "f"} << "--chip";
@@ -99,8 +97,7 @@ void TestCliOptions::refused_data()
         << QStringList{"program", "--chip", B32, "--port", "COM1", "--port", "COM1", "f"}
         << "„COM1”";
     QTest::newRow("read from two ports")
-        << QStringList{"read", "--chip", B32, "--port", "COM1", "--port", "COM2", "f"}
-        << "--port";
+        << QStringList{"read", "--chip", B32, "--port", "COM1", "--port", "COM2", "f"} << "--port";
     QTest::newRow("verify option with read")
         << QStringList{"read", "--chip", B32, "--port", "COM1", "--verify", "f"} << "--verify";
     QTest::newRow("unknown format")
@@ -108,8 +105,8 @@ void TestCliOptions::refused_data()
         << "--format";
     QTest::newRow("missing FILE") << QStringList{"program", "--chip", B32, "--port", "COM1"}
                                   << "PLIK";
-    QTest::newRow("two files")
-        << QStringList{"program", "--chip", B32, "--port", "COM1", "a", "b"} << "„b”";
+    QTest::newRow("two files") << QStringList{"program", "--chip", B32, "--port", "COM1", "a", "b"}
+                               << "„b”";
     QTest::newRow("json and image both on stdout")
         << QStringList{"read", "--chip", B32, "--port", "COM1", "--json", "-"} << "--json";
     QTest::newRow("chips with a port") << QStringList{"chips", "--port", "COM1"} << "--port";
@@ -128,8 +125,8 @@ void TestCliOptions::refused()
 
 void TestCliOptions::helpAndVersion()
 {
-    const ParsedCommandLine help = parseCommandLine({QStringLiteral("kestrel-cli"),
-                                                     QStringLiteral("--help")});
+    const ParsedCommandLine help =
+        parseCommandLine({QStringLiteral("kestrel-cli"), QStringLiteral("--help")});
     QCOMPARE(help.action, ParsedCommandLine::Action::ShowText);
     // Every exit code is documented in the help.
     for (int code = 0; code <= 7; ++code)
@@ -139,8 +136,8 @@ void TestCliOptions::helpAndVersion()
 
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-    const ParsedCommandLine version = parseCommandLine({QStringLiteral("kestrel-cli"),
-                                                        QStringLiteral("--version")});
+    const ParsedCommandLine version =
+        parseCommandLine({QStringLiteral("kestrel-cli"), QStringLiteral("--version")});
     QCOMPARE(version.action, ParsedCommandLine::Action::ShowText);
     QCOMPARE(version.text, QStringLiteral("kestrel-cli 1.0\n"));
 }

@@ -36,8 +36,8 @@ bool SimProcess::stop()
     if (process_->state() == QProcess::Running)
         ::kill(static_cast<pid_t>(process_->processId()), SIGINT);
     const bool ended = process_->waitForFinished(10000);
-    summary_ = QString::fromUtf8(process_->readAllStandardOutput() +
-                                 process_->readAllStandardError());
+    summary_ =
+        QString::fromUtf8(process_->readAllStandardOutput() + process_->readAllStandardError());
     return ended && process_->exitStatus() == QProcess::NormalExit;
 }
 

@@ -48,7 +48,6 @@ struct CliRun
 };
 
 // Runs kestrel-cli to its end (at most timeoutMs).
-[[nodiscard]] CliRun runCli(const QString& program, const QStringList& args,
-                            int timeoutMs = 60000);
+[[nodiscard]] CliRun runCli(const QString& program, const QStringList& args, int timeoutMs = 60000);
 
 } // namespace kestrel::testsupport
