@@ -2,9 +2,8 @@
 
 #include "chip_table.h"
 #include "main_window.h"
-#include "qserialport_line.h"
+#include "port_line.h"
 #include "real_clock.h"
-#include "sim_line.h"
 
 #include <QComboBox>
 
@@ -81,16 +80,10 @@ bool TransferDispatch::start(Kind kind)
 
     TransferRunner::LineFactory makeLine = m_makeLine;
     if (!makeLine) {
-        if (portName == QLatin1String(SimulatorPortName)) {
-            const std::string chipName = chip.name;
-            makeLine = [chipName](link::Clock& clock) {
-                return sim::makeSimulatorLine(chipName, clock);
-            };
-        } else {
-            makeLine = [](link::Clock&) {
-                return std::unique_ptr<link::SerialLine>(new link::QSerialPortLine);
-            };
-        }
+        const std::string chipName = chip.name;
+        makeLine = [portName, chipName](link::Clock& clock) {
+            return sim::makePortLine(portName, chipName, clock);
+        };
     }
 
     // The marks tell where the chip differed; programming changes the chip.

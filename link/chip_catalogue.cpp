@@ -1,8 +1,6 @@
-#include "chip_table.h"
+#include "chip_catalogue.h"
 
-namespace kestrel {
-
-using namespace link;
+namespace kestrel::link {
 
 const std::array<ChipRow, ChipCount> ChipTable = {{
     {"68HCP11E1VFN", 512, 0xB600, NotSupportedWorker, NotSupportedWorker, NotSupportedWorker,
@@ -27,4 +25,18 @@ const std::array<ChipRow, ChipCount> ChipTable = {{
      ProgramVerifyWorkerD60},
 }};
 
-} // namespace kestrel
+const ChipRow* findChip(QStringView name)
+{
+    for (const ChipRow& chip : ChipTable) {
+        if (name == QLatin1String(chip.name))
+            return &chip;
+    }
+    return nullptr;
+}
+
+bool chipSupported(const ChipRow& chip)
+{
+    return chip.readWorker != NotSupportedWorker && chip.programWorker != NotSupportedWorker;
+}
+
+} // namespace kestrel::link

@@ -1,0 +1,228 @@
+#include "cli_app.h"
+
+#include "exit_codes.h"
+#include "image_io.h"
+#include "port_line.h"
+#include "progress.h"
+#include "real_clock.h"
+#include "report.h"
+#include "simulator.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace kestrel::cli {
+
+namespace {
+
+// How often the main thread looks at the ports, and how often a terminal's progress is redrawn.
+constexpr auto PollInterval = std::chrono::milliseconds(20);
+constexpr int PollsPerRedraw = 5;
+
+QString operationName(const CliRequest& request)
+{
+    if (request.command == Command::Program && request.verify)
+        return QStringLiteral("program+verify");
+    return commandName(request.command);
+}
+
+QString interruptedMessage()
+{
+    return QStringLiteral("Przerwano na żądanie (sygnał)");
+}
+
+} // namespace
+
+CliApp::CliApp(CliEnvironment env) : env_(std::move(env))
+{
+    if (env_.cancel == nullptr)
+        env_.cancel = &ownCancel_;
+    if (!env_.makeClock)
+        env_.makeClock = [] { return std::unique_ptr<link::Clock>(new link::RealClock); };
+}
+
+CliApp::~CliApp() = default;
+
+bool CliApp::cancelled() const
+{
+    return env_.cancel->load();
+}
+
+void CliApp::writeOut(const QByteArray& bytes)
+{
+    env_.out->write(bytes);
+}
+
+sim::Simulator* CliApp::simulatorOf(int portIndex) const
+{
+    if (portIndex < 0 || static_cast<std::size_t>(portIndex) >= simulators_.size())
+        return nullptr;
+    return simulators_[static_cast<std::size_t>(portIndex)].get();
+}
+
+int CliApp::run(const QStringList& arguments)
+{
+    const ParsedCommandLine parsed = parseCommandLine(arguments);
+    switch (parsed.action) {
+    case ParsedCommandLine::Action::ShowText:
+        writeOut(parsed.text.toUtf8());
+        return ExitOk;
+    case ParsedCommandLine::Action::Fail:
+        env_.err->write((QStringLiteral("kestrel-cli: ") + parsed.text +
+                         QStringLiteral("\nkestrel-cli: \"kestrel-cli --help\" opisuje polecenia "
+                                        "i opcje\n"))
+                            .toUtf8());
+        return ExitUsage;
+    case ParsedCommandLine::Action::Run:
+        break;
+    }
+    return run(parsed.request);
+}
+
+int CliApp::run(const CliRequest& request)
+{
+    outcomes_.clear();
+    simulators_.clear();
+    if (request.command == Command::Chips)
+        return listChips(request);
+    return runTransfers(request);
+}
+
+int CliApp::listChips(const CliRequest& request)
+{
+    writeOut(request.json ? chipTableJson() : chipTableText().toUtf8());
+    return ExitOk;
+}
+
+int CliApp::runTransfers(const CliRequest& request)
+{
+    const link::ChipRow& chip = *request.chip;
+    Console console(*env_.err, env_.errIsTerminal, !request.quiet, request.ports);
+
+    // Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
+    // again for the verify.
+    std::vector<JobStep> steps;
+    switch (request.command) {
+    case Command::Read:
+        steps.push_back({chip.readWorker, false});
+        break;
+    case Command::Program:
+        steps.push_back(request.verify ? JobStep{chip.programVerifyWorker, true}
+                                       : JobStep{chip.programWorker, false});
+        break;
+    case Command::Verify:
+        steps.push_back({chip.verifyWorker, true});
+        break;
+    case Command::Chips:
+        break;
+    }
+
+    // The file first: nothing is sent to a chip for a file that cannot be used.
+    EepromBufferType image{};
+    std::fill(image.begin(), image.end(), 0xFF);
+    std::unique_ptr<ImageOutput> output;
+    if (request.command == Command::Read) {
+        output = std::make_unique<ImageOutput>(request.file, request.format, chip, *env_.out);
+        QString error;
+        if (!output->open(error)) {
+            console.error(error);
+            return ExitFile;
+        }
+    } else {
+        const LoadedImage loaded = loadImage(request.file, request.format, chip, *env_.in);
+        if (!loaded.ok) {
+            console.error(loaded.error);
+            return ExitFile;
+        }
+        if (!loaded.notice.isEmpty() && !request.quiet)
+            console.error(loaded.notice);
+        for (qsizetype i = 0; i < loaded.bytes.size() && i < EepromLastEntry; ++i)
+            image[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(loaded.bytes[i]);
+    }
+    if (cancelled()) {
+        console.error(interruptedMessage());
+        return ExitTransfer;
+    }
+
+    LineFactory makeLine = env_.makeLine;
+    if (!makeLine) {
+        // One simulated adapter per SYMULATOR port, erased at the start of the run.
+        const auto kind = sim::chipByName(chip.name);
+        for (const QString& port : request.ports)
+            simulators_.push_back(sim::isSimulatorPort(port) && kind
+                                      ? std::make_unique<sim::Simulator>(*kind)
+                                      : nullptr);
+        const std::string chipName = chip.name;
+        makeLine = [this, chipName](int index, const QString& port, link::Clock& clock) {
+            return sim::makePortLine(port, chipName, clock, simulatorOf(index));
+        };
+    }
+
+    std::vector<std::unique_ptr<PortJob>> jobs;
+    for (int i = 0; i < static_cast<int>(request.ports.size()); ++i) {
+        PortJob::Setup setup;
+        setup.index = i;
+        setup.port = request.ports[i];
+        setup.chip = &chip;
+        setup.steps = steps;
+        setup.image = image;
+        setup.makeClock = env_.makeClock;
+        setup.makeLine = makeLine;
+        setup.cancel = env_.cancel;
+        setup.console = &console;
+        setup.showMessages = !request.quiet;
+        jobs.push_back(std::make_unique<PortJob>(std::move(setup)));
+    }
+    for (auto& job : jobs)
+        job->start();
+    for (int poll = 1;; ++poll) {
+        const bool allDone =
+            std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->done(); });
+        if (allDone)
+            break;
+        std::this_thread::sleep_for(PollInterval);
+        if (poll % PollsPerRedraw == 0)
+            console.refresh();
+    }
+    int exitCode = ExitOk;
+    for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
+        jobs[static_cast<std::size_t>(i)]->join();
+        PortOutcome outcome = jobs[static_cast<std::size_t>(i)]->outcome();
+        if (outcome.result == link::TransferResult::Cancelled)
+            console.portMessage(i, interruptedMessage());
+        else if (request.quiet && outcome.exitCode != ExitOk)
+            for (const QString& message : outcome.messages)
+                console.portMessage(i, message);
+        exitCode = std::max(exitCode, outcome.exitCode);
+        outcomes_.push_back(std::move(outcome));
+    }
+
+    if (output && exitCode == ExitOk) {
+        // Only a complete read reaches the file, and not when a signal came meanwhile.
+        QString error;
+        if (cancelled()) {
+            console.error(interruptedMessage());
+            exitCode = ExitTransfer;
+        } else if (!output->commit(outcomes_.front().image, error)) {
+            console.error(error);
+            exitCode = ExitFile;
+        }
+    }
+
+    if (request.json) {
+        writeOut(jsonLines(outcomes_, chip, operationName(request)));
+    } else if (!request.quiet) {
+        if (outcomes_.size() > 1) {
+            writeOut(summaryTable(outcomes_, chip).toUtf8());
+        } else if (exitCode == ExitOk) {
+            const PortOutcome& o = outcomes_.front();
+            console.portMessage(0, QStringLiteral("Gotowe, %1 s").arg(o.seconds, 0, 'f', 1));
+        }
+    }
+    return exitCode;
+}
+
+} // namespace kestrel::cli

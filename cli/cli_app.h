@@ -1,0 +1,66 @@
+#pragma once
+
+#include "cli_options.h"
+#include "port_job.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class QIODevice;
+
+namespace kestrel::sim {
+class Simulator;
+}
+
+namespace kestrel::cli {
+
+// Where a run reads and writes, and what it talks to. main() gives the process's streams, the
+// real clock and the lines the window uses; tests give buffers, a virtual clock and their own
+// lines.
+struct CliEnvironment
+{
+    QIODevice* in = nullptr;
+    QIODevice* out = nullptr;
+    QIODevice* err = nullptr;
+    bool errIsTerminal = false;
+    // Set (by a signal) to stop every transfer at its next frame boundary.
+    std::atomic<bool>* cancel = nullptr;
+    ClockFactory makeClock; // default: the real clock
+    LineFactory makeLine;   // default: as the window chooses; each SYMULATOR its own adapter
+};
+
+// One run of kestrel-cli: parses the arguments, runs the command, prints what it has to say and
+// returns the exit code.
+class CliApp
+{
+public:
+    explicit CliApp(CliEnvironment env);
+    ~CliApp();
+    CliApp(const CliApp&) = delete;
+    CliApp& operator=(const CliApp&) = delete;
+
+    [[nodiscard]] int run(const QStringList& arguments);
+    [[nodiscard]] int run(const CliRequest& request);
+
+    // The simulated adapter behind the index-th --port of the last run when that port was
+    // SYMULATOR and the default lines were used; else nullptr.
+    [[nodiscard]] sim::Simulator* simulatorOf(int portIndex) const;
+    // The outcomes of the last run's ports.
+    [[nodiscard]] const std::vector<PortOutcome>& outcomes() const { return outcomes_; }
+
+private:
+    [[nodiscard]] int listChips(const CliRequest& request);
+    [[nodiscard]] int runTransfers(const CliRequest& request);
+    [[nodiscard]] bool cancelled() const;
+    void writeOut(const QByteArray& bytes);
+
+    CliEnvironment env_;
+    std::vector<std::unique_ptr<sim::Simulator>> simulators_;
+    std::vector<PortOutcome> outcomes_;
+    std::atomic<bool> ownCancel_{false};
+};
+
+} // namespace kestrel::cli

@@ -1,0 +1,212 @@
+#include "cli_options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace kestrel::cli {
+
+namespace {
+
+QString description()
+{
+    return QStringLiteral(
+        "Odczyt, programowanie i weryfikacja EEPROM układów 68HC12 przez adapter programujący.\n"
+        "\n"
+        "Polecenia:\n"
+        "  chips                                    lista układów\n"
+        "  read    --chip UKŁAD --port PORT PLIK    odczyt EEPROM do pliku\n"
+        "  program --chip UKŁAD --port PORT [--port PORT ...] [--verify] PLIK\n"
+        "                                           programowanie EEPROM z pliku\n"
+        "  verify  --chip UKŁAD --port PORT [--port PORT ...] PLIK\n"
+        "                                           porównanie EEPROM z plikiem\n"
+        "\n"
+        "PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,\n"
+        "wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).\n"
+        "PLIK: obraz binarny, S-record lub Intel HEX; \"-\" to standardowe wejście/wyjście.\n"
+        "\n"
+        "Kody wyjścia:\n"
+        "  0  sukces (verify: zgodne)\n"
+        "  1  błąd wywołania (nieznana opcja, układ lub format; brak PLIKU)\n"
+        "  2  błąd pliku (odczyt, składnia, zapis)\n"
+        "  3  błąd portu (nie można otworzyć, zajęty, brak prędkości 12800)\n"
+        "  4  brak adaptera (nieudane sprawdzenie połączenia)\n"
+        "  5  transfer nieudany (odczyt przerwany, utracone połączenie, sygnał)\n"
+        "  6  weryfikacja wykazała różnice\n"
+        "  7  układ nieobsługiwany w tej wersji\n"
+        "Przy kilku portach: najwyższy kod spośród portów.");
+}
+
+ParsedCommandLine fail(const QString& text)
+{
+    ParsedCommandLine out;
+    out.action = ParsedCommandLine::Action::Fail;
+    out.text = text;
+    return out;
+}
+
+QString quoted(const QString& text)
+{
+    return QStringLiteral("„%1”").arg(text);
+}
+
+} // namespace
+
+std::optional<FileFormat> formatFromName(const QString& name)
+{
+    if (name == QLatin1String("bin"))
+        return FileFormat::Raw;
+    if (name == QLatin1String("srec"))
+        return FileFormat::SRecord;
+    if (name == QLatin1String("ihex"))
+        return FileFormat::IntelHex;
+    return std::nullopt;
+}
+
+QString commandName(Command command)
+{
+    switch (command) {
+    case Command::Chips:
+        return QStringLiteral("chips");
+    case Command::Read:
+        return QStringLiteral("read");
+    case Command::Program:
+        return QStringLiteral("program");
+    case Command::Verify:
+        return QStringLiteral("verify");
+    }
+    return {};
+}
+
+ParsedCommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description());
+    // Not addHelpOption(): its description would stay in English.
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Wyświetla tę pomoc."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption chip(QStringLiteral("chip"),
+                                  QStringLiteral("Układ z listy \"kestrel-cli chips\"."),
+                                  QStringLiteral("UKŁAD"));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Port adaptera; program i verify przyjmują kilka (ten sam obraz na "
+                       "każdy port naraz)."),
+        QStringLiteral("PORT"));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("Po programowaniu odczytaj i porównaj."));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("Format pliku: srec, ihex lub bin (domyślnie wg zawartości przy odczycie "
+                       "pliku, wg rozszerzenia przy zapisie, bin dla \"-\")."),
+        QStringLiteral("FORMAT"));
+    const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Wypisuj tylko błędy."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
+                       "więcej."));
+    parser.addOptions({chip, port, verify, format, quiet, json});
+    parser.addPositionalArgument(QStringLiteral("polecenie"),
+                                 QStringLiteral("chips, read, program lub verify."));
+    parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
+                                 QStringLiteral("[PLIK]"));
+
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(help)) {
+        ParsedCommandLine out;
+        out.action = ParsedCommandLine::Action::ShowText;
+        out.text = parser.helpText();
+        return out;
+    }
+    if (parser.isSet(version)) {
+        ParsedCommandLine out;
+        out.action = ParsedCommandLine::Action::ShowText;
+        out.text = QCoreApplication::applicationName() + u' ' +
+                   QCoreApplication::applicationVersion() + u'\n';
+        return out;
+    }
+
+    ParsedCommandLine out;
+    out.action = ParsedCommandLine::Action::Run;
+    CliRequest& r = out.request;
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return fail(QStringLiteral("brak polecenia (chips, read, program lub verify)"));
+    const QString name = positional.takeFirst();
+    if (name == QLatin1String("chips"))
+        r.command = Command::Chips;
+    else if (name == QLatin1String("read"))
+        r.command = Command::Read;
+    else if (name == QLatin1String("program"))
+        r.command = Command::Program;
+    else if (name == QLatin1String("verify"))
+        r.command = Command::Verify;
+    else
+        return fail(QStringLiteral("nieznane polecenie %1 (chips, read, program lub verify)")
+                        .arg(quoted(name)));
+    r.quiet = parser.isSet(quiet);
+    r.json = parser.isSet(json);
+
+    if (r.command == Command::Chips) {
+        for (const QCommandLineOption* o : {&chip, &port, &verify, &format}) {
+            if (parser.isSet(*o))
+                return fail(QStringLiteral("--%1: polecenie chips nie przyjmuje tej opcji")
+                                .arg(o->names().constFirst()));
+        }
+        if (!positional.isEmpty())
+            return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.first())));
+        return out;
+    }
+
+    if (!parser.isSet(chip))
+        return fail(QStringLiteral("brak opcji --chip"));
+    const QStringList chips = parser.values(chip);
+    if (chips.size() > 1)
+        return fail(QStringLiteral("--chip: podano więcej niż jeden układ"));
+    r.chip = link::findChip(chips.first());
+    if (r.chip == nullptr)
+        return fail(QStringLiteral("--chip: nieznany układ %1 (listę podaje \"kestrel-cli chips\")")
+                        .arg(quoted(chips.first())));
+
+    if (!parser.isSet(port))
+        return fail(QStringLiteral("brak opcji --port"));
+    for (const QString& p : parser.values(port)) {
+        const QString name = p.trimmed();
+        if (name.isEmpty())
+            return fail(QStringLiteral("--port: pusta nazwa portu"));
+        // A serial port can serve one transfer at a time; each SYMULATOR is an adapter of its own.
+        if (r.ports.contains(name) && name != QLatin1String("SYMULATOR"))
+            return fail(QStringLiteral("--port: port %1 podano więcej niż raz").arg(quoted(name)));
+        r.ports << name;
+    }
+    if (r.command == Command::Read && r.ports.size() > 1)
+        return fail(QStringLiteral("--port: polecenie read przyjmuje jeden port"));
+
+    r.verify = parser.isSet(verify);
+    if (r.verify && r.command != Command::Program)
+        return fail(QStringLiteral("--verify: tylko z poleceniem program"));
+
+    if (parser.isSet(format)) {
+        const QStringList formats = parser.values(format);
+        r.format = formatFromName(formats.last());
+        if (formats.size() > 1 || !r.format)
+            return fail(QStringLiteral("--format: nieznany format %1 (srec, ihex lub bin)")
+                            .arg(quoted(formats.join(u','))));
+    }
+
+    if (positional.isEmpty())
+        return fail(QStringLiteral("brak argumentu PLIK"));
+    if (positional.size() > 1)
+        return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.at(1))));
+    r.file = positional.first();
+    if (r.file.isEmpty())
+        return fail(QStringLiteral("PLIK: pusta nazwa pliku"));
+    if (r.command == Command::Read && r.json && r.file == QLatin1String("-"))
+        return fail(QStringLiteral("--json: obraz na standardowym wyjściu i JSON wykluczają się"));
+    return out;
+}
+
+} // namespace kestrel::cli

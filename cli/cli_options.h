@@ -1,0 +1,59 @@
+#pragma once
+
+#include "chip_catalogue.h"
+#include "image_formats.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kestrel::cli {
+
+enum class Command
+{
+    Chips,
+    Read,
+    Program,
+    Verify,
+};
+
+// How an image file is read or written, when --format says so.
+using FileFormat = ImageFormat;
+
+// One run of the tool, as the command line asks for it.
+struct CliRequest
+{
+    Command command = Command::Chips;
+    const link::ChipRow* chip = nullptr;
+    QStringList ports; // in the order given; "SYMULATOR" may repeat
+    bool verify = false;
+    QString file; // "-": standard input or output
+    std::optional<FileFormat> format;
+    bool quiet = false;
+    bool json = false;
+};
+
+struct ParsedCommandLine
+{
+    enum class Action
+    {
+        Run,      // request holds what to do
+        ShowText, // print text on standard output, exit 0 (--help, --version)
+        Fail,     // usage error: print text on standard error, exit 1
+    };
+    Action action = Action::Fail;
+    CliRequest request;
+    QString text;
+};
+
+// Parses the arguments (the first is the program's name). Usage errors name the option or
+// argument at fault.
+[[nodiscard]] ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+// "srec", "ihex", "bin".
+[[nodiscard]] std::optional<FileFormat> formatFromName(const QString& name);
+
+[[nodiscard]] QString commandName(Command command);
+
+} // namespace kestrel::cli

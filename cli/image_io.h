@@ -1,0 +1,59 @@
+#pragma once
+
+#include "chip_catalogue.h"
+#include "cli_options.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QIODevice;
+
+namespace kestrel::cli {
+
+// The image a program or verify run sends to or compares with the chip.
+struct LoadedImage
+{
+    bool ok = false;
+    QString error;    // why not, for "kestrel-cli: " + error
+    QByteArray bytes; // the chip's EepromSize bytes; those the file leaves out are 0xFF
+    QString notice;   // something the user is told although the file was taken
+};
+
+// Reads FILE ("-": standardInput) for the chip's EEPROM window. The format is `format` when
+// given, raw binary for standard input, else the formats' rule (.bin raw, else by content).
+// Records outside the window are left out and told in `notice`.
+[[nodiscard]] LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
+                                    const link::ChipRow& chip, QIODevice& standardInput);
+
+// The file a read writes: opened before the transfer, so that a name that cannot be written is
+// refused before the chip is read, and written only with the whole image. A file is replaced
+// atomically; until commit() nothing at its name changes, and a destroyed ImageOutput leaves
+// nothing behind.
+class ImageOutput
+{
+public:
+    // The format is `format` when given, raw binary for "-", else told by the extension.
+    ImageOutput(const QString& file, std::optional<FileFormat> format, const link::ChipRow& chip,
+                QIODevice& standardOutput);
+    ~ImageOutput();
+    ImageOutput(const ImageOutput&) = delete;
+    ImageOutput& operator=(const ImageOutput&) = delete;
+
+    [[nodiscard]] bool open(QString& error);
+    // Encodes the chip's bytes, writes them and replaces the file.
+    [[nodiscard]] bool commit(const QByteArray& chipBytes, QString& error);
+    [[nodiscard]] FileFormat format() const { return format_; }
+
+private:
+    QString file_;
+    FileFormat format_;
+    const link::ChipRow& chip_;
+    QIODevice& standardOutput_;
+    std::unique_ptr<QSaveFile> saveFile_;
+};
+
+} // namespace kestrel::cli

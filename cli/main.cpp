@@ -1,0 +1,78 @@
+// kestrel-cli: reads, programs and verifies the EEPROM of 68HC12 chips from scripts.
+
+#include "cli_app.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// The transfers stop at their next frame boundary; a second signal ends the process at once.
+extern "C" void onSignal(int signal)
+{
+    interrupted.store(true);
+    std::signal(signal, SIG_DFL);
+}
+
+bool stderrIsTerminal()
+{
+#if defined(Q_OS_UNIX)
+    return ::isatty(2) != 0;
+#elif defined(Q_OS_WIN)
+    return ::_isatty(2) != 0;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrel-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+
+    // Qt's own texts (the help's headings, the parser's errors) in Polish, when installed.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_pl"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTranslator);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    QFile in;
+    QFile out;
+    QFile err;
+    (void)in.open(stdin, QIODevice::ReadOnly);
+    (void)out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    (void)err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    kestrel::cli::CliEnvironment env;
+    env.in = &in;
+    env.out = &out;
+    env.err = &err;
+    env.errIsTerminal = stderrIsTerminal();
+    env.cancel = &interrupted;
+    kestrel::cli::CliApp cli(std::move(env));
+    const int code = cli.run(QCoreApplication::arguments());
+    out.close();
+    err.close();
+    return code;
+}

@@ -1,0 +1,110 @@
+#include "port_job.h"
+
+#include "exit_codes.h"
+
+#include <chrono>
+
+namespace kestrel::cli {
+
+namespace {
+
+// Carries one step's observer calls to the console and the outcome, on the job's thread.
+class StepObserver final : public link::TransferObserver
+{
+public:
+    StepObserver(const PortJob::Setup& setup, PortOutcome& outcome, bool verifying)
+        : setup_(setup), outcome_(outcome), verifying_(verifying)
+    {
+    }
+
+    void setStatus(const QString&) override {}
+    void setGaugeColor(std::uint32_t bgr) override
+    {
+        if (setup_.console != nullptr)
+            setup_.console->startPhase(setup_.index, phaseForColor(bgr, verifying_));
+    }
+    void setGaugeMax(int max) override
+    {
+        if (setup_.console != nullptr)
+            setup_.console->setMax(setup_.index, max);
+    }
+    void setGaugeProgress(int progress) override
+    {
+        if (setup_.console != nullptr)
+            setup_.console->setProgress(setup_.index, progress);
+    }
+    void showMessage(const QString& text) override
+    {
+        outcome_.messages << text;
+        if (setup_.showMessages && setup_.console != nullptr)
+            setup_.console->portMessage(setup_.index, text);
+    }
+    void imageRead(const QByteArray& bytes) override { outcome_.image = bytes; }
+    void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override
+    {
+        outcome_.image = chipBytes;
+        outcome_.differingOffsets = differingOffsets;
+    }
+    void finished() override
+    {
+        if (setup_.console != nullptr)
+            setup_.console->endPort(setup_.index);
+    }
+
+private:
+    const PortJob::Setup& setup_;
+    PortOutcome& outcome_;
+    bool verifying_;
+};
+
+} // namespace
+
+PortJob::PortJob(Setup setup) : setup_(std::move(setup))
+{
+    outcome_.port = setup_.port;
+}
+
+PortJob::~PortJob()
+{
+    join();
+}
+
+void PortJob::start()
+{
+    thread_ = std::thread([this] { run(); });
+}
+
+void PortJob::join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void PortJob::run()
+{
+    const auto started = std::chrono::steady_clock::now();
+    std::unique_ptr<link::Clock> clock = setup_.makeClock();
+    std::unique_ptr<link::SerialLine> line = setup_.makeLine(setup_.index, setup_.port, *clock);
+    for (const JobStep& step : setup_.steps) {
+        if (setup_.cancel != nullptr && setup_.cancel->load()) {
+            outcome_.result = link::TransferResult::Cancelled;
+            break;
+        }
+        StepObserver observer(setup_, outcome_, step.verifying);
+        link::TransferContext ctx{*line,       *clock,       observer,
+                                  setup_.port, setup_.image, setup_.cancel};
+        outcome_.result = step.routine(ctx);
+        if (outcome_.result != link::TransferResult::Done)
+            break;
+    }
+    // A verify that found differences compared every byte all the same.
+    const bool whole = outcome_.result == link::TransferResult::Done ||
+                       outcome_.result == link::TransferResult::Mismatch;
+    outcome_.bytes = whole ? setup_.chip->EepromSize : 0;
+    outcome_.exitCode = exitCodeFor(outcome_.result);
+    outcome_.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    done_ = true;
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "chip_catalogue.h"
+#include "progress.h"
+#include "workers.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace kestrel::cli {
+
+using ClockFactory = std::function<std::unique_ptr<link::Clock>()>;
+// The line of one port: its place among the --port options, its name, the clock of its thread.
+using LineFactory = std::function<std::unique_ptr<link::SerialLine>(
+    int portIndex, const QString& portName, link::Clock& clock)>;
+
+// One worker run of a port's job.
+struct JobStep
+{
+    link::WorkerRoutine routine = nullptr;
+    bool verifying = false; // a blue gauge is a verify, not a read
+};
+
+// What one port did.
+struct PortOutcome
+{
+    QString port;
+    link::TransferResult result = link::TransferResult::Cancelled; // of the last step run
+    int exitCode = 0;
+    double seconds = 0.0;
+    qint64 bytes = 0;                  // EEPROM bytes read, programmed or compared
+    QByteArray image;                  // the bytes a read or a differing verify got (entry 1 first)
+    QStringList messages;              // the worker's messages, in order
+    std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
+};
+
+// The steps of one port, run one after another on a thread of its own with its own clock and
+// line (each step opens and closes the port). A step that does not end with "Gotowe" ends the
+// job.
+class PortJob
+{
+public:
+    struct Setup
+    {
+        int index = 0;
+        QString port;
+        const link::ChipRow* chip = nullptr;
+        std::vector<JobStep> steps;
+        EepromBufferType image{};
+        ClockFactory makeClock;
+        LineFactory makeLine;
+        std::atomic<bool>* cancel = nullptr;
+        Console* console = nullptr;
+        bool showMessages = true; // else they are only kept in the outcome
+    };
+
+    explicit PortJob(Setup setup);
+    ~PortJob();
+    PortJob(const PortJob&) = delete;
+    PortJob& operator=(const PortJob&) = delete;
+
+    void start();
+    [[nodiscard]] bool done() const { return done_.load(); }
+    void join();
+    // After join().
+    [[nodiscard]] const PortOutcome& outcome() const { return outcome_; }
+
+private:
+    void run();
+
+    Setup setup_;
+    PortOutcome outcome_;
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+} // namespace kestrel::cli

@@ -1,0 +1,117 @@
+#include "report.h"
+
+#include "exit_codes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrel::cli {
+
+namespace {
+
+constexpr int MaxListedDifferences = 16;
+
+QString address(int value)
+{
+    return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// Columns padded to their widest cell, two spaces apart.
+QString alignedTable(const std::vector<QStringList>& rows)
+{
+    std::vector<qsizetype> widths;
+    for (const QStringList& row : rows) {
+        widths.resize(std::max<std::size_t>(widths.size(), static_cast<std::size_t>(row.size())));
+        for (qsizetype c = 0; c < row.size(); ++c)
+            widths[static_cast<std::size_t>(c)] =
+                std::max(widths[static_cast<std::size_t>(c)], row[c].size());
+    }
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype c = 0; c < row.size(); ++c)
+            line += row[c].leftJustified(widths[static_cast<std::size_t>(c)] + 2);
+        text += line.trimmed() + u'\n';
+    }
+    return text;
+}
+
+} // namespace
+
+QString outcomeWord(const PortOutcome& outcome)
+{
+    return resultWord(outcome.result);
+}
+
+QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip)
+{
+    const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"), QStringLiteral("KOD"),
+                             QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA")};
+    std::vector<QStringList> rows{header};
+    for (const PortOutcome& o : outcomes) {
+        const QString first = o.differingOffsets.empty()
+                                  ? QStringLiteral("-")
+                                  : address(chip.EepromBase + o.differingOffsets.front());
+        rows.push_back({o.port, outcomeWord(o), QString::number(o.exitCode),
+                        QString::number(o.seconds, 'f', 1), first});
+    }
+    return alignedTable(rows);
+}
+
+QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip,
+                     const QString& operation)
+{
+    QByteArray out;
+    for (const PortOutcome& o : outcomes) {
+        QJsonArray first;
+        const auto listed = std::min<std::size_t>(o.differingOffsets.size(), MaxListedDifferences);
+        for (std::size_t i = 0; i < listed; ++i)
+            first.append(address(chip.EepromBase + o.differingOffsets[i]));
+        const QJsonObject object{
+            {QStringLiteral("port"), o.port},
+            {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
+            {QStringLiteral("operation"), operation},
+            {QStringLiteral("result"), outcomeWord(o)},
+            {QStringLiteral("exit_code"), o.exitCode},
+            {QStringLiteral("seconds"), std::round(o.seconds * 1000.0) / 1000.0},
+            {QStringLiteral("bytes"), o.bytes},
+            {QStringLiteral("differences"), static_cast<qint64>(o.differingOffsets.size())},
+            {QStringLiteral("difference_addresses"), first},
+        };
+        out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return out;
+}
+
+QString chipTableText()
+{
+    const QStringList header{QStringLiteral("UKŁAD"), QStringLiteral("EEPROM"),
+                             QStringLiteral("ADRES"), QStringLiteral("ODCZYT I ZAPIS")};
+    std::vector<QStringList> rows{header};
+    for (const link::ChipRow& chip : link::ChipTable)
+        rows.push_back({QString::fromLatin1(chip.name), QString::number(chip.EepromSize),
+                        address(chip.EepromBase),
+                        link::chipSupported(chip) ? QStringLiteral("tak") : QStringLiteral("nie")});
+    return alignedTable(rows);
+}
+
+QByteArray chipTableJson()
+{
+    QByteArray out;
+    for (const link::ChipRow& chip : link::ChipTable) {
+        const QJsonObject object{
+            {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
+            {QStringLiteral("eeprom_size"), chip.EepromSize},
+            {QStringLiteral("eeprom_base"), address(chip.EepromBase)},
+            {QStringLiteral("supported"), link::chipSupported(chip)},
+        };
+        out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return out;
+}
+
+} // namespace kestrel::cli

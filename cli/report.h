@@ -1,0 +1,29 @@
+#pragma once
+
+#include "chip_catalogue.h"
+#include "port_job.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace kestrel::cli {
+
+// The word for an outcome: resultWord() of its transfer result.
+[[nodiscard]] QString outcomeWord(const PortOutcome& outcome);
+
+// The summary table of a run with several ports: port, result, seconds, first differing address.
+[[nodiscard]] QString summaryTable(const std::vector<PortOutcome>& outcomes,
+                                   const link::ChipRow& chip);
+
+// One JSON object per port, one line each: port, chip, operation, result, exit_code, seconds,
+// bytes, differences, difference_addresses (the first 16, as "0D10").
+[[nodiscard]] QByteArray jsonLines(const std::vector<PortOutcome>& outcomes,
+                                   const link::ChipRow& chip, const QString& operation);
+
+// The chip list: name, EEPROM size, first address, whether this version reads and programs it.
+[[nodiscard]] QString chipTableText();
+[[nodiscard]] QByteArray chipTableJson();
+
+} // namespace kestrel::cli

@@ -1,0 +1,789 @@
+// kestrel-cli's core against simulated adapters on a virtual clock: what lands in files and
+// chips, every exit code from a real cause, interruption, several ports, the output modes.
+
+#include "adapter.h"
+#include "cli_app.h"
+#include "exit_codes.h"
+#include "fake_line.h"
+#include "image_formats.h"
+#include "messages.h"
+#include "sim_line.h"
+#include "virtual_clock.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <random>
+
+using namespace kestrel;
+using namespace kestrel::cli;
+using kestrel::testsupport::FakeLine;
+using kestrel::testsupport::VirtualClock;
+
+namespace {
+
+QByteArray randomBytes(int size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QByteArray out(size, '\0');
+    for (char& b : out)
+        b = static_cast<char>(random());
+    return out;
+}
+
+QByteArray eepromOf(const sim::Simulator& s)
+{
+    const auto bytes = s.eeprom();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::uint8_t lastFrameCommand(const sim::Simulator& s)
+{
+    return s.inspect([](const sim::Target&, const sim::Adapter& a) {
+        return a.frames().empty() ? std::uint8_t{0} : a.frames().back().bytes[0];
+    });
+}
+
+// A line that sets the cancel flag once it has sent a number of bytes: a signal in mid-transfer.
+class SignallingLine final : public link::SerialLine
+{
+public:
+    SignallingLine(std::unique_ptr<link::SerialLine> inner, int afterBytes, std::atomic<bool>& flag)
+        : inner_(std::move(inner)), left_(afterBytes), flag_(flag)
+    {
+    }
+    link::OpenStatus open(const QString& n, int t) override { return inner_->open(n, t); }
+    bool sendByte(std::uint8_t b) override
+    {
+        if (--left_ == 0)
+            flag_ = true;
+        return inner_->sendByte(b);
+    }
+    link::ReadResult read(std::uint8_t* b, int n, int t) override { return inner_->read(b, n, t); }
+    void close() override { inner_->close(); }
+    bool broken() const override { return inner_->broken(); }
+
+private:
+    std::unique_ptr<link::SerialLine> inner_;
+    int left_;
+    std::atomic<bool>& flag_;
+};
+
+// One kestrel-cli run in process: simulated adapters (one per --port), buffers for the
+// standard streams, a virtual clock on every port's thread.
+struct Harness
+{
+    std::vector<std::unique_ptr<sim::Simulator>> sims;
+    // Replaces the simulator line of a port.
+    std::function<std::unique_ptr<link::SerialLine>(int port, VirtualClock&)> line;
+    QByteArray in;
+    QByteArray out;
+    QByteArray err;
+    std::atomic<bool> cancel{false};
+    std::vector<PortOutcome> outcomes;
+
+    void addSimulators(sim::ChipKind kind, int count, sim::Faults faults = {})
+    {
+        for (int i = 0; i < count; ++i)
+            sims.push_back(std::make_unique<sim::Simulator>(kind, faults));
+    }
+
+    int run(const QStringList& args)
+    {
+        QBuffer inBuffer(&in);
+        QBuffer outBuffer(&out);
+        QBuffer errBuffer(&err);
+        inBuffer.open(QIODevice::ReadOnly);
+        outBuffer.open(QIODevice::WriteOnly);
+        errBuffer.open(QIODevice::WriteOnly);
+        CliEnvironment env;
+        env.in = &inBuffer;
+        env.out = &outBuffer;
+        env.err = &errBuffer;
+        env.cancel = &cancel;
+        env.makeClock = [] { return std::unique_ptr<link::Clock>(new VirtualClock); };
+        env.makeLine = [this](int port, const QString&,
+                              link::Clock& clock) -> std::unique_ptr<link::SerialLine> {
+            auto& virtualClock = static_cast<VirtualClock&>(clock);
+            if (line)
+                return line(port, virtualClock);
+            return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)), clock);
+        };
+        CliApp app(std::move(env));
+        const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
+        outcomes = app.outcomes();
+        return code;
+    }
+    [[nodiscard]] QString errText() const { return QString::fromUtf8(err); }
+    [[nodiscard]] std::size_t framesSent() const
+    {
+        std::size_t n = 0;
+        for (const auto& s : sims)
+            n += s->frameCount();
+        return n;
+    }
+};
+
+struct Chip
+{
+    sim::ChipKind kind;
+    QString name;
+    int size;
+    int base;
+};
+
+Chip chipCase(bool d60)
+{
+    return d60 ? Chip{sim::ChipKind::D60, QStringLiteral("68HC12D60"), 1024, 0x0C00}
+               : Chip{sim::ChipKind::B32, QStringLiteral("68HC12B32"), 768, 0x0D00};
+}
+
+// An S1 record from the format's definition: count, 16-bit address, data, one's complement
+// checksum of all of them.
+QByteArray s1Record(int address, const QByteArray& data)
+{
+    QByteArray body;
+    body += char(data.size() + 3);
+    body += char(address >> 8);
+    body += char(address & 0xFF);
+    body += data;
+    int sum = 0;
+    for (char c : body)
+        sum += static_cast<std::uint8_t>(c);
+    body += char(~sum & 0xFF);
+    return "S1" + body.toHex().toUpper() + "\r\n";
+}
+
+} // namespace
+
+class TestCliApp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void readWritesTheChip_data();
+    void readWritesTheChip();
+    void programSendsTheFile_data();
+    void programSendsTheFile();
+    void formats_data();
+    void formats();
+    void formatErrors_data();
+    void formatErrors();
+    void exitCodes_data();
+    void exitCodes();
+    void verifyComparesChipAndFile_data();
+    void verifyComparesChipAndFile();
+    void interrupted_data();
+    void interrupted();
+    void threePortsOneImage();
+    void jsonOnePerPort();
+    void quietPrintsOnlyErrors();
+    void chipsList();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    [[nodiscard]] QString path(const QString& name) const { return m_dir->filePath(name); }
+};
+
+void TestCliApp::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestCliApp::readWritesTheChip_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<bool>("toStdout");
+    QTest::newRow("68HC12B32 file") << false << false;
+    QTest::newRow("68HC12D60 file") << true << false;
+    QTest::newRow("68HC12B32 stdout") << false << true;
+}
+
+void TestCliApp::readWritesTheChip()
+{
+    QFETCH(bool, d60);
+    QFETCH(bool, toStdout);
+    const Chip chip = chipCase(d60);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    const QByteArray content = randomBytes(chip.size, 7);
+    QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+        return t.loadEeprom({content.begin(), content.end()});
+    }));
+    const QString file = toStdout ? QStringLiteral("-") : path(QStringLiteral("chip.bin"));
+    QCOMPARE(h.run({QStringLiteral("read"), QStringLiteral("--chip"), chip.name,
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+             int(ExitOk));
+    QCOMPARE(toStdout ? h.out : readFile(file), content);
+    if (!toStdout)
+        QVERIFY(h.out.isEmpty());
+    // Not a terminal: one line per phase at its end, then the result.
+    QVERIFY2(h.errText().contains(QStringLiteral("kestrel-cli: SYMULATOR: Odczyt EEPROM: 100%")),
+             qPrintable(h.errText()));
+    QVERIFY2(h.errText().contains(QStringLiteral("kestrel-cli: SYMULATOR: Gotowe")),
+             qPrintable(h.errText()));
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
+}
+
+void TestCliApp::programSendsTheFile_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<int>("fileSize");
+    QTest::addColumn<bool>("fromStdin");
+    QTest::newRow("68HC12B32 whole file") << false << 768 << false;
+    QTest::newRow("68HC12D60 short file") << true << 100 << false;
+    QTest::newRow("68HC12B32 stdin, empty") << false << 0 << true;
+    QTest::newRow("68HC12D60 stdin") << true << 1024 << true;
+}
+
+void TestCliApp::programSendsTheFile()
+{
+    QFETCH(bool, d60);
+    QFETCH(int, fileSize);
+    QFETCH(bool, fromStdin);
+    const Chip chip = chipCase(d60);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+        const QByteArray old = randomBytes(chip.size, 3);
+        return t.loadEeprom({old.begin(), old.end()});
+    }));
+    const QByteArray data = randomBytes(fileSize, 11);
+    QString file = QStringLiteral("-");
+    if (fromStdin)
+        h.in = data;
+    else
+        writeFile(file = path(QStringLiteral("image.bin")), data);
+    QCOMPARE(h.run({QStringLiteral("program"), QStringLiteral("--chip"), chip.name,
+                    QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+             int(ExitOk));
+    // What the file leaves out is programmed as 0xFF, as in the window.
+    QCOMPARE(eepromOf(*h.sims[0]), data + QByteArray(chip.size - fileSize, char(0xFF)));
+    const QString err = h.errText();
+    const qsizetype loading = err.indexOf(QStringLiteral("SYMULATOR: Ładowanie procedury: 100%"));
+    const qsizetype sending = err.indexOf(QStringLiteral("SYMULATOR: Przesyłanie danych: 100%"));
+    const qsizetype writing = err.indexOf(QStringLiteral("SYMULATOR: Zapis EEPROM: 100%"));
+    QVERIFY2(loading >= 0 && loading < sending && sending < writing, qPrintable(err));
+    QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::formats_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fileName"); // "-": standard input or output
+    QTest::addColumn<QString>("format");   // --format, or empty
+    QTest::addColumn<int>("encoding");     // the file's ImageFormat
+    for (bool d60 : {false, true}) {
+        const QByteArray chip = d60 ? "68HC12D60 " : "68HC12B32 ";
+        QTest::newRow(chip + "read .s19") << d60 << "read"
+                                          << "chip.s19"
+                                          << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "read .hex") << d60 << "read"
+                                          << "chip.hex"
+                                          << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "read .bin") << d60 << "read"
+                                          << "chip.bin"
+                                          << "" << int(ImageFormat::Raw);
+        QTest::newRow(chip + "read - srec") << d60 << "read"
+                                            << "-"
+                                            << "srec" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program srec by content") << d60 << "program"
+                                                        << "image.txt"
+                                                        << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "program ihex by content") << d60 << "program"
+                                                        << "image.dat"
+                                                        << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "program - ihex") << d60 << "program"
+                                               << "-"
+                                               << "ihex" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify srec") << d60 << "verify"
+                                            << "image.s19"
+                                            << "" << int(ImageFormat::SRecord);
+        QTest::newRow(chip + "verify ihex") << d60 << "verify"
+                                            << "image.ihx"
+                                            << "" << int(ImageFormat::IntelHex);
+        QTest::newRow(chip + "verify - bin") << d60 << "verify"
+                                             << "-"
+                                             << "bin" << int(ImageFormat::Raw);
+    }
+    // A name ending in .bin is raw whatever it holds; --format overrides the content.
+    QTest::newRow("68HC12B32 program --format srec x.bin") << false << "program"
+                                                           << "x.bin"
+                                                           << "srec" << int(ImageFormat::SRecord);
+}
+
+void TestCliApp::formats()
+{
+    QFETCH(bool, d60);
+    QFETCH(QString, command);
+    QFETCH(QString, fileName);
+    QFETCH(QString, format);
+    QFETCH(int, encoding);
+    const Chip chip = chipCase(d60);
+    const ChipWindow window{chip.base, chip.size};
+    const QByteArray image = randomBytes(chip.size, 31);
+    const QByteArray encoded = encodeImage(image, ImageFormat(encoding), window);
+    Harness h;
+    h.addSimulators(chip.kind, 1);
+    if (command != QLatin1String("program"))
+        QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+            return t.loadEeprom({image.begin(), image.end()});
+        }));
+    const bool stream = fileName == QLatin1String("-");
+    const QString file = stream ? fileName : path(fileName);
+    if (command != QLatin1String("read")) {
+        if (stream)
+            h.in = encoded;
+        else
+            writeFile(file, encoded);
+    }
+    QStringList args{command,
+                     QStringLiteral("--chip"),
+                     chip.name,
+                     QStringLiteral("--port"),
+                     QStringLiteral("SYMULATOR"),
+                     file};
+    if (!format.isEmpty())
+        args << QStringLiteral("--format") << format;
+    QCOMPARE(h.run(args), int(ExitOk));
+    if (command == QLatin1String("read")) {
+        const QByteArray written = stream ? h.out : readFile(file);
+        QCOMPARE(written, encoded);
+        const DecodedImage back = decodeImage(written, ImageFormat(encoding), window);
+        QVERIFY(back.ok);
+        QCOMPARE(back.bytes, image);
+    } else {
+        QCOMPARE(eepromOf(*h.sims[0]), image);
+    }
+}
+
+void TestCliApp::formatErrors_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("programmed"); // the chip afterwards, from 0D00
+    const QByteArray data = QByteArray::fromHex("00112233445566778899AABBCCDDEEFF");
+    const QByteArray erased(768, char(0xFF));
+    QByteArray bad = s1Record(0x0D10, data);
+    bad[bad.size() - 3] = bad[bad.size() - 3] == '0' ? '1' : '0'; // checksum digit
+    QTest::newRow("bad checksum names line 3")
+        << "S0030000FC\r\n" + s1Record(0x0D00, data) + bad + "S9030000FC\r\n"
+        << int(ExitFile) << QStringLiteral("Błąd w pliku, wiersz 3: ") << erased;
+    QTest::newRow("no byte for the EEPROM")
+        << s1Record(0x8000, data) + "S9030000FC\r\n"
+        << int(ExitFile) << QStringLiteral("Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)")
+        << erased;
+    QTest::newRow("flash data left out, EEPROM data programmed")
+        << s1Record(0x8000, data) + s1Record(0x0D20, data) + s1Record(0x0FF8, data.left(8)) +
+               "S9030000FC\r\n"
+        << int(ExitOk)
+        << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
+        << erased.left(0x20) + data + erased.mid(0x30, 0x2F8 - 0x30) + data.left(8);
+}
+
+void TestCliApp::formatErrors()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, programmed);
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    const QString file = path(QStringLiteral("firmware.s19"));
+    writeFile(file, content);
+    QCOMPARE(
+        h.run({QStringLiteral("program"), QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file}),
+        expected);
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    QCOMPARE(eepromOf(*h.sims[0]), programmed);
+    if (expected != ExitOk)
+        QCOMPARE(h.framesSent(), std::size_t{0});
+}
+
+void TestCliApp::exitCodes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("chip");
+    QTest::addColumn<int>("cause");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("anyFrame"); // whether anything reached the adapter
+    enum Cause
+    {
+        Silent,
+        OpenFails,
+        SpeedRefused,
+        HangUp,
+        WordMissing,
+        NoInputFile,
+        InputTooLarge,
+        OutputUnwritable,
+        None,
+    };
+    const QString B32 = QStringLiteral("68HC12B32");
+    const QString D60 = QStringLiteral("68HC12D60");
+    const QString read = QStringLiteral("read");
+    const QString program = QStringLiteral("program");
+    QTest::newRow("read, silent adapter")
+        << read << B32 << int(Silent) << int(ExitNoAdapter) << link::readNoAdapterMessage() << true;
+    QTest::newRow("program, silent adapter") << program << D60 << int(Silent) << int(ExitNoAdapter)
+                                             << link::programNoAdapterMessage() << true;
+    QTest::newRow("port does not open")
+        << read << B32 << int(OpenFails) << int(ExitPort) << link::portFailedMessage() << false;
+    QTest::newRow("12800 refused") << program << B32 << int(SpeedRefused) << int(ExitPort)
+                                   << link::speedUnsupportedMessage() << false;
+    QTest::newRow("hang-up in a read")
+        << read << D60 << int(HangUp) << int(ExitTransfer) << link::lineBrokenMessage() << true;
+    QTest::newRow("hang-up in programming")
+        << program << B32 << int(HangUp) << int(ExitTransfer) << link::lineBrokenMessage() << true;
+    // Which word the read names, and how, is the read workers' business.
+    QTest::newRow("word never answered") << read << B32 << int(WordMissing) << int(ExitTransfer)
+                                         << QStringLiteral(": Odczyt przerwany: ") << true;
+    QTest::newRow("unsupported chip, read")
+        << read << QStringLiteral("68HC05") << int(None) << int(ExitNotSupported)
+        << link::notSupportedMessage() << false;
+    QTest::newRow("unsupported chip, program")
+        << program << QStringLiteral("68HC908AS60") << int(None) << int(ExitNotSupported)
+        << link::notSupportedMessage() << false;
+    QTest::newRow("input file missing") << program << B32 << int(NoInputFile) << int(ExitFile)
+                                        << QStringLiteral("Nie można odczytać pliku") << false;
+    QTest::newRow("input file too large")
+        << program << B32 << int(InputTooLarge) << int(ExitFile)
+        << QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !") << false;
+    QTest::newRow("output folder missing") << read << D60 << int(OutputUnwritable) << int(ExitFile)
+                                           << QStringLiteral("Nie można zapisać pliku") << false;
+}
+
+void TestCliApp::exitCodes()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, chip);
+    QFETCH(int, cause);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QFETCH(bool, anyFrame);
+    enum Cause
+    {
+        Silent,
+        OpenFails,
+        SpeedRefused,
+        HangUp,
+        WordMissing,
+        NoInputFile,
+        InputTooLarge,
+        OutputUnwritable,
+        None,
+    };
+    Harness h;
+    sim::Faults faults;
+    faults.silent = cause == Silent;
+    faults.hangUpAfterFrames = cause == HangUp ? 40 : 0;
+    faults.missingWord = cause == WordMissing ? 5 : -1;
+    h.addSimulators(chip == QLatin1String("68HC12D60") ? sim::ChipKind::D60 : sim::ChipKind::B32, 1,
+                    faults);
+    if (cause == OpenFails || cause == SpeedRefused) {
+        h.line = [cause](int, VirtualClock& clock) {
+            auto line = std::make_unique<FakeLine>(clock);
+            line->setOpenStatus(cause == OpenFails ? link::OpenStatus::Failed
+                                                   : link::OpenStatus::SpeedUnsupported);
+            return line;
+        };
+    }
+    QString file = path(QStringLiteral("image.bin"));
+    if (command == QLatin1String("program") && cause != NoInputFile)
+        writeFile(file, randomBytes(cause == InputTooLarge ? 769 : 512, 5));
+    if (cause == OutputUnwritable)
+        file = path(QStringLiteral("no/such/folder/image.bin"));
+
+    const int code = h.run({command, QStringLiteral("--chip"), chip, QStringLiteral("--port"),
+                            QStringLiteral("/dev/ttyUSB7"), file});
+    QCOMPARE(code, expected);
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    QCOMPARE(h.framesSent() > 0, anyFrame);
+    if (anyFrame) // every session the adapter saw ended with CMD_END, unless the line was gone
+        QVERIFY(cause == HangUp || lastFrameCommand(*h.sims[0]) == link::CMD_END);
+    if (command == QLatin1String("read")) // no file without a complete read
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+    QVERIFY(h.out.isEmpty());
+}
+
+void TestCliApp::verifyComparesChipAndFile_data()
+{
+    QTest::addColumn<bool>("d60");
+    QTest::addColumn<bool>("program"); // program --verify, else verify
+    QTest::addColumn<QList<int>>("stuckOffsets");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("68HC12B32 verify, equal") << false << false << QList<int>{} << int(ExitOk);
+    QTest::newRow("68HC12D60 program --verify, equal")
+        << true << true << QList<int>{} << int(ExitOk);
+    QTest::newRow("68HC12B32 program --verify, stuck cell")
+        << false << true << QList<int>{0x10} << int(ExitDifferent);
+    QTest::newRow("68HC12D60 verify, first, middle and last differ")
+        << true << false << QList<int>{0, 511, 1023} << int(ExitDifferent);
+    QList<int> many;
+    for (int i = 0; i < 40; ++i)
+        many << 3 * i + 1;
+    QTest::newRow("68HC12B32 verify, 40 differ") << false << false << many << int(ExitDifferent);
+}
+
+void TestCliApp::verifyComparesChipAndFile()
+{
+    QFETCH(bool, d60);
+    QFETCH(bool, program);
+    QFETCH(QList<int>, stuckOffsets);
+    QFETCH(int, expected);
+    const Chip chip = chipCase(d60);
+    const QByteArray image = randomBytes(chip.size, 17);
+    // Stuck cells hold the complement of the image's byte, so each really differs.
+    sim::Faults faults;
+    for (int offset : stuckOffsets)
+        faults.stuck.emplace_back(static_cast<std::uint16_t>(chip.base + offset),
+                                  static_cast<std::uint8_t>(~image[offset]));
+    Harness h;
+    h.addSimulators(chip.kind, 1, faults);
+    if (!program)
+        QVERIFY(h.sims[0]->modify([&](sim::Target& t) {
+            return t.loadEeprom({image.begin(), image.end()});
+        }));
+    const QString file = path(QStringLiteral("image.bin"));
+    writeFile(file, image);
+    const QByteArray eepromBefore = eepromOf(*h.sims[0]);
+    QStringList args{QStringLiteral("--json"), QStringLiteral("--chip"),    chip.name,
+                     QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file};
+    args.prepend(program ? QStringLiteral("program") : QStringLiteral("verify"));
+    if (program)
+        args << QStringLiteral("--verify");
+    QCOMPARE(h.run(args), expected);
+
+    const QJsonObject o = QJsonDocument::fromJson(h.out).object();
+    QCOMPARE(o.value(QStringLiteral("operation")).toString(),
+             program ? QStringLiteral("program+verify") : QStringLiteral("verify"));
+    QCOMPARE(o.value(QStringLiteral("differences")).toInt(), stuckOffsets.size());
+    QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), chip.size);
+    QStringList addresses;
+    for (int offset : stuckOffsets.mid(0, 16))
+        addresses
+            << QStringLiteral("%1").arg(chip.base + offset, 4, 16, QLatin1Char('0')).toUpper();
+    QCOMPARE(o.value(QStringLiteral("difference_addresses")).toVariant().toStringList(), addresses);
+    QCOMPARE(o.value(QStringLiteral("result")).toString(),
+             stuckOffsets.isEmpty() ? QStringLiteral("ok") : QStringLiteral("different"));
+    if (stuckOffsets.isEmpty()) {
+        QVERIFY2(h.errText().contains(link::verifyEqualMessage()), qPrintable(h.errText()));
+    } else {
+        const int first = stuckOffsets.first();
+        QVERIFY2(h.errText().contains(
+                     link::verifyDifferentMessage(int(stuckOffsets.size()), chip.base + first,
+                                                  static_cast<std::uint8_t>(~image[first]),
+                                                  static_cast<std::uint8_t>(image[first]))),
+                 qPrintable(h.errText()));
+    }
+    // The phases: a verify shows "Weryfikacja", never "Odczyt EEPROM".
+    QVERIFY(h.errText().contains(QStringLiteral("SYMULATOR: Weryfikacja: 100%")));
+    QVERIFY(!h.errText().contains(QStringLiteral("Odczyt EEPROM")));
+    if (!program) // verify changes nothing on the chip
+        QCOMPARE(eepromOf(*h.sims[0]), eepromBefore);
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
+}
+
+void TestCliApp::interrupted_data()
+{
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<int>("afterBytes");
+    QTest::newRow("read, in the connection check") << false << 12;
+    QTest::newRow("read, among the words") << false << 900;
+    QTest::newRow("program, routine") << true << 100;
+    QTest::newRow("program, image") << true << 1500;
+    QTest::newRow("program, waiting for the chip") << true << 2245;
+}
+
+void TestCliApp::interrupted()
+{
+    QFETCH(bool, program);
+    QFETCH(int, afterBytes);
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    h.line = [&h, afterBytes](int, VirtualClock& clock) {
+        return std::make_unique<SignallingLine>(std::make_unique<sim::SimLine>(*h.sims[0], clock),
+                                                afterBytes, h.cancel);
+    };
+    const QString file = path(QStringLiteral("image.bin"));
+    if (program)
+        writeFile(file, randomBytes(768, 1));
+    const QDateTime before = QFileInfo(file).lastModified();
+    const int code = h.run({program ? QStringLiteral("program") : QStringLiteral("read"),
+                            QStringLiteral("--chip"), QStringLiteral("68HC12B32"),
+                            QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
+    QCOMPARE(code, int(ExitTransfer));
+    QCOMPARE(h.outcomes.at(0).result, link::TransferResult::Cancelled);
+    QVERIFY2(h.errText().contains(QStringLiteral("SYMULATOR: Przerwano")), qPrintable(h.errText()));
+    // Stopped at a frame boundary, with CMD_END as the session's last frame.
+    QCOMPARE(lastFrameCommand(*h.sims[0]), link::CMD_END);
+    QCOMPARE(h.sims[0]->violations().size(), std::size_t{0});
+    QVERIFY(!h.sims[0]->inspect(
+        [](const sim::Target&, const sim::Adapter& a) { return a.inSession(); }));
+    // No file from a read that did not end, not even a temporary one; the input is untouched.
+    const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, program ? QStringList{QStringLiteral("image.bin")} : QStringList());
+    if (program)
+        QCOMPARE(QFileInfo(file).lastModified(), before);
+}
+
+void TestCliApp::threePortsOneImage()
+{
+    Harness h;
+    h.addSimulators(sim::ChipKind::D60, 3);
+    sim::Faults silent;
+    silent.silent = true;
+    h.sims[1] = std::make_unique<sim::Simulator>(sim::ChipKind::D60, silent);
+    const QByteArray image = randomBytes(1024, 21);
+    const QString file = path(QStringLiteral("line.bin"));
+    writeFile(file, image);
+    const int code =
+        h.run({QStringLiteral("program"), QStringLiteral("--chip"), QStringLiteral("68HC12D60"),
+               QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("--port"),
+               QStringLiteral("/dev/ttyUSB1"), QStringLiteral("--port"),
+               QStringLiteral("/dev/ttyUSB2"), file});
+    // The highest code of any port; the working adapters are programmed all the same.
+    QCOMPARE(code, int(ExitNoAdapter));
+    QCOMPARE(eepromOf(*h.sims[0]), image);
+    QCOMPARE(eepromOf(*h.sims[2]), image);
+    QCOMPARE(eepromOf(*h.sims[1]), QByteArray(1024, char(0xFF)));
+    QVERIFY(h.errText().contains(QStringLiteral("kestrel-cli: /dev/ttyUSB1: ") +
+                                 link::programNoAdapterMessage()));
+    // The summary: a header and one row per port, in the order given.
+    const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 4);
+    QVERIFY2(rows[0].startsWith(QStringLiteral("PORT")), qPrintable(rows[0]));
+    const QStringList expected{QStringLiteral("ok 0"), QStringLiteral("no-adapter 4"),
+                               QStringLiteral("ok 0")};
+    for (int i = 0; i < 3; ++i) {
+        const QStringList cells = rows[i + 1].split(u' ', Qt::SkipEmptyParts);
+        QCOMPARE(cells.value(0), QStringLiteral("/dev/ttyUSB%1").arg(i));
+        QCOMPARE(cells.mid(1, 2).join(u' '), expected[i]);
+        QCOMPARE(cells.value(4), QStringLiteral("-"));
+    }
+
+    // Verified on a line where one board has a stuck cell: the table names its address.
+    Harness v;
+    sim::Faults stuck;
+    stuck.stuck.emplace_back(std::uint16_t{0x0E42}, static_cast<std::uint8_t>(~image[0x242]));
+    v.addSimulators(sim::ChipKind::D60, 3);
+    v.sims[2] = std::make_unique<sim::Simulator>(sim::ChipKind::D60, stuck);
+    QCOMPARE(
+        v.run({QStringLiteral("program"), QStringLiteral("--verify"), QStringLiteral("--chip"),
+               QStringLiteral("68HC12D60"), QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), QStringLiteral("--port"),
+               QStringLiteral("SYMULATOR"), file}),
+        int(ExitDifferent));
+    const QStringList verifyRows = QString::fromUtf8(v.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(verifyRows.size(), 4);
+    QCOMPARE(verifyRows[1].split(u' ', Qt::SkipEmptyParts).value(4), QStringLiteral("-"));
+    QCOMPARE(verifyRows[3].split(u' ', Qt::SkipEmptyParts).mid(1, 2),
+             (QStringList{QStringLiteral("different"), QStringLiteral("6")}));
+    QCOMPARE(verifyRows[3].split(u' ', Qt::SkipEmptyParts).value(4), QStringLiteral("0E42"));
+}
+
+void TestCliApp::jsonOnePerPort()
+{
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 2);
+    sim::Faults hangUp;
+    hangUp.hangUpAfterFrames = 100;
+    h.sims[0] = std::make_unique<sim::Simulator>(sim::ChipKind::B32, hangUp);
+    const QString file = path(QStringLiteral("a.bin"));
+    writeFile(file, randomBytes(768, 2));
+    const int code =
+        h.run({QStringLiteral("program"), QStringLiteral("--json"), QStringLiteral("--chip"),
+               QStringLiteral("68HC12B32"), QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+               QStringLiteral("--port"), QStringLiteral("SYMULATOR"), file});
+    QCOMPARE(code, int(ExitTransfer));
+    const QList<QByteArray> lines = h.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    const QStringList results{QStringLiteral("line-lost"), QStringLiteral("ok")};
+    for (int i = 0; i < 2; ++i) {
+        QJsonParseError error{};
+        const QJsonObject o = QJsonDocument::fromJson(lines[i], &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(o.value(QStringLiteral("port")).toString(), QStringLiteral("SYMULATOR"));
+        QCOMPARE(o.value(QStringLiteral("chip")).toString(), QStringLiteral("68HC12B32"));
+        QCOMPARE(o.value(QStringLiteral("operation")).toString(), QStringLiteral("program"));
+        QCOMPARE(o.value(QStringLiteral("result")).toString(), results[i]);
+        QCOMPARE(o.value(QStringLiteral("exit_code")).toInt(), i == 0 ? 5 : 0);
+        QCOMPARE(o.value(QStringLiteral("bytes")).toInt(), i == 0 ? 0 : 768);
+        QVERIFY(o.value(QStringLiteral("seconds")).isDouble());
+        QCOMPARE(o.value(QStringLiteral("differences")).toInt(-1), 0);
+        QVERIFY(o.value(QStringLiteral("difference_addresses")).isArray());
+    }
+}
+
+void TestCliApp::quietPrintsOnlyErrors()
+{
+    Harness ok;
+    ok.addSimulators(sim::ChipKind::B32, 1);
+    QCOMPARE(ok.run({QStringLiteral("read"), QStringLiteral("-q"), QStringLiteral("--chip"),
+                     QStringLiteral("68HC12B32"), QStringLiteral("--port"),
+                     QStringLiteral("SYMULATOR"), path(QStringLiteral("q.bin"))}),
+             int(ExitOk));
+    QCOMPARE(ok.errText(), QString());
+    QCOMPARE(readFile(path(QStringLiteral("q.bin"))).size(), 768);
+
+    sim::Faults silent;
+    silent.silent = true;
+    Harness failing;
+    failing.addSimulators(sim::ChipKind::B32, 1, silent);
+    QCOMPARE(
+        failing.run({QStringLiteral("read"), QStringLiteral("--quiet"), QStringLiteral("--chip"),
+                     QStringLiteral("68HC12B32"), QStringLiteral("--port"), QStringLiteral("COM1"),
+                     path(QStringLiteral("r.bin"))}),
+        int(ExitNoAdapter));
+    QCOMPARE(failing.errText(),
+             QStringLiteral("kestrel-cli: COM1: ") + link::readNoAdapterMessage() + u'\n');
+}
+
+void TestCliApp::chipsList()
+{
+    Harness h;
+    QCOMPARE(h.run({QStringLiteral("chips")}), int(ExitOk));
+    const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 11);
+    QCOMPARE(rows[9].split(u' ', Qt::SkipEmptyParts),
+             (QStringList{"68HC12B32", "768", "0D00", "tak"}));
+    QCOMPARE(rows[5].split(u' ', Qt::SkipEmptyParts),
+             (QStringList{"68HC05", "256", "0100", "nie"}));
+
+    Harness json;
+    QCOMPARE(json.run({QStringLiteral("chips"), QStringLiteral("--json")}), int(ExitOk));
+    const QList<QByteArray> lines = json.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 10);
+    const QJsonObject d60 = QJsonDocument::fromJson(lines[9]).object();
+    QCOMPARE(d60.value(QStringLiteral("chip")).toString(), QStringLiteral("68HC12D60"));
+    QCOMPARE(d60.value(QStringLiteral("eeprom_size")).toInt(), 1024);
+    QCOMPARE(d60.value(QStringLiteral("eeprom_base")).toString(), QStringLiteral("0C00"));
+    QCOMPARE(d60.value(QStringLiteral("supported")).toBool(), true);
+}
+
+QTEST_GUILESS_MAIN(TestCliApp)
+#include "tst_cliapp.moc"
