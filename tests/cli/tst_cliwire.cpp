@@ -112,6 +112,12 @@ void TestCliWire::sameFramesAsTheWindow()
     QVERIFY(form.transfers().startProgram());
     QVERIFY(form.transfers().waitFinished(60000));
     QCOMPARE(form.transfers().lastResult(), link::TransferResult::Done);
+    // "Zapisz i weryfikuj": programming, then a verify with the port opened again.
+    const std::size_t windowProgramVerifyStart = windowSim.frameCount();
+    form.transfers().setMessageSink([](const QString&) {});
+    QVERIFY(form.transfers().startProgramVerify());
+    QVERIFY(form.transfers().waitFinished(60000));
+    QCOMPARE(form.transfers().lastResult(), link::TransferResult::Done);
 
     // The command line: the same two operations on "SYMULATOR", its line chosen as it does.
     auto runCli = [&](const QStringList& args, std::unique_ptr<cli::CliApp>& app) {
@@ -130,6 +136,7 @@ void TestCliWire::sameFramesAsTheWindow()
     };
     std::unique_ptr<cli::CliApp> readApp;
     std::unique_ptr<cli::CliApp> programApp;
+    std::unique_ptr<cli::CliApp> programVerifyApp;
     const QString outPath = dir.filePath(QStringLiteral("read.bin"));
     QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--chip"), chipName,
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"), outPath},
@@ -139,13 +146,21 @@ void TestCliWire::sameFramesAsTheWindow()
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"), imagePath},
                     programApp),
              0);
+    QCOMPARE(runCli({QStringLiteral("program"), QStringLiteral("--chip"), chipName,
+                     QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
+                     QStringLiteral("--verify"), imagePath},
+                    programVerifyApp),
+             0);
     sim::Simulator* readSim = readApp->simulatorOf(0);
     sim::Simulator* programSim = programApp->simulatorOf(0);
     QVERIFY(readSim != nullptr && programSim != nullptr && readSim != programSim);
 
     // Frame bytes, the times of their first and last bytes, and the adapter's replies.
     const auto windowRead = framesOf(windowSim, 0);
-    const auto windowProgram = framesOf(windowSim, windowProgramStart);
+    auto windowProgram = framesOf(windowSim, windowProgramStart);
+    windowProgram.resize(windowProgramVerifyStart - windowProgramStart);
+    const auto windowProgramVerify = framesOf(windowSim, windowProgramVerifyStart);
+    const auto cliProgramVerify = framesOf(*programVerifyApp->simulatorOf(0), 0);
     const auto cliRead = framesOf(*readSim, 0);
     const auto cliProgram = framesOf(*programSim, 0);
     QCOMPARE(cliRead.size(), windowProgramStart);
@@ -153,6 +168,8 @@ void TestCliWire::sameFramesAsTheWindow()
                         cliRead.begin(), cliRead.end()),
              qPrintable(firstDifference(windowRead, cliRead)));
     QVERIFY2(windowProgram == cliProgram, qPrintable(firstDifference(windowProgram, cliProgram)));
+    QVERIFY2(windowProgramVerify == cliProgramVerify,
+             qPrintable(firstDifference(windowProgramVerify, cliProgramVerify)));
     QCOMPARE(windowSim.eeprom(), programSim->eeprom());
     QCOMPARE(windowSim.violations().size(), std::size_t{0});
     QCOMPARE(programSim->violations().size(), std::size_t{0});
