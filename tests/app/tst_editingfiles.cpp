@@ -179,6 +179,7 @@ private slots:
     void lastRowOfChip();
     void clickOnCurrentCellMovesCursor_data();
     void clickOnCurrentCellMovesCursor();
+    void clickOnCurrentCellDropsPendingDigit();
     void arrowsStillNavigate();
     void keysRefusedDuringTransfer();
 
@@ -445,6 +446,23 @@ void TestEditingFiles::clickOnCurrentCellMovesCursor()
     QTest::keyClicks(w->StringGrid1, QStringLiteral("3C"));
     QCOMPARE(entry(*w, col, row), 0x3C);
     QCOMPARE(hexCell(*w, col, row), QStringLiteral("3C"));
+}
+
+void TestEditingFiles::clickOnCurrentCellDropsPendingDigit()
+{
+    // A click on a cell always starts a new byte, whether or not it is the current cell.
+    Window w;
+    selectChip(*w, ChipB32);
+    clickCell(*w, 5, 3);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("7"));
+    QCOMPARE(w->image().NibbleCount, 1);
+    clickCell(*w, 5, 3);
+    QCOMPARE(w->image().NibbleCount, 0);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("A5"));
+    QCOMPARE(entry(*w, 5, 3), 0xA5);
+    // The byte is complete: the cursor went on to the next cell.
+    QCOMPARE(w->image().CursorCol, 6);
+    QCOMPARE(w->image().CursorRow, 3);
 }
 
 void TestEditingFiles::arrowsStillNavigate()
