@@ -180,6 +180,8 @@ private slots:
     void clickOnCurrentCellMovesCursor_data();
     void clickOnCurrentCellMovesCursor();
     void clickOnCurrentCellDropsPendingDigit();
+    void pastLastRowNoFocusFrameArrowsFromLastCell_data();
+    void pastLastRowNoFocusFrameArrowsFromLastCell();
     void arrowsStillNavigate();
     void keysRefusedDuringTransfer();
 
@@ -463,6 +465,46 @@ void TestEditingFiles::clickOnCurrentCellDropsPendingDigit()
     // The byte is complete: the cursor went on to the next cell.
     QCOMPARE(w->image().CursorCol, 6);
     QCOMPARE(w->image().CursorRow, 3);
+}
+
+void TestEditingFiles::pastLastRowNoFocusFrameArrowsFromLastCell_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::newRow("left") << int(Qt::Key_Left) << 15 << 48;
+    QTest::newRow("up") << int(Qt::Key_Up) << 16 << 47;
+}
+
+void TestEditingFiles::pastLastRowNoFocusFrameArrowsFromLastCell()
+{
+    QFETCH(int, key);
+    QFETCH(int, col);
+    QFETCH(int, row);
+    Window w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    selectChip(*w, ChipB32);
+    GridView& hex = *w->StringGrid1;
+    clickCell(*w, 16, 48);
+    hex.setFocus();
+    QTest::keyClicks(&hex, QStringLiteral("11"));
+    QCOMPARE(w->image().CursorRow, 49);
+
+    // No cell shows the dotted focus frame: the bottom pixel rows of the last cell are as
+    // those of its unfocused neighbour.
+    const QImage shot = hex.viewport()->grab().toImage();
+    auto bottomRows = [&](int c, int r) {
+        const QRect rect = hex.visualRect(hex.model()->index(r - 1, c - 1));
+        return shot.copy(QRect(rect.left(), rect.bottom() - 3, 12, 4));
+    };
+    QVERIFY(hex.hasFocus());
+    QCOMPARE(bottomRows(16, 48), bottomRows(15, 48));
+
+    // The arrow keys go on from the last cell.
+    QTest::keyClick(&hex, Qt::Key(key));
+    QCOMPARE(w->image().CursorCol, col);
+    QCOMPARE(w->image().CursorRow, row);
 }
 
 void TestEditingFiles::arrowsStillNavigate()
