@@ -1,10 +1,16 @@
 #include "application.h"
 
+#include "qt_translation.h"
+
 #include <QMessageBox>
 
 namespace kestrel {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // Qt's standard dialogs and texts in Polish; without the translation they stay as Qt has them.
+    (void)installQtPolishTranslation(*this);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
@@ -13,7 +19,7 @@ bool Application::notify(QObject* receiver, QEvent* event)
     } catch (const std::exception& error) {
         showException(error);
     } catch (...) {
-        showException(std::runtime_error("Unknown error"));
+        showException(std::runtime_error("Nieznany błąd"));
     }
     return false;
 }

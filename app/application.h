@@ -6,7 +6,7 @@
 
 namespace kestrel {
 
-// The application object. An exception that escapes an event handler is shown in a message box
+// The application object, with Qt's Polish translation installed. An exception that escapes an event handler is shown in a message box
 // and the event loop goes on.
 class Application : public QApplication
 {

@@ -57,9 +57,13 @@ void GridHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
     drawLines(*painter, rect, m_verticalLines, m_horizontalLines, Qt::black);
     if (m_showText && model() != nullptr) {
         const QString text = model()->headerData(logicalIndex, orientation()).toString();
+        const bool corner = m_cornerText && m_cornerText(logicalIndex);
+        // Text at the very corner: the cell is filled again, raised edge included.
+        if (corner)
+            painter->fillRect(cell, GridFixedColor);
         painter->setPen(m_textColor);
         painter->setFont(font());
-        painter->drawText(cell.adjusted(TextInset, TextInset, 0, 0),
+        painter->drawText(corner ? cell : cell.adjusted(TextInset, TextInset, 0, 0),
                           Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
     painter->restore();
@@ -102,13 +106,15 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setPen(canvas.textColor);
     painter->drawText(cell.adjusted(TextInset, TextInset, 0, 0),
                       Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-    if (focused) {
+    if (m_hook)
+        m_hook(canvas, index, cell);
+    // The focus frame last, over whatever the hook drew; only on a selected cell: once the cursor
+    // has left the grid (typed past the last row) the current cell shows none.
+    if (focused && option.state.testFlag(QStyle::State_Selected)) {
         QPen dotted(canvas.textColor, 1, Qt::DotLine);
         painter->setPen(dotted);
         painter->drawRect(cell.adjusted(0, 0, -1, -1));
     }
-    if (m_hook)
-        m_hook(canvas, index, cell);
     painter->restore();
 }
 

@@ -26,11 +26,14 @@ public:
 
     void setTextColor(const QColor& color) { m_textColor = color; }
     void setLines(bool vertical, bool horizontal);
+    // Sections whose text sits at the very corner of the cell instead of 2 pixels in.
+    void setCornerText(std::function<bool(int section)> rule) { m_cornerText = std::move(rule); }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
+    std::function<bool(int)> m_cornerText;
     bool m_showText;
     bool m_verticalLines = true;
     bool m_horizontalLines = true;

@@ -3,6 +3,7 @@
 #include "chip_table.h"
 #include "hex_entry.h"
 #include "image_commands.h"
+#include "port_selector.h"
 #include "transfer_dispatch.h"
 #include "widget_dialogs.h"
 
@@ -238,11 +239,8 @@ void TForm1::createControls(QWidget* client)
         ComboBox2->addItem(QString::fromLatin1(chip.name));
     ComboBox2->setGeometry(456, 6, 105, 21);
 
-    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1 = new PortSelector(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
-    ComboBox1->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString(),
-                         QString::fromLatin1(SimulatorPortName)});
     ComboBox1->setGeometry(568, 6, 65, 21);
 
     // Narrow selectors: keep the whole chip name visible beside the drop-down button.
@@ -293,6 +291,8 @@ void TForm1::setUpGrid(GridView& grid, bool hexView)
             [this](CellCanvas& canvas, const QModelIndex& index, const QRect& rect) {
                 StringGrid1DrawCell(canvas, index.column() + 1, index.row() + 1, rect);
             });
+        // The highlight rule's row 1 includes its address cell.
+        rows->setCornerText([this](int section) { return ChipIndex() == Chip68HC05 && section == 0; });
     } else {
         rows->hide();
         for (int c = 0; c < EepromModel::Columns; ++c)
@@ -392,11 +392,11 @@ void TForm1::connectHandlers()
                 bool canSelect = true;
                 StringGrid1SelectCell(current.column() + 1, current.row() + 1, canSelect);
             });
-    // A click on the current cell selects it too when the cursor has left it (typed past the
+    // A click on a cell always starts a new byte there, the current cell included: a pending
+    // first digit is dropped, and the cursor comes back if it had left the cell (typed past the
     // last row, or its row went away with a chip change).
     connect(StringGrid1, &GridView::pressed, this, [this](const QModelIndex& cell) {
-        if (!cell.isValid() ||
-            (m_image.CursorCol == cell.column() + 1 && m_image.CursorRow == cell.row() + 1))
+        if (!cell.isValid())
             return;
         bool canSelect = true;
         StringGrid1SelectCell(cell.column() + 1, cell.row() + 1, canSelect);

@@ -1,22 +1,85 @@
 #include "queued_observer.h"
 
-#include <QMetaObject>
 #include <QThread>
 
-#include <memory>
+#include <utility>
 
 namespace kestrel {
+
+namespace {
+
+// Wakes the context's thread. The signal carries no data: whatever a worker hands over travels
+// through QueuedObserver's own queue, under its mutex.
+class Waker final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Waker(std::function<void()> onWake) : m_onWake(std::move(onWake))
+    {
+        connect(this, &Waker::wake, this, &Waker::woken, Qt::QueuedConnection);
+    }
+
+signals:
+    void wake();
+
+private:
+    void woken() { m_onWake(); }
+
+    std::function<void()> m_onWake;
+};
+
+} // namespace
 
 QueuedObserver::QueuedObserver(QObject* context, link::TransferObserver& target,
                                std::function<void()> afterFinished)
     : m_context(context), m_target(target), m_afterFinished(std::move(afterFinished))
 {
+    m_waker = new Waker([this] { drain(); });
+    if (context && context->thread() != m_waker->thread())
+        m_waker->moveToThread(context->thread());
 }
 
-template <typename F> void QueuedObserver::post(F&& call)
+QueuedObserver::~QueuedObserver()
 {
-    if (m_context)
-        QMetaObject::invokeMethod(m_context, std::forward<F>(call), Qt::QueuedConnection);
+    // On the context's thread, with the worker gone: a wake-up still queued goes with it.
+    delete m_waker;
+}
+
+void QueuedObserver::post(std::function<void()> run, bool last)
+{
+    if (!m_context)
+        return;
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back({std::move(run), last});
+        wake = !std::exchange(m_wakePending, true);
+    }
+    if (wake)
+        emit static_cast<Waker*>(m_waker)->wake();
+}
+
+void QueuedObserver::drain()
+{
+    for (;;) {
+        if (!m_context)
+            return;
+        Call call;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_calls.empty()) {
+                m_wakePending = false;
+                return;
+            }
+            call = std::move(m_calls.front());
+            m_calls.pop_front();
+        }
+        // The last call may end this object's life (the next transfer replaces it).
+        const bool last = call.last;
+        call.run();
+        if (last)
+            return;
+    }
 }
 
 void QueuedObserver::setStatus(const QString& text)
@@ -84,11 +147,17 @@ void QueuedObserver::verified(const QByteArray& chipBytes, const std::vector<int
 
 void QueuedObserver::finished()
 {
-    post([this] {
-        m_target.finished();
-        if (m_afterFinished)
-            m_afterFinished();
-    });
+    post(
+        [this] {
+            m_target.finished();
+            // A copy: afterFinished may destroy this observer.
+            const std::function<void()> after = m_afterFinished;
+            if (after)
+                after();
+        },
+        true);
 }
 
 } // namespace kestrel
+
+#include "queued_observer.moc"

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 
@@ -15,12 +16,16 @@ namespace kestrel {
 // Carries a worker's observer calls to the thread of `context`, in order. showMessage blocks the
 // worker until the user closed the message, unless the observer has been silenced (the program is
 // closing), in which case messages are dropped and the worker goes on at once.
+//
+// The calls wait in a queue of this class under its own mutex; Qt's event queue only carries a
+// wake-up without data to the context's thread, which then takes the calls out of the queue.
 class QueuedObserver final : public link::TransferObserver
 {
 public:
     // afterFinished runs on the context's thread right after the target's finished().
     QueuedObserver(QObject* context, link::TransferObserver& target,
                    std::function<void()> afterFinished = {});
+    ~QueuedObserver() override;
 
     void setStatus(const QString& text) override;
     void setGaugeColor(std::uint32_t bgr) override;
@@ -35,13 +40,26 @@ public:
     void silence();
 
 private:
-    template <typename F> void post(F&& call);
+    struct Call
+    {
+        std::function<void()> run;
+        bool last = false; // finished(): nothing of this object is touched after it ran
+    };
+
+    void post(std::function<void()> run, bool last = false);
+    // On the context's thread: runs the queued calls in order.
+    void drain();
 
     QPointer<QObject> m_context;
     link::TransferObserver& m_target;
     std::function<void()> m_afterFinished;
+    // Lives on the context's thread; its queued signal is the wake-up. Destroying it drops a
+    // wake-up still in Qt's queue.
+    QObject* m_waker = nullptr;
     std::atomic<bool> m_silenced{false};
     std::mutex m_mutex;
+    std::deque<Call> m_calls;        // under m_mutex
+    bool m_wakePending = false;      // under m_mutex
     std::condition_variable m_messageClosed;
 };
 

@@ -107,9 +107,11 @@ void TCGauge::SetMinValue(int value)
         return;
     if (value > m_maxValue)
         throwRange(-2147483647, static_cast<qint64>(m_maxValue) - 1);
+    const int before = GetPercentDone();
     m_minValue = value;
     m_progress = std::max(m_progress, value);
-    Repaint();
+    if (GetPercentDone() != before)
+        Repaint();
 }
 
 void TCGauge::SetMaxValue(int value)
@@ -118,9 +120,11 @@ void TCGauge::SetMaxValue(int value)
         return;
     if (value < m_minValue)
         throwRange(static_cast<qint64>(m_minValue) + 1, 2147483647);
+    const int before = GetPercentDone();
     m_maxValue = value;
     m_progress = std::min(m_progress, value);
-    Repaint();
+    if (GetPercentDone() != before)
+        Repaint();
 }
 
 void TCGauge::SetProgress(int value)
@@ -143,7 +147,8 @@ void TCGauge::AddProgress(int value)
 
 void TCGauge::Repaint()
 {
-    repaint();
+    // A request: requests made before the next paint share it.
+    update();
 }
 
 TCGauge::Edges TCGauge::paintRect() const

@@ -51,8 +51,10 @@ public:
 };
 
 // Progress gauge. Every paint is composed off-screen: the picture and the percentage text are
-// combined by XOR, so the text shows the inverse of whatever lies beneath it. It repaints
-// synchronously, and SetProgress repaints only when the whole percentage changes.
+// combined by XOR, so the text shows the inverse of whatever lies beneath it. Changes ask for a
+// paint (update()), so that changes made before the next paint share one; SetProgress,
+// SetMinValue and SetMaxValue ask only when the whole percentage changes, the picture's only
+// dependence on them.
 // Used on the GUI thread only.
 class TCGauge : public QWidget
 {

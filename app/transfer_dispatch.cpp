@@ -112,7 +112,12 @@ void TransferDispatch::setStatus(const QString& text)
 
 void TransferDispatch::setGaugeColor(std::uint32_t bgr)
 {
-    m_form.CGauge1->SetForeColor(bgr);
+    // A new colour starts a phase, whose next call sets the progress to 0: the bar empties first,
+    // so that no frame shows the new colour at the old phase's percentage.
+    TCGauge& gauge = *m_form.CGauge1;
+    if (bgr != gauge.ForeColor())
+        gauge.SetProgress(gauge.MinValue());
+    gauge.SetForeColor(bgr);
 }
 
 void TransferDispatch::setGaugeMax(int max)

@@ -10,7 +10,7 @@ namespace kestrel {
 
 QString notRegularFileReason()
 {
-    return QStringLiteral("Not a regular file");
+    return QStringLiteral("to nie jest zwykły plik");
 }
 
 ImageReadResult readImageData(QIODevice& device, int maxSize)

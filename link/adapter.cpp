@@ -6,9 +6,10 @@ QString portDeviceName(const QString& selection)
 {
     const QString name = selection.trimmed();
 #if defined(Q_OS_LINUX)
-    if (name == QLatin1String("COM1"))
+    // "com1", "Com2": the same ports, as on Windows.
+    if (name.compare(QLatin1String("COM1"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("/dev/ttyS0");
-    if (name == QLatin1String("COM2"))
+    if (name.compare(QLatin1String("COM2"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("/dev/ttyS1");
 #endif
     return name;

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -18,6 +19,8 @@ protected:
     {
         if (e->type() == QEvent::User)
             throw std::runtime_error("Błąd w obsłudze zdarzenia");
+        if (e->type() == QEvent::Type(QEvent::User + 2))
+            throw 42;
         if (e->type() == QEvent::Type(QEvent::User + 1)) {
             ++delivered;
             return true;
@@ -56,6 +59,9 @@ class TestApplication : public QObject
     Q_OBJECT
 private slots:
     void handlerExceptionIsShownAndEventsGoOn();
+    void unknownExceptionIsShownInPolish();
+    void standardButtonsArePolish_data();
+    void standardButtonsArePolish();
 };
 
 void TestApplication::handlerExceptionIsShownAndEventsGoOn()
@@ -72,6 +78,35 @@ void TestApplication::handlerExceptionIsShownAndEventsGoOn()
     QCoreApplication::postEvent(&thrower, new QEvent(QEvent::Type(QEvent::User + 1)));
     QTRY_COMPARE(thrower.delivered, 1);
     QCOMPARE(watcher.shown, 1);
+}
+
+void TestApplication::unknownExceptionIsShownInPolish()
+{
+    BoxWatcher watcher;
+    Thrower thrower;
+    QEvent failing(QEvent::Type(QEvent::User + 2));
+    QCoreApplication::sendEvent(&thrower, &failing);
+    QCOMPARE(watcher.shown, 1);
+    QCOMPARE(watcher.text, QStringLiteral("Nieznany błąd"));
+}
+
+void TestApplication::standardButtonsArePolish_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << QStringLiteral("Anuluj");
+    QTest::newRow("open") << int(QMessageBox::Open) << QStringLiteral("Otwórz");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << QStringLiteral("&Tak");
+}
+
+void TestApplication::standardButtonsArePolish()
+{
+    // The application installs Qt's Polish translation as it starts.
+    QFETCH(int, button);
+    QFETCH(QString, text);
+    QMessageBox box(QMessageBox::Question, QString(), QString(),
+                    QMessageBox::StandardButton(button));
+    QCOMPARE(box.button(QMessageBox::StandardButton(button))->text(), text);
 }
 
 int main(int argc, char** argv)

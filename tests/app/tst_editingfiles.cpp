@@ -201,6 +201,9 @@ private slots:
     void lastRowOfChip();
     void clickOnCurrentCellMovesCursor_data();
     void clickOnCurrentCellMovesCursor();
+    void clickOnCurrentCellDropsPendingDigit();
+    void pastLastRowNoFocusFrameArrowsFromLastCell_data();
+    void pastLastRowNoFocusFrameArrowsFromLastCell();
     void arrowsStillNavigate();
     void keysRefusedDuringTransfer();
 
@@ -476,6 +479,63 @@ void TestEditingFiles::clickOnCurrentCellMovesCursor()
     QTest::keyClicks(w->StringGrid1, QStringLiteral("3C"));
     QCOMPARE(entry(*w, col, row), 0x3C);
     QCOMPARE(hexCell(*w, col, row), QStringLiteral("3C"));
+}
+
+void TestEditingFiles::clickOnCurrentCellDropsPendingDigit()
+{
+    // A click on a cell always starts a new byte, whether or not it is the current cell.
+    Window w;
+    selectChip(*w, ChipB32);
+    clickCell(*w, 5, 3);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("7"));
+    QCOMPARE(w->image().NibbleCount, 1);
+    clickCell(*w, 5, 3);
+    QCOMPARE(w->image().NibbleCount, 0);
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("A5"));
+    QCOMPARE(entry(*w, 5, 3), 0xA5);
+    // The byte is complete: the cursor went on to the next cell.
+    QCOMPARE(w->image().CursorCol, 6);
+    QCOMPARE(w->image().CursorRow, 3);
+}
+
+void TestEditingFiles::pastLastRowNoFocusFrameArrowsFromLastCell_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::newRow("left") << int(Qt::Key_Left) << 15 << 48;
+    QTest::newRow("up") << int(Qt::Key_Up) << 16 << 47;
+}
+
+void TestEditingFiles::pastLastRowNoFocusFrameArrowsFromLastCell()
+{
+    QFETCH(int, key);
+    QFETCH(int, col);
+    QFETCH(int, row);
+    Window w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    selectChip(*w, ChipB32);
+    GridView& hex = *w->StringGrid1;
+    clickCell(*w, 16, 48);
+    hex.setFocus();
+    QTest::keyClicks(&hex, QStringLiteral("11"));
+    QCOMPARE(w->image().CursorRow, 49);
+
+    // No cell shows the dotted focus frame: the bottom pixel rows of the last cell are as
+    // those of its unfocused neighbour.
+    const QImage shot = hex.viewport()->grab().toImage();
+    auto bottomRows = [&](int c, int r) {
+        const QRect rect = hex.visualRect(hex.model()->index(r - 1, c - 1));
+        return shot.copy(QRect(rect.left(), rect.bottom() - 3, 12, 4));
+    };
+    QVERIFY(hex.hasFocus());
+    QCOMPARE(bottomRows(16, 48), bottomRows(15, 48));
+
+    // The arrow keys go on from the last cell.
+    QTest::keyClick(&hex, Qt::Key(key));
+    QCOMPARE(w->image().CursorCol, col);
+    QCOMPARE(w->image().CursorRow, row);
 }
 
 void TestEditingFiles::arrowsStillNavigate()

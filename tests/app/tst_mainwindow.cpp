@@ -68,6 +68,31 @@ void selectChip(TForm1& form, int index)
     form.ComboBox2->setCurrentIndex(index);
 }
 
+// Pixels of `colour` in the bottom three pixel rows of a cell: where the focus frame runs and
+// no text reaches.
+int bottomEdgePixels(GridView& grid, const QImage& shot, int col, int row, QRgb colour)
+{
+    const QRect r = grid.visualRect(grid.model()->index(row - 1, col - 1));
+    int n = 0;
+    for (int y = r.bottom() - 3; y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += (shot.pixel(x, y) | 0xFF000000u) == colour;
+    return n;
+}
+
+// Where a text of `colour` starts in a rectangle: the top-left of its pixels' bounds.
+QPoint textOrigin(const QImage& shot, const QRect& r, QRgb colour)
+{
+    QPoint origin(r.right() + 1, r.bottom() + 1);
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if ((shot.pixel(x, y) | 0xFF000000u) == colour) {
+                origin.setX(std::min(origin.x(), x - r.left()));
+                origin.setY(std::min(origin.y(), y - r.top()));
+            }
+    return origin;
+}
+
 QRgb cellPixel(GridView& grid, const QImage& shot, int col, int row)
 {
     const QRect r = grid.visualRect(grid.model()->index(row - 1, col - 1));
@@ -111,6 +136,7 @@ private slots:
     void scrollSync_data();
     void scrollSync();
     void highlightRule();
+    void highlightRowAddressAndFocusFrame();
     void cellSelection();
     void charGridLeavesCursorAndImage();
     void transferActiveDisablesCommands();
@@ -693,6 +719,40 @@ void TestMainWindow::highlightRule()
     hex.setCurrentIndex(form->model().index(5, 5));
     shot = hex.viewport()->grab().toImage();
     QCOMPARE(cellPixel(hex, shot, 1, 1), aqua);
+}
+
+void TestMainWindow::highlightRowAddressAndFocusFrame()
+{
+    auto form = shownForm();
+    GridView& hex = *form->StringGrid1;
+    const QRgb textColour = qRgb(128, 0, 0);
+    auto addressOrigin = [&](int row) {
+        QHeaderView& rows = *hex.verticalHeader();
+        const QImage shot = rows.viewport()->grab().toImage();
+        const int y = rows.sectionViewportPosition(row - 1);
+        return textOrigin(shot, QRect(0, y, rows.width(), rows.sectionSize(row - 1) - 1),
+                          textColour);
+    };
+    // Other chips: every address text 2 pixels in.
+    selectChip(*form, 9);
+    QCOMPARE(addressOrigin(1), addressOrigin(2));
+
+    // 68HC05: row 1's address text sits at the corner too, 2 pixels up and left of the others.
+    selectChip(*form, Chip68HC05);
+    QCoreApplication::processEvents();
+    QCOMPARE(addressOrigin(1), addressOrigin(2) - QPoint(2, 2));
+
+    // The focus frame of a row 1 cell shows over the highlight rule's drawing.
+    hex.setFocus();
+    hex.setCurrentIndex(form->model().index(0, 4));
+    QVERIFY(hex.hasFocus());
+    QImage shot = hex.viewport()->grab().toImage();
+    QVERIFY(bottomEdgePixels(hex, shot, 5, 1, textColour) > 3);
+    QCOMPARE(bottomEdgePixels(hex, shot, 6, 1, textColour), 0);
+    hex.setCurrentIndex(form->model().index(2, 4));
+    shot = hex.viewport()->grab().toImage();
+    QVERIFY(bottomEdgePixels(hex, shot, 5, 3, textColour) > 3);
+    QCOMPARE(bottomEdgePixels(hex, shot, 5, 1, textColour), 0);
 }
 
 void TestMainWindow::cellSelection()

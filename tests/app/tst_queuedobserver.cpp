@@ -17,6 +17,8 @@ private slots:
     void messageBlocksWorkerUntilClosed();
     void silencedMessageDoesNotBlock_data();
     void silencedMessageDoesNotBlock();
+    void observerMayEndInAfterFinished();
+    void burstsFromSeveralTransfersKeepOrder();
 };
 
 void TestQueuedObserver::callsArriveInOrderOnContextThread()
@@ -145,6 +147,57 @@ void TestQueuedObserver::silencedMessageDoesNotBlock()
     QVERIFY(done);
     QCoreApplication::processEvents();
     QVERIFY(target.events.filter(QStringLiteral("never shown")).isEmpty());
+}
+
+void TestQueuedObserver::observerMayEndInAfterFinished()
+{
+    // The next transfer replaces the observer from the finished call itself (a slot that starts
+    // another transfer): nothing of the old one may be touched afterwards (the asan preset sees
+    // it if it is).
+    testsupport::RecordingObserver target;
+    QObject context;
+    bool ended = false;
+    std::unique_ptr<QueuedObserver> queued;
+    queued = std::make_unique<QueuedObserver>(&context, target, [&] {
+        queued.reset();
+        ended = true;
+    });
+    QueuedObserver* raw = queued.get();
+    std::thread worker([raw] {
+        for (int i = 0; i < 20; ++i)
+            raw->setGaugeProgress(i);
+        raw->finished();
+    });
+    QTRY_VERIFY(ended);
+    worker.join();
+    QVERIFY(!queued);
+    QCOMPARE(target.events.size(), 21);
+    QCoreApplication::processEvents();
+}
+
+void TestQueuedObserver::burstsFromSeveralTransfersKeepOrder()
+{
+    // Several observers one after another, each fed in bursts with pauses between them, so that
+    // the queue empties and the wake-up is asked for again many times.
+    QObject context;
+    for (int run = 0; run < 5; ++run) {
+        testsupport::RecordingObserver target;
+        bool done = false;
+        QueuedObserver queued(&context, target, [&] { done = true; });
+        std::thread worker([&] {
+            for (int burst = 0; burst < 20; ++burst) {
+                for (int i = 0; i < 10; ++i)
+                    queued.setGaugeProgress(burst * 10 + i);
+                std::this_thread::sleep_for(std::chrono::microseconds(200 * (burst % 3)));
+            }
+            queued.finished();
+        });
+        QTRY_VERIFY(done);
+        worker.join();
+        QCOMPARE(target.events.size(), 201);
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(target.events.at(i), QStringLiteral("progress:%1").arg(i));
+    }
 }
 
 QTEST_MAIN(TestQueuedObserver)

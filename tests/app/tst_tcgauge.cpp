@@ -27,6 +27,13 @@ struct ShownGauge
     QImage picture() { return gauge.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
+// Lets every requested paint happen.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
 std::set<QRgb> coloursIn(const QImage& image, const QRect& area)
 {
     std::set<QRgb> colours;
@@ -184,23 +191,42 @@ void TestTCGauge::repaintCounts()
     TCGauge& g = shown.gauge;
     g.SetMaxValue(maxValue);
     g.SetProgress(0);
+    settle();
     const int before = g.paintCount();
-    for (int p = 0; p <= last; p += step)
+    // Each change given its chance to paint: only a whole-percent change asks for one.
+    for (int p = 0; p <= last; p += step) {
         g.SetProgress(p);
+        settle();
+    }
     if (last % step != 0)
         g.SetProgress(last);
+    settle();
     QCOMPARE(g.paintCount() - before, repaints);
 
-    // Equal values do nothing; AddProgress repaints even when nothing changed.
+    // Equal values do nothing, nor does a range change that keeps the percentage; AddProgress
+    // asks for a paint even when nothing changed.
     const int settled = g.paintCount();
     g.SetProgress(last);
     g.SetMaxValue(maxValue);
     g.SetBackColor(WindowColor);
+    g.SetMinValue(-1);
+    g.SetMinValue(0);
+    settle();
     QCOMPARE(g.paintCount(), settled);
     g.AddProgress(0);
+    settle();
     QCOMPARE(g.paintCount(), settled + 1);
     g.SetForeColor(0x0000FF);
+    settle();
     QCOMPARE(g.paintCount(), settled + 2);
+
+    // Requests made before the next paint share it.
+    g.SetForeColor(0x00FF00);
+    g.SetProgress(0);
+    g.SetMaxValue(maxValue + 1);
+    g.AddProgress(1);
+    settle();
+    QCOMPARE(g.paintCount(), settled + 3);
 }
 
 void TestTCGauge::emptyGaugePixels()

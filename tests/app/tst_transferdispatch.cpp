@@ -2,6 +2,7 @@
 #include "main_window.h"
 #include "real_clock.h"
 #include "simulator.h"
+#include "tcgauge.h"
 #include "transfer_dispatch.h"
 #include "virtual_clock.h"
 
@@ -81,6 +82,7 @@ private slots:
     void cancelStopsAtFrameBoundary();
     void closingDuringTransfer_data();
     void closingDuringTransfer();
+    void phaseChangeShowsNoNewColourAtOldPercentage();
 
 private:
     void selectChip(int index);
@@ -350,6 +352,61 @@ void TestTransferDispatch::closingDuringTransfer()
         QVERIFY(m_form->transfers().stopAndWait(1000));
     }
     m_form->setDialogs(nullptr);
+}
+
+void TestTransferDispatch::phaseChangeShowsNoNewColourAtOldPercentage()
+{
+    // The observer calls of two phases as a programming run makes them, each given its chance
+    // to paint; after every call of the phase change the gauge is grabbed.
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    TransferDispatch& observer = m_form->transfers();
+    TCGauge& gauge = *m_form->CGauge1;
+    auto settle = [] {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    };
+    int grabs = 0; // a grab paints too
+    auto pixelsOf = [&gauge, &grabs](std::uint32_t bgr) {
+        ++grabs;
+        const QImage frame = gauge.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRgb colour = toQColor(bgr).rgb();
+        int n = 0;
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                n += (frame.pixel(x, y) | 0xFF000000u) == colour;
+        return n;
+    };
+    constexpr std::uint32_t Yellow = 0x00FFFF;
+    constexpr std::uint32_t Green = 0x00FF00;
+    observer.setGaugeColor(Yellow);
+    observer.setGaugeProgress(0);
+    observer.setGaugeMax(60);
+    for (int p = 0; p <= 60; ++p)
+        observer.setGaugeProgress(p);
+    settle();
+    QVERIFY(pixelsOf(Yellow) > gauge.width() * (gauge.height() - 4) / 2);
+
+    const int paintsBefore = gauge.paintCount();
+    grabs = 0;
+    observer.setGaugeColor(Green);
+    settle();
+    QCOMPARE(pixelsOf(Green), 0);
+    observer.setGaugeProgress(0);
+    settle();
+    QCOMPARE(pixelsOf(Green), 0);
+    observer.setGaugeMax(999);
+    settle();
+    QCOMPARE(pixelsOf(Green), 0);
+    for (int p = 0; p <= 999; ++p) {
+        observer.setGaugeProgress(p);
+        settle();
+    }
+    // One paint for the phase change, one per whole percent.
+    const int paints = gauge.paintCount() - paintsBefore - grabs;
+    QVERIFY2(paints <= 101, qPrintable(QString::number(paints)));
+    QVERIFY(pixelsOf(Green) > gauge.width() * (gauge.height() - 4) / 2);
+    QCOMPARE(pixelsOf(Yellow), 0);
 }
 
 QTEST_MAIN(TestTransferDispatch)

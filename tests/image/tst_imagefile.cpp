@@ -236,6 +236,7 @@ void TestImageFile::readPipeNeverBlocks()
     const ImageReadResult r = readImageFile(path, 1024);
     QCOMPARE(r.status, ImageReadStatus::Unreadable);
     QCOMPARE(r.reason, notRegularFileReason());
+    QCOMPARE(r.reason, QStringLiteral("to nie jest zwykły plik"));
 }
 
 void TestImageFile::readErrorOfRegularFile()

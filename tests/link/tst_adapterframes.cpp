@@ -64,6 +64,12 @@ void TestAdapterFrames::portNames_data()
                           << "/dev/ttyS0";
     QTest::newRow("COM2") << "COM2"
                           << "/dev/ttyS1";
+    QTest::newRow("com1") << "com1"
+                          << "/dev/ttyS0";
+    QTest::newRow("Com2") << " Com2"
+                          << "/dev/ttyS1";
+    QTest::newRow("a device is named exactly") << "/dev/TTYUSB0"
+                                               << "/dev/TTYUSB0";
 #else
     QTest::newRow("COM1") << "COM1"
                           << "COM1";

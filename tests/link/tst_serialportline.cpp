@@ -43,6 +43,7 @@ class TestSerialPortLine : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void opensAt12800();
     void secondOpenIsRefused();
     void missingPortFails();
@@ -61,9 +62,17 @@ private:
 
 void TestSerialPortLine::init()
 {
+    // The previous peer's thread may still run its script, which reads `peer`: stop and join it
+    // before the member is replaced.
+    peer.reset();
     peer = std::make_unique<PtyPeer>();
     if (!peer->isValid())
         QSKIP("no pseudo-terminals here");
+}
+
+void TestSerialPortLine::cleanup()
+{
+    peer.reset();
 }
 
 void TestSerialPortLine::opensAt12800()
@@ -168,8 +177,9 @@ void TestSerialPortLine::silentPeerTimesOut()
 
 void TestSerialPortLine::gathersPartialReplies()
 {
-    peer->setScript([this](const PtyPeer::Frame&) {
-        peer->inject(QByteArray::fromHex("C0"));
+    PtyPeer* far = peer.get();
+    peer->setScript([far](const PtyPeer::Frame&) {
+        far->inject(QByteArray::fromHex("C0"));
         std::this_thread::sleep_for(5ms);
         return QByteArray::fromHex("5A");
     });

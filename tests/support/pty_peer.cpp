@@ -47,6 +47,8 @@ void PtyPeer::inject(const QByteArray& bytes)
 
 void PtyPeer::start()
 {
+    // A running thread is joined before the next one takes its place.
+    stop();
     stop_ = false;
     thread_ = std::thread([this] { run(); });
 }

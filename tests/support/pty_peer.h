@@ -33,6 +33,7 @@ public:
     // A descriptor of the slave held by the peer, for asking the driver about the line.
     [[nodiscard]] int slaveFd() const { return slave_; }
 
+    // Before start(): the peer's thread runs the script.
     void setScript(Script script);
     // Closes the master (a hang-up seen by the slave) when this frame (1-based) has come in,
     // instead of answering it.
