@@ -1,11 +1,10 @@
 // kestrel-cli: reads, programs and verifies the EEPROM of 68HC12 chips from scripts.
 
 #include "cli_app.h"
+#include "qt_translation.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <atomic>
 #include <csignal>
@@ -49,10 +48,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
 
     // Qt's own texts (the help's headings, the parser's errors) in Polish, when installed.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QStringLiteral("qtbase_pl"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&qtTranslator);
+    (void)kestrel::installQtPolishTranslation(app);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
