@@ -6,8 +6,8 @@
 
 namespace kestrel {
 
-// The application object, with Qt's Polish translation installed. An exception that escapes an event handler is shown in a message box
-// and the event loop goes on.
+// The application object, with Qt's Polish translation installed. An exception that escapes an
+// event handler is shown in a message box and the event loop goes on.
 class Application : public QApplication
 {
     Q_OBJECT

@@ -292,7 +292,8 @@ void TForm1::setUpGrid(GridView& grid, bool hexView)
                 StringGrid1DrawCell(canvas, index.column() + 1, index.row() + 1, rect);
             });
         // The highlight rule's row 1 includes its address cell.
-        rows->setCornerText([this](int section) { return ChipIndex() == Chip68HC05 && section == 0; });
+        rows->setCornerText(
+            [this](int section) { return ChipIndex() == Chip68HC05 && section == 0; });
     } else {
         rows->hide();
         for (int c = 0; c < EepromModel::Columns; ++c)

@@ -58,8 +58,8 @@ private:
     QObject* m_waker = nullptr;
     std::atomic<bool> m_silenced{false};
     std::mutex m_mutex;
-    std::deque<Call> m_calls;        // under m_mutex
-    bool m_wakePending = false;      // under m_mutex
+    std::deque<Call> m_calls;   // under m_mutex
+    bool m_wakePending = false; // under m_mutex
     std::condition_variable m_messageClosed;
 };
 

@@ -210,8 +210,8 @@ int main(int argc, char** argv)
         const double cpuStart = cpuSeconds();
         lastTick = Clock::now();
         tick.start();
-        const bool started = run.program ? form.transfers().startProgram()
-                                         : form.transfers().startRead();
+        const bool started =
+            run.program ? form.transfers().startProgram() : form.transfers().startRead();
         const bool ended = started && form.transfers().waitFinished(120000);
         tick.stop();
         if (inPhase)
@@ -223,10 +223,10 @@ int main(int argc, char** argv)
         QString phases;
         for (int p : paintsPerPhase)
             phases += QString::number(p) + QLatin1Char(' ');
-        std::printf("%-22s %8.2f %7.1f ms %7.1f ms %7.1f ms %8.1f  %s%s\n", run.name, seconds,
-                    longestGap, app.slowestMs, control.takeLongest(), 100 * cpu / seconds,
-                    qPrintable(phases), done ? "" : qPrintable(QStringLiteral(" FAILED: ") +
-                                                               messages.join(QLatin1Char('|'))));
+        std::printf(
+            "%-22s %8.2f %7.1f ms %7.1f ms %7.1f ms %8.1f  %s%s\n", run.name, seconds, longestGap,
+            app.slowestMs, control.takeLongest(), 100 * cpu / seconds, qPrintable(phases),
+            done ? "" : qPrintable(QStringLiteral(" FAILED: ") + messages.join(QLatin1Char('|'))));
     }
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);

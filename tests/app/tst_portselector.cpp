@@ -32,7 +32,8 @@ void TestPortSelector::machinePortsBetweenEmptyItemAndSimulator()
     PortSelector box;
     box.setPortSource([] {
         return std::vector<SerialPortEntry>{
-            {QStringLiteral("/dev/ttyACM0"), QStringLiteral("Mega 2560"), QStringLiteral("Arduino")},
+            {QStringLiteral("/dev/ttyACM0"), QStringLiteral("Mega 2560"),
+             QStringLiteral("Arduino")},
             {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QString()},
             {QStringLiteral("/dev/ttyUSB1"), QString(), QString()}};
     });
@@ -63,7 +64,8 @@ void TestPortSelector::listLooksAgainEachTimeItOpens()
     QCOMPARE(lookups, 1);
     QCOMPARE(box.count(), 4);
     box.hidePopup();
-    ports.push_back({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("CP2102"), QStringLiteral("Silicon Labs")});
+    ports.push_back(
+        {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("CP2102"), QStringLiteral("Silicon Labs")});
     box.showPopup();
     QCOMPARE(lookups, 2);
     QCOMPARE(items(box), (QStringList{"COM1", "COM2", "", "/dev/ttyUSB0", "SYMULATOR"}));
@@ -121,10 +123,18 @@ void TestPortSelector::describesPorts_data()
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("maker");
     QTest::addColumn<QString>("text");
-    QTest::newRow("both") << "USB-Serial Controller" << "Prolific" << "USB-Serial Controller, Prolific";
-    QTest::newRow("maker only") << "" << "FTDI" << "FTDI";
-    QTest::newRow("blank description") << "  " << "FTDI" << "FTDI";
-    QTest::newRow("neither") << "" << "" << "";
+    QTest::newRow("both") << "USB-Serial Controller"
+                          << "Prolific"
+                          << "USB-Serial Controller, Prolific";
+    QTest::newRow("maker only") << ""
+                                << "FTDI"
+                                << "FTDI";
+    QTest::newRow("blank description") << "  "
+                                       << "FTDI"
+                                       << "FTDI";
+    QTest::newRow("neither") << ""
+                             << ""
+                             << "";
 }
 
 void TestPortSelector::describesPorts()

@@ -227,11 +227,11 @@ void TestTransferSoak::runOne(int index, const Run& run, std::mt19937& random)
     const EepromBufferType before = m_form->image().EepromBuffer;
 
     LineLog log;
-    m_form->transfers().setFactories(
-        [] { return std::unique_ptr<link::Clock>(new CountedClock); },
-        [&sim, &log](link::Clock& clock) {
-            return std::unique_ptr<link::SerialLine>(new ProbeLine(sim, clock, log));
-        });
+    m_form->transfers().setFactories([] { return std::unique_ptr<link::Clock>(new CountedClock); },
+                                     [&sim, &log](link::Clock& clock) {
+                                         return std::unique_ptr<link::SerialLine>(
+                                             new ProbeLine(sim, clock, log));
+                                     });
     m_messages.clear();
     m_form->setStatusText(QString()); // a failed programming check leaves the status as it was
 
@@ -264,7 +264,8 @@ void TestTransferSoak::runOne(int index, const Run& run, std::mt19937& random)
         QVERIFY2(m_messages.size() == 1,
                  qPrintable(what + QStringLiteral(": messages ") + m_messages.join('|')));
     } else {
-        QVERIFY2(m_messages.isEmpty(), qPrintable(what + QStringLiteral(": ") + m_messages.join('|')));
+        QVERIFY2(m_messages.isEmpty(),
+                 qPrintable(what + QStringLiteral(": ") + m_messages.join('|')));
         QCOMPARE(m_form->statusText(), QStringLiteral("Gotowe"));
     }
 

@@ -48,8 +48,8 @@ void TestQtTranslation::standardTexts()
     QFETCH(QString, polish);
     const QString file =
         QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_pl.qm");
-    QVERIFY2(QFile::exists(file), qPrintable(file + QStringLiteral(
-                                                 " is missing: scripts/setup.sh installs it")));
+    QVERIFY2(QFile::exists(file),
+             qPrintable(file + QStringLiteral(" is missing: scripts/setup.sh installs it")));
     static const bool installed = installQtPolishTranslation(*QCoreApplication::instance());
     QVERIFY(installed);
     QCOMPARE(QCoreApplication::translate(context.constData(), source.constData()), polish);

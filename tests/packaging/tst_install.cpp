@@ -159,9 +159,9 @@ void TestInstall::desktopEntry()
     // It starts the installed program and names the installed icon.
     QVERIFY(QFileInfo(installed(QStringLiteral("bin/") + keys.value(QStringLiteral("Exec"))))
                 .isExecutable());
-    QVERIFY(QFileInfo::exists(installed(QStringLiteral("share/icons/hicolor/scalable/apps/") +
-                                        keys.value(QStringLiteral("Icon")) +
-                                        QStringLiteral(".svg"))));
+    QVERIFY(
+        QFileInfo::exists(installed(QStringLiteral("share/icons/hicolor/scalable/apps/") +
+                                    keys.value(QStringLiteral("Icon")) + QStringLiteral(".svg"))));
 }
 
 void TestInstall::icon()
@@ -177,17 +177,18 @@ void TestInstall::debianPackage()
     QVERIFY(out.isValid());
     const Run arch = run(QStringLiteral("dpkg"), {QStringLiteral("--print-architecture")});
     QVERIFY2(arch.exitCode == 0, qPrintable(arch.output));
-    const Run r = run(QStringLiteral(KESTREL_CPACK),
-                      {QStringLiteral("--config"), QStringLiteral(KESTREL_BUILD_DIR "/CPackConfig.cmake"),
-                       QStringLiteral("-B"), out.path()});
+    const Run r =
+        run(QStringLiteral(KESTREL_CPACK),
+            {QStringLiteral("--config"), QStringLiteral(KESTREL_BUILD_DIR "/CPackConfig.cmake"),
+             QStringLiteral("-B"), out.path()});
     QVERIFY2(r.exitCode == 0, qPrintable(r.output));
     const QString deb = out.filePath(QStringLiteral("kestrel_" KESTREL_VERSION "_") +
                                      arch.output.trimmed() + QStringLiteral(".deb"));
     QVERIFY2(QFileInfo::exists(deb), qPrintable(r.output));
 
     // Dependencies computed from the programs' libraries, plus the plugins loaded at run time.
-    const Run depends = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb,
-                                                         QStringLiteral("Depends")});
+    const Run depends =
+        run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
     QVERIFY2(depends.exitCode == 0, qPrintable(depends.output));
     for (const char* package : {"libqt6core6", "libqt6widgets6", "libqt6serialport6", "libc6",
                                 "qt6-qpa-plugins", "libqt6svg6"})
@@ -198,9 +199,9 @@ void TestInstall::debianPackage()
 
     const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
     QVERIFY2(contents.exitCode == 0, qPrintable(contents.output));
-    for (const char* file : {"./usr/bin/kestrel", "./usr/bin/kestrel-sim",
-                             "./usr/share/applications/kestrel.desktop",
-                             "./usr/share/icons/hicolor/scalable/apps/kestrel.svg"})
+    for (const char* file :
+         {"./usr/bin/kestrel", "./usr/bin/kestrel-sim", "./usr/share/applications/kestrel.desktop",
+          "./usr/share/icons/hicolor/scalable/apps/kestrel.svg"})
         QVERIFY2(contents.output.contains(QLatin1String(file)), file);
 }
 
