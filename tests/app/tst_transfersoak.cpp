@@ -89,8 +89,7 @@ enum class Operation
 {
     Read,
     Program,
-    // Verify: add here once the window has its verify command; a verify after a programming run
-    // with stuck cells must then report them (see checkProgram).
+    Verify, // against the chip's content (every other time) or another image
 };
 
 enum class Fault
@@ -116,7 +115,9 @@ struct Run
         QString text = QStringLiteral("run %1: %2 %3, %4")
                            .arg(index)
                            .arg(QString::fromLatin1(ChipTable[chip].name))
-                           .arg(operation == Operation::Read ? "read" : "program")
+                           .arg(operation == Operation::Read      ? "read"
+                                : operation == Operation::Program ? "program"
+                                                                  : "verify")
                            .arg(faultNames[static_cast<int>(fault)]);
         if (fault != Fault::None)
             text += QStringLiteral(" (%1)").arg(QString::fromStdString(faults.describe()));
@@ -128,7 +129,7 @@ Run makeRun(std::mt19937& random)
 {
     Run run;
     run.chip = random() % 2 == 0 ? ChipB32 : ChipD60;
-    run.operation = random() % 2 == 0 ? Operation::Read : Operation::Program;
+    run.operation = static_cast<Operation>(random() % 3);
     if (random() % 3 != 0)
         return run;
     const sim::ChipModel& model =
@@ -176,6 +177,7 @@ private:
     void runOne(int index, const Run& run, std::mt19937& random);
     void checkRead(const Run& run, sim::Simulator& sim, const EepromBufferType& before);
     void checkProgram(const Run& run, sim::Simulator& sim, const std::vector<std::uint8_t>& image);
+    void checkVerify(sim::Simulator& sim, const EepromBufferType& before);
 
     std::unique_ptr<TForm1> m_form;
     QStringList m_messages;
@@ -198,7 +200,8 @@ void TestTransferSoak::twoHundredTransfers()
         runOne(i, run, random);
         if (QTest::currentTestFailed())
             return;
-        failed += m_form->transfers().lastResult() != link::TransferResult::Done;
+        const link::TransferResult result = m_form->transfers().lastResult();
+        failed += result != link::TransferResult::Done && result != link::TransferResult::Mismatch;
     }
     qInfo("%d transfers, %d with a fault, %d ended with a reported failure", Runs, faulty, failed);
     // The seeded sequence must really mix: faults and failures both occur, and most runs pass.
@@ -221,7 +224,9 @@ void TestTransferSoak::runOne(int index, const Run& run, std::mt19937& random)
     // The chip first: choosing it resets the image.
     m_form->ComboBox2->setCurrentIndex(run.chip);
     QCOMPARE(m_form->ChipIndex(), run.chip);
-    const std::vector<std::uint8_t> image = randomBytes(random, size);
+    std::vector<std::uint8_t> image = randomBytes(random, size);
+    if (run.operation == Operation::Verify && random() % 2 == 0)
+        image = sim.eeprom(); // as the chip reads, stuck cells included
     for (int e = 1; e <= size; ++e)
         m_form->image().EepromBuffer[e] = image[static_cast<std::size_t>(e - 1)];
     const EepromBufferType before = m_form->image().EepromBuffer;
@@ -237,7 +242,9 @@ void TestTransferSoak::runOne(int index, const Run& run, std::mt19937& random)
 
     // Through the toolbar, as a user starts it.
     QVERIFY2(m_form->Panel1->isEnabled(), context);
-    (run.operation == Operation::Read ? m_form->SpeedButton4 : m_form->SpeedButton5)->click();
+    QToolButton* const buttons[] = {m_form->SpeedButton4, m_form->SpeedButton5,
+                                    m_form->SpeedButton6};
+    buttons[static_cast<int>(run.operation)]->click();
     QVERIFY2(m_form->transferActive(), context);
     QVERIFY2(m_form->transfers().waitFinished(60000), context);
 
@@ -254,11 +261,21 @@ void TestTransferSoak::runOne(int index, const Run& run, std::mt19937& random)
     QVERIFY2(sim.violations().empty(), context);
 
     const link::TransferResult result = m_form->transfers().lastResult();
+    if (run.fault == Fault::Silent)
+        QVERIFY2(result == link::TransferResult::NoAdapter, context);
+    if (run.operation == Operation::Verify) {
+        if (run.fault == Fault::None)
+            QVERIFY2(result == link::TransferResult::Done ||
+                         result == link::TransferResult::Mismatch,
+                     qPrintable(what + QStringLiteral(" failed: ") + m_messages.join('|')));
+        checkVerify(sim, before);
+        if (QTest::currentTestFailed())
+            qWarning("%s", context.constData());
+        return;
+    }
     if (run.fault == Fault::None)
         QVERIFY2(result == link::TransferResult::Done,
                  qPrintable(what + QStringLiteral(" failed: ") + m_messages.join('|')));
-    if (run.fault == Fault::Silent)
-        QVERIFY2(result == link::TransferResult::NoAdapter, context);
     if (result != link::TransferResult::Done) {
         // A failure is always told, once.
         QVERIFY2(m_messages.size() == 1,
@@ -309,6 +326,30 @@ void TestTransferSoak::checkProgram(const Run& run, sim::Simulator& sim,
     for (const auto& [address, value] : stuck)
         expected[static_cast<std::size_t>(address - model.eepromFirst)] = value;
     QCOMPARE(sim.eeprom(), expected);
+}
+
+// A verify tells its outcome once and never changes the buffer; the marks are exactly the bytes
+// where the chip, stuck cells included, differs from it.
+void TestTransferSoak::checkVerify(sim::Simulator& sim, const EepromBufferType& before)
+{
+    const link::TransferResult result = m_form->transfers().lastResult();
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_form->image().EepromBuffer == before);
+    const int size = m_form->image().EepromSize;
+    const std::vector<std::uint8_t> chip = sim.eeprom();
+    int differing = 0;
+    for (int e = 1; e <= size; ++e)
+        differing += before[e] != int(chip[static_cast<std::size_t>(e - 1)]);
+    if (result == link::TransferResult::Done) {
+        QCOMPARE(differing, 0);
+        QCOMPARE(m_form->statusText(), QStringLiteral("Zgodne"));
+    } else if (result == link::TransferResult::Mismatch) {
+        QVERIFY(differing > 0);
+        QCOMPARE(m_form->statusText(), QStringLiteral("Niezgodne"));
+        QCOMPARE(m_form->model().markedCount(), differing);
+    } else {
+        QCOMPARE(m_form->model().markedCount(), 0);
+    }
 }
 
 QTEST_MAIN(TestTransferSoak)
