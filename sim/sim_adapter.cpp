@@ -94,14 +94,18 @@ void Adapter::lineOpened(std::int64_t timeUs)
 }
 
 // A byte is early when, from every byte before it in the window, less time passed than the
-// pauses owed since, less the tolerance. Delivery can only delay a byte, so one earlier byte
-// that came on time clears a byte the host sent in time, however late the line handed it over.
-// Measured from the byte just before, this is the plain rule: at least MinByteGapUs.
+// pauses owed since, less the tolerance: PacingToleranceUs from the byte just before (the plain
+// rule: at least MinByteGapUs), LineJitterUs more from any byte further back. Delivery can only
+// delay a byte, so one earlier byte that came on time clears a byte the host sent in time,
+// however late the line handed it over.
 bool Adapter::early(std::int64_t timeUs, std::int64_t owedUs) const
 {
-    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it)
-        if (timeUs - it->timeUs >= owedUs - it->owedUs - PacingToleranceUs)
+    std::int64_t tolerance = PacingToleranceUs;
+    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it) {
+        if (timeUs - it->timeUs >= owedUs - it->owedUs - tolerance)
             return false;
+        tolerance = PacingToleranceUs + LineJitterUs;
+    }
     return !arrivals_.empty();
 }
 

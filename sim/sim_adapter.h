@@ -27,8 +27,10 @@ inline constexpr std::uint8_t CmdEnd = 0x5C;
 inline constexpr std::int64_t BytePauseUs = 2000;
 inline constexpr std::int64_t MinByteGapUs = 1500;
 inline constexpr std::int64_t PacingToleranceUs = BytePauseUs - MinByteGapUs;
+// Measured from a byte further back, the line's own jitter in handing bytes over is allowed too.
+inline constexpr std::int64_t LineJitterUs = 2000;
 // How far back the pacing verdict looks for a byte that came on time.
-inline constexpr std::int64_t PacingWindowUs = 200'000;
+inline constexpr std::int64_t PacingWindowUs = 100'000;
 // The pause the host owes after the last byte of a frame of this command (the byte pause for
 // a byte the adapter does not know).
 [[nodiscard]] std::int64_t owedPauseAfterUs(std::uint8_t command);
