@@ -88,12 +88,21 @@ int CliApp::run(const CliRequest& request)
     simulators_.clear();
     if (request.command == Command::Chips)
         return listChips(request);
+    if (request.command == Command::Ports)
+        return listPorts(request);
     return runTransfers(request);
 }
 
 int CliApp::listChips(const CliRequest& request)
 {
     writeOut(request.json ? chipTableJson() : chipTableText().toUtf8());
+    return ExitOk;
+}
+
+int CliApp::listPorts(const CliRequest& request)
+{
+    const auto machine = env_.machinePorts ? env_.machinePorts() : link::machineSerialPorts();
+    writeOut(request.json ? portTableJson(machine) : portTableText(machine).toUtf8());
     return ExitOk;
 }
 
@@ -117,6 +126,7 @@ int CliApp::runTransfers(const CliRequest& request)
         steps.push_back({chip.verifyWorker, true});
         break;
     case Command::Chips:
+    case Command::Ports:
         break;
     }
 

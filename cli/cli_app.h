@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial_ports.h"
+
 #include "cli_options.h"
 #include "port_job.h"
 
@@ -30,6 +32,8 @@ struct CliEnvironment
     std::atomic<bool>* cancel = nullptr;
     ClockFactory makeClock; // default: the real clock
     LineFactory makeLine;   // default: as the window chooses; each SYMULATOR its own adapter
+    // This machine's serial ports; default: looked up now.
+    std::function<std::vector<link::SerialPortEntry>()> machinePorts;
 };
 
 // One run of kestrel-cli: parses the arguments, runs the command, prints what it has to say and
@@ -53,6 +57,7 @@ public:
 
 private:
     [[nodiscard]] int listChips(const CliRequest& request);
+    [[nodiscard]] int listPorts(const CliRequest& request);
     [[nodiscard]] int runTransfers(const CliRequest& request);
     [[nodiscard]] bool cancelled() const;
     void writeOut(const QByteArray& bytes);

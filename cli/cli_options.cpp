@@ -14,6 +14,7 @@ QString description()
         "\n"
         "Polecenia:\n"
         "  chips                                    lista układów\n"
+        "  ports                                    lista portów szeregowych tego komputera\n"
         "  read    --chip UKŁAD --port PORT PLIK    odczyt EEPROM do pliku\n"
         "  program --chip UKŁAD --port PORT [--port PORT ...] [--verify] PLIK\n"
         "                                           programowanie EEPROM z pliku\n"
@@ -67,6 +68,8 @@ QString commandName(Command command)
     switch (command) {
     case Command::Chips:
         return QStringLiteral("chips");
+    case Command::Ports:
+        return QStringLiteral("ports");
     case Command::Read:
         return QStringLiteral("read");
     case Command::Program:
@@ -109,7 +112,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
                        "więcej."));
     parser.addOptions({chip, port, verify, format, quiet, json});
     parser.addPositionalArgument(QStringLiteral("polecenie"),
-                                 QStringLiteral("chips, read, program lub verify."));
+                                 QStringLiteral("chips, ports, read, program lub verify."));
     parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
                                  QStringLiteral("[PLIK]"));
 
@@ -134,10 +137,12 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     CliRequest& r = out.request;
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return fail(QStringLiteral("brak polecenia (chips, read, program lub verify)"));
+        return fail(QStringLiteral("brak polecenia (chips, ports, read, program lub verify)"));
     const QString name = positional.takeFirst();
     if (name == QLatin1String("chips"))
         r.command = Command::Chips;
+    else if (name == QLatin1String("ports"))
+        r.command = Command::Ports;
     else if (name == QLatin1String("read"))
         r.command = Command::Read;
     else if (name == QLatin1String("program"))
@@ -145,16 +150,16 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     else if (name == QLatin1String("verify"))
         r.command = Command::Verify;
     else
-        return fail(QStringLiteral("nieznane polecenie %1 (chips, read, program lub verify)")
+        return fail(QStringLiteral("nieznane polecenie %1 (chips, ports, read, program lub verify)")
                         .arg(quoted(name)));
     r.quiet = parser.isSet(quiet);
     r.json = parser.isSet(json);
 
-    if (r.command == Command::Chips) {
+    if (r.command == Command::Chips || r.command == Command::Ports) {
         for (const QCommandLineOption* o : {&chip, &port, &verify, &format}) {
             if (parser.isSet(*o))
-                return fail(QStringLiteral("--%1: polecenie chips nie przyjmuje tej opcji")
-                                .arg(o->names().constFirst()));
+                return fail(QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
+                                .arg(o->names().constFirst(), name));
         }
         if (!positional.isEmpty())
             return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.first())));

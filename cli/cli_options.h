@@ -13,6 +13,7 @@ namespace kestrel::cli {
 enum class Command
 {
     Chips,
+    Ports,
     Read,
     Program,
     Verify,

@@ -1,5 +1,8 @@
 #include "report.h"
 
+#include "adapter.h"
+#include "port_line.h"
+
 #include "exit_codes.h"
 
 #include <QJsonArray>
@@ -108,6 +111,43 @@ QByteArray chipTableJson()
             {QStringLiteral("eeprom_size"), chip.EepromSize},
             {QStringLiteral("eeprom_base"), address(chip.EepromBase)},
             {QStringLiteral("supported"), link::chipSupported(chip)},
+        };
+        out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<link::SerialPortEntry> offeredPorts(const std::vector<link::SerialPortEntry>& machine)
+{
+    std::vector<link::SerialPortEntry> out{
+        {QStringLiteral("COM1"), link::portDeviceName(QStringLiteral("COM1")), {}},
+        {QStringLiteral("COM2"), link::portDeviceName(QStringLiteral("COM2")), {}}};
+    out.insert(out.end(), machine.begin(), machine.end());
+    out.push_back({QString::fromLatin1(sim::SimulatorPortName),
+                   QStringLiteral("wbudowany symulator adaptera"), {}});
+    return out;
+}
+
+} // namespace
+
+QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts)
+{
+    std::vector<QStringList> rows{{QStringLiteral("PORT"), QStringLiteral("OPIS")}};
+    for (const link::SerialPortEntry& port : offeredPorts(machinePorts))
+        rows.push_back({port.name, link::describePort(port)});
+    return alignedTable(rows);
+}
+
+QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts)
+{
+    QByteArray out;
+    for (const link::SerialPortEntry& port : offeredPorts(machinePorts)) {
+        const QJsonObject object{
+            {QStringLiteral("port"), port.name},
+            {QStringLiteral("description"), port.description},
+            {QStringLiteral("manufacturer"), port.manufacturer},
         };
         out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }

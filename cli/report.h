@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial_ports.h"
+
 #include "chip_catalogue.h"
 #include "port_job.h"
 
@@ -25,5 +27,9 @@ namespace kestrel::cli {
 // The chip list: name, EEPROM size, first address, whether this version reads and programs it.
 [[nodiscard]] QString chipTableText();
 [[nodiscard]] QByteArray chipTableJson();
+// The ports the window's port list offers, in its order: COM1, COM2, this machine's serial
+// ports, SYMULATOR.
+[[nodiscard]] QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts);
+[[nodiscard]] QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts);
 
 } // namespace kestrel::cli

@@ -100,6 +100,7 @@ struct Harness
     QByteArray err;
     std::atomic<bool> cancel{false};
     std::vector<PortOutcome> outcomes;
+    std::vector<link::SerialPortEntry> machinePorts;
 
     void addSimulators(sim::ChipKind kind, int count, sim::Faults faults = {})
     {
@@ -128,6 +129,7 @@ struct Harness
                 return line(port, virtualClock);
             return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)), clock);
         };
+        env.machinePorts = [this] { return machinePorts; };
         CliApp app(std::move(env));
         const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
         outcomes = app.outcomes();
@@ -198,6 +200,7 @@ private slots:
     void jsonOnePerPort();
     void quietPrintsOnlyErrors();
     void chipsList();
+    void portsList();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -783,6 +786,30 @@ void TestCliApp::chipsList()
     QCOMPARE(d60.value(QStringLiteral("eeprom_size")).toInt(), 1024);
     QCOMPARE(d60.value(QStringLiteral("eeprom_base")).toString(), QStringLiteral("0C00"));
     QCOMPARE(d60.value(QStringLiteral("supported")).toBool(), true);
+}
+
+// The ports the window's list offers, in its order, a plugged-in adapter among them.
+void TestCliApp::portsList()
+{
+    Harness h;
+    h.machinePorts = {{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"),
+                       QStringLiteral("FTDI")}};
+    QCOMPARE(h.run({QStringLiteral("ports")}), int(ExitOk));
+    const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 5);
+    QVERIFY(rows[1].startsWith(QStringLiteral("COM1")));
+    QVERIFY(rows[3].startsWith(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(rows[3].contains(QStringLiteral("FT232R USB UART, FTDI")));
+    QVERIFY(rows[4].startsWith(QStringLiteral("SYMULATOR")));
+
+    h.out.clear();
+    QCOMPARE(h.run({QStringLiteral("ports"), QStringLiteral("--json")}), int(ExitOk));
+    const QList<QByteArray> lines = h.out.trimmed().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(QJsonDocument::fromJson(lines[2]).object().value(QStringLiteral("manufacturer")),
+             QJsonValue(QStringLiteral("FTDI")));
+    QCOMPARE(h.run({QStringLiteral("ports"), QStringLiteral("--chip"), QStringLiteral("68HC12B32")}),
+             int(ExitUsage));
 }
 
 QTEST_GUILESS_MAIN(TestCliApp)
