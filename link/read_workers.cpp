@@ -206,12 +206,15 @@ TransferResult runVerify(TransferContext& ctx, const ReadChip& chip)
         observer.showMessage(verifyEqualMessage());
         return closeAndFinish(link, observer, TransferResult::Done);
     }
+    // Read before the bytes are handed over: the receiver's copy shares them.
+    const int first = diff.offsets.front();
+    const QString message =
+        verifyDifferentMessage(diff.count, chip.firstAddress + first,
+                               static_cast<std::uint8_t>(bytes.at(first)),
+                               static_cast<std::uint8_t>(image.at(first)));
     observer.verified(bytes, diff.offsets);
     observer.setStatus(statusDifferent());
-    const int first = diff.offsets.front();
-    observer.showMessage(verifyDifferentMessage(diff.count, chip.firstAddress + first,
-                                                static_cast<std::uint8_t>(bytes[first]),
-                                                static_cast<std::uint8_t>(image[first])));
+    observer.showMessage(message);
     return closeAndFinish(link, observer, TransferResult::Mismatch);
 }
 
