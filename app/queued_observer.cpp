@@ -135,14 +135,18 @@ void QueuedObserver::silence()
     m_messageClosed.notify_all();
 }
 
+// Byte arrays cross to the window's thread as copies of their own, never shared with the
+// worker's.
 void QueuedObserver::imageRead(const QByteArray& bytes)
 {
-    post([this, bytes] { m_target.imageRead(bytes); });
+    post([this, copy = QByteArray(bytes.constData(), bytes.size())] { m_target.imageRead(copy); });
 }
 
 void QueuedObserver::verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets)
 {
-    post([this, chipBytes, differingOffsets] { m_target.verified(chipBytes, differingOffsets); });
+    post([this, copy = QByteArray(chipBytes.constData(), chipBytes.size()), differingOffsets] {
+        m_target.verified(copy, differingOffsets);
+    });
 }
 
 void QueuedObserver::finished()
