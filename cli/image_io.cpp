@@ -35,11 +35,10 @@ QString missingReason(const QString& file)
                                    : QStringLiteral("nie ma takiego pliku");
 }
 
-// A file by the formats' rules: a name ending in .bin raw, else by its content.
-LoadedImage loadByContent(const QString& file, ChipWindow window)
+// The CLI's message for a load that failed, or the image and its notice.
+LoadedImage loaded(const ImageLoadResult& read, const QString& shownName, ChipWindow window)
 {
     LoadedImage out;
-    const ImageLoadResult read = loadImageFile(file, window);
     switch (read.status) {
     case ImageReadStatus::Ok:
         out.ok = true;
@@ -48,53 +47,18 @@ LoadedImage loadByContent(const QString& file, ChipWindow window)
             out.notice = skippedMessage(read.skipped, window);
         break;
     case ImageReadStatus::NoFile:
-        out.error = oneLine(readFailedMessage(file, missingReason(file)));
+        out.error = oneLine(readFailedMessage(shownName, missingReason(shownName)));
         break;
     case ImageReadStatus::TooLarge:
-        out.error = file + QStringLiteral(": ") + fileTooLargeMessage();
+        out.error = shownName + QStringLiteral(": ") + fileTooLargeMessage();
         break;
     case ImageReadStatus::Unreadable:
-        out.error = oneLine(readFailedMessage(file, read.reason));
+        out.error = oneLine(readFailedMessage(shownName, read.reason));
         break;
     case ImageReadStatus::Invalid:
-        out.error = file + QStringLiteral(": ") + read.reason;
+        out.error = shownName + QStringLiteral(": ") + read.reason;
         break;
     }
-    return out;
-}
-
-// An open device in the given format.
-LoadedImage loadFromDevice(QIODevice& device, const QString& shownName, ImageFormat format,
-                           ChipWindow window)
-{
-    LoadedImage out;
-    if (format == ImageFormat::Raw) {
-        const ImageReadResult read = readImageData(device, window.size);
-        switch (read.status) {
-        case ImageReadStatus::Ok:
-            out.ok = true;
-            out.bytes = decodeImage(read.data, ImageFormat::Raw, window).bytes;
-            break;
-        case ImageReadStatus::TooLarge:
-            out.error = shownName + QStringLiteral(": ") + fileTooLargeMessage();
-            break;
-        case ImageReadStatus::NoFile:
-        case ImageReadStatus::Unreadable:
-        case ImageReadStatus::Invalid:
-            out.error = oneLine(readFailedMessage(shownName, read.reason));
-            break;
-        }
-        return out;
-    }
-    const DecodedImage decoded = decodeImage(device, format, window);
-    if (!decoded.ok) {
-        out.error = shownName + QStringLiteral(": ") + decoded.error;
-        return out;
-    }
-    out.ok = true;
-    out.bytes = decoded.bytes;
-    if (decoded.skipped > 0)
-        out.notice = skippedMessage(decoded.skipped, window);
     return out;
 }
 
@@ -105,27 +69,9 @@ LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
 {
     const ChipWindow window = windowOf(chip);
     if (isStandardStream(file))
-        return loadFromDevice(standardInput, QStringLiteral("standardowe wejście"),
-                              format.value_or(ImageFormat::Raw), window);
-    if (!format)
-        return loadByContent(file, window);
-
-    LoadedImage out;
-    const QFileInfo info(file);
-    if (!info.exists() || info.isDir()) {
-        out.error = oneLine(readFailedMessage(file, missingReason(file)));
-        return out;
-    }
-    if (!info.isFile()) {
-        out.error = oneLine(readFailedMessage(file, notRegularFileReason()));
-        return out;
-    }
-    QFile device(file);
-    if (!device.open(QIODevice::ReadOnly)) {
-        out.error = oneLine(readFailedMessage(file, device.errorString()));
-        return out;
-    }
-    return loadFromDevice(device, file, *format, window);
+        return loaded(loadImageDevice(standardInput, format.value_or(ImageFormat::Raw), window),
+                      QStringLiteral("standardowe wejście"), window);
+    return loaded(loadImageFile(file, window, format), file, window);
 }
 
 ImageOutput::ImageOutput(const QString& file, std::optional<FileFormat> format,

@@ -76,7 +76,35 @@ ImageReadResult readImageFile(const QString& path, int maxSize)
     return readImageData(file, maxSize);
 }
 
-ImageLoadResult loadImageFile(const QString& path, ChipWindow window)
+ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindow window)
+{
+    ImageLoadResult result;
+    result.format = format;
+    if (format == ImageFormat::Raw) {
+        ImageReadResult raw = readImageData(device, window.size);
+        result.status = raw.status;
+        result.reason = raw.reason;
+        if (raw.status == ImageReadStatus::Ok)
+            result.bytes = decodeImage(raw.data, ImageFormat::Raw, window).bytes;
+        return result;
+    }
+    const DecodedImage decoded = decodeImage(device, format, window);
+    if (!decoded.ok) {
+        // A read error of the device, or a file that is not a valid image.
+        const auto* file = qobject_cast<const QFileDevice*>(&device);
+        const bool readError = file != nullptr && file->error() != QFileDevice::NoError;
+        result.status = readError ? ImageReadStatus::Unreadable : ImageReadStatus::Invalid;
+        result.reason = decoded.error;
+        return result;
+    }
+    result.status = ImageReadStatus::Ok;
+    result.bytes = decoded.bytes;
+    result.skipped = decoded.skipped;
+    return result;
+}
+
+ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
+                              std::optional<ImageFormat> format)
 {
     ImageLoadResult result;
     QFile file(path);
@@ -84,40 +112,16 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window)
     if (result.status != ImageReadStatus::Ok)
         return result;
 
-    if (!path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) {
+    if (!format && !path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) {
         const QByteArray head = file.read(FormatHeadSize);
-        if (file.error() != QFile::NoError) {
+        if (file.error() != QFile::NoError || !file.seek(0)) {
             result.status = ImageReadStatus::Unreadable;
             result.reason = file.errorString();
             return result;
         }
-        result.format = formatFromContent(head, path);
-        if (!file.seek(0)) {
-            result.status = ImageReadStatus::Unreadable;
-            result.reason = file.errorString();
-            return result;
-        }
+        format = formatFromContent(head, path);
     }
-
-    if (result.format == ImageFormat::Raw) {
-        ImageReadResult raw = readImageData(file, window.size);
-        result.status = raw.status;
-        result.reason = raw.reason;
-        if (raw.status == ImageReadStatus::Ok)
-            result.bytes = decodeImage(raw.data, ImageFormat::Raw, window).bytes;
-        return result;
-    }
-
-    const DecodedImage decoded = decodeImage(file, result.format, window);
-    if (!decoded.ok) {
-        result.status =
-            file.error() != QFile::NoError ? ImageReadStatus::Unreadable : ImageReadStatus::Invalid;
-        result.reason = decoded.error;
-        return result;
-    }
-    result.bytes = decoded.bytes;
-    result.skipped = decoded.skipped;
-    return result;
+    return loadImageDevice(file, format.value_or(ImageFormat::Raw), window);
 }
 
 QByteArray imageFileBytes(const ImageState& state)

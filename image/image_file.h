@@ -7,6 +7,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 class QIODevice;
 
 namespace kestrel {
@@ -56,9 +58,14 @@ struct ImageLoadResult
     qint64 skipped = 0; // Ok: data bytes outside the window
 };
 
-// Reads an image file of any format (formatFromContent) for the chip's EEPROM. Raw files follow
-// readImageFile; record files are read piece by piece, so memory stays bounded for any size.
-[[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window);
+// Reads an image file for the chip's EEPROM, in the format given or else by formatFromContent.
+// Raw files follow readImageFile; record files are read piece by piece, so memory stays bounded
+// for any size.
+[[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
+                                            std::optional<ImageFormat> format = std::nullopt);
+// The same from an open device (standard input), in the given format.
+[[nodiscard]] ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format,
+                                              ChipWindow window);
 
 // The file image of the buffer: the low 8 bits of entries 1..EepromSize.
 [[nodiscard]] QByteArray imageFileBytes(const ImageState& state);
