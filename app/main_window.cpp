@@ -490,21 +490,21 @@ void TForm1::setDialogs(UserDialogs* dialogs)
 
 void TForm1::loadImage()
 {
-    // The buffer belongs to a running transfer.
-    if (m_transferActive || m_loading)
-        return;
-    m_loading = true;
-    const LoadCommandResult result = loadImageCommand(m_image, *m_dialogs);
-    m_loading = false;
-    showLoaded(result);
+    runLoad([this] { return loadImageCommand(m_image, *m_dialogs); });
 }
 
 void TForm1::loadImageFrom(const QString& path)
 {
+    runLoad([this, &path] { return loadImagePath(m_image, *m_dialogs, path); });
+}
+
+void TForm1::runLoad(const std::function<LoadCommandResult()>& load)
+{
+    // The buffer belongs to a running transfer, or to the load already under way.
     if (m_transferActive || m_loading)
         return;
     m_loading = true;
-    const LoadCommandResult result = loadImagePath(m_image, *m_dialogs, path);
+    const LoadCommandResult result = load();
     m_loading = false;
     showLoaded(result);
 }

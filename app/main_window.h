@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -152,6 +153,7 @@ private:
     void connectHandlers();
     void loadImage();
     void saveImage();
+    void runLoad(const std::function<LoadCommandResult()>& load);
     void showLoaded(const LoadCommandResult& result);
 
     ImageState m_image;
