@@ -113,17 +113,17 @@ int CliApp::runTransfers(const CliRequest& request)
 
     // Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
     // again for the verify.
-    std::vector<JobStep> steps;
+    JobStep step;
     switch (request.command) {
     case Command::Read:
-        steps.push_back({chip.readWorker, false});
+        step = {chip.readWorker, false};
         break;
     case Command::Program:
-        steps.push_back(request.verify ? JobStep{chip.programVerifyWorker, true}
-                                       : JobStep{chip.programWorker, false});
+        step = request.verify ? JobStep{chip.programVerifyWorker, true}
+                              : JobStep{chip.programWorker, false};
         break;
     case Command::Verify:
-        steps.push_back({chip.verifyWorker, true});
+        step = {chip.verifyWorker, true};
         break;
     case Command::Chips:
     case Command::Ports:
@@ -177,7 +177,7 @@ int CliApp::runTransfers(const CliRequest& request)
         setup.index = i;
         setup.port = request.ports[i];
         setup.chip = &chip;
-        setup.steps = steps;
+        setup.step = step;
         setup.image = image;
         setup.makeClock = env_.makeClock;
         setup.makeLine = makeLine;

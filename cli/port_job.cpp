@@ -85,17 +85,13 @@ void PortJob::run()
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<link::Clock> clock = setup_.makeClock();
     std::unique_ptr<link::SerialLine> line = setup_.makeLine(setup_.index, setup_.port, *clock);
-    for (const JobStep& step : setup_.steps) {
-        if (setup_.cancel != nullptr && setup_.cancel->load()) {
-            outcome_.result = link::TransferResult::Cancelled;
-            break;
-        }
-        StepObserver observer(setup_, outcome_, step.verifying);
+    if (setup_.cancel != nullptr && setup_.cancel->load()) {
+        outcome_.result = link::TransferResult::Cancelled;
+    } else {
+        StepObserver observer(setup_, outcome_, setup_.step.verifying);
         link::TransferContext ctx{*line,       *clock,       observer,
                                   setup_.port, setup_.image, setup_.cancel};
-        outcome_.result = step.routine(ctx);
-        if (outcome_.result != link::TransferResult::Done)
-            break;
+        outcome_.result = setup_.step.routine(ctx);
     }
     // A verify that found differences compared every byte all the same.
     const bool whole = outcome_.result == link::TransferResult::Done ||

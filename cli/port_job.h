@@ -21,7 +21,7 @@ using ClockFactory = std::function<std::unique_ptr<link::Clock>()>;
 using LineFactory = std::function<std::unique_ptr<link::SerialLine>(
     int portIndex, const QString& portName, link::Clock& clock)>;
 
-// One worker run of a port's job.
+// The worker a port's job runs.
 struct JobStep
 {
     link::WorkerRoutine routine = nullptr;
@@ -32,7 +32,7 @@ struct JobStep
 struct PortOutcome
 {
     QString port;
-    link::TransferResult result = link::TransferResult::Cancelled; // of the last step run
+    link::TransferResult result = link::TransferResult::Cancelled;
     int exitCode = 0;
     double seconds = 0.0;
     qint64 bytes = 0;                  // EEPROM bytes read, programmed or compared
@@ -41,9 +41,7 @@ struct PortOutcome
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
 };
 
-// The steps of one port, run one after another on a thread of its own with its own clock and
-// line (each step opens and closes the port). A step that does not end with "Gotowe" ends the
-// job.
+// The worker of one port, run on a thread of its own with its own clock and line.
 class PortJob
 {
 public:
@@ -52,7 +50,7 @@ public:
         int index = 0;
         QString port;
         const link::ChipRow* chip = nullptr;
-        std::vector<JobStep> steps;
+        JobStep step;
         EepromBufferType image{};
         ClockFactory makeClock;
         LineFactory makeLine;
