@@ -68,7 +68,19 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Simulated programming adapter with a 68HC12B32 or 68HC12D60 on a pseudo-terminal.\n"
         "Prints the device path to open instead of a serial port, serves until interrupted\n"
-        "(Ctrl+C), then prints a summary: frames, protocol violations, EEPROM operations."));
+        "(Ctrl+C), then prints a summary: frames, protocol violations, EEPROM operations.\n"
+        "\n"
+        "Pacing: a frame is early when one of its bytes came sooner than the host's pauses\n"
+        "allow (1.5 ms after the byte before it, or less than the pauses owed since any byte\n"
+        "of the last 100 ms, less 2.5 ms). A pseudo-terminal hands bytes over late now and\n"
+        "then, and late bytes come together, so an early frame alone proves nothing here:\n"
+        "the host is flagged only when 8 frames in a row came early (a host that sends each\n"
+        "frame in one go between its pauses, or bytes too close, always does), and then on\n"
+        "each of them. Limits: a host early only now and then is not flagged (the summary\n"
+        "counts such frames as not judged), nor a frame whose bytes came together after a\n"
+        "pause long enough to have held them all. Bytes are read at real-time priority where\n"
+        "allowed (root or "
+        "CAP_SYS_NICE); the summary says whether it was."));
     parser.addHelpOption();
     const QCommandLineOption chip(QStringLiteral("chip"),
                                   QStringLiteral("The target chip: 68HC12B32 or 68HC12D60."),
@@ -265,7 +277,7 @@ int main(int argc, char* argv[])
                 server.slavePath().c_str(), link.isEmpty() ? "" : " -> ", qPrintable(link));
     std::fflush(stdout);
 
-    raiseServingPriority();
+    server.markServing(raiseServingPriority());
     const bool interrupted = server.serve(stopPipe[0]);
     // serve() also stops when waiting on the terminal fails; only the fault hangs up.
     const bool hungUp = !interrupted && simulator.hungUp();

@@ -81,11 +81,16 @@ void PtyServer::sendDueReplies()
     }
 }
 
-void raiseServingPriority()
+bool raiseServingPriority()
 {
     sched_param param{};
     param.sched_priority = 10;
-    (void)::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param);
+    return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+void PtyServer::markServing(bool realtime)
+{
+    simulator_.setStamps(Stamps::Delivered, realtime);
 }
 
 // Watches the slave path for opens, so that waiting for a host costs no wake-ups. Where the
@@ -203,7 +208,7 @@ bool BackgroundPtyServer::start(std::string& error)
     if (!server_.open(error))
         return false;
     thread_ = std::thread([this] {
-        raiseServingPriority();
+        server_.markServing(raiseServingPriority());
         server_.serve(stopPipe_[0]);
     });
     return true;

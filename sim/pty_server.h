@@ -23,6 +23,9 @@ public:
     [[nodiscard]] bool open(std::string& error);
     [[nodiscard]] const std::string& slavePath() const { return slavePath_; }
 
+    // The simulator is told that its stamps come from a pseudo-terminal, and whether the
+    // calling thread reads at real-time priority (see raiseServingPriority).
+    void markServing(bool realtime);
     // Serves until stopFd becomes readable, or the simulator hangs up (then the master is
     // closed, so the host sees a hang-up). Returns true when it stopped on stopFd.
     bool serve(int stopFd);
@@ -57,8 +60,8 @@ private:
 
 // Asks for real-time scheduling of the calling thread (allowed for root or with an RTPRIO
 // limit), so that the time stamps of arriving bytes do not depend on the machine's load.
-// Without the right the thread keeps its priority.
-void raiseServingPriority();
+// Without the right the thread keeps its priority and false is returned.
+[[nodiscard]] bool raiseServingPriority();
 
 // Microseconds of the steady clock.
 [[nodiscard]] std::int64_t steadyNowUs();

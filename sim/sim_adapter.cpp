@@ -80,6 +80,7 @@ Adapter::Adapter(Target& target, Faults faults)
 
 void Adapter::lineOpened(std::int64_t timeUs)
 {
+    endEarlyRun();
     arrivals_.clear();
     held_.reset();
     if (partialCount_ == 0)
@@ -94,18 +95,14 @@ void Adapter::lineOpened(std::int64_t timeUs)
 }
 
 // A byte is early when, from every byte before it in the window, less time passed than the
-// pauses owed since, less the tolerance: PacingToleranceUs from the byte just before (the plain
-// rule: at least MinByteGapUs), LineJitterUs more from any byte further back. Delivery can only
-// delay a byte, so one earlier byte that came on time clears a byte the host sent in time,
-// however late the line handed it over.
+// pauses owed since, less PacingToleranceUs (from the byte just before, the plain rule: at least
+// MinByteGapUs). Delivery can only delay a byte, so one earlier byte that came on time clears a
+// byte the host sent in time, however late the line handed it over.
 bool Adapter::early(std::int64_t timeUs, std::int64_t owedUs) const
 {
-    std::int64_t tolerance = PacingToleranceUs;
-    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it) {
-        if (timeUs - it->timeUs >= owedUs - it->owedUs - tolerance)
+    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it)
+        if (timeUs - it->timeUs >= owedUs - it->owedUs - PacingToleranceUs)
             return false;
-        tolerance = PacingToleranceUs + LineJitterUs;
-    }
     return !arrivals_.empty();
 }
 
@@ -137,6 +134,45 @@ void Adapter::violation(const FrameRecord& frame, std::string what)
     violations_.push_back({frame.index, frame.lastUs, frame.bytes, std::move(what)});
 }
 
+// Exact stamps: every early frame is a violation. Delivered stamps: early frames are held
+// until EarlyRunFrames of them came in a row, then all of the run are violations, and so is
+// every further early frame of it; a frame on time ends the run, and an early frame of a run
+// that ended shorter is counted as not judged.
+void Adapter::judgePacing(const FrameRecord& frame, std::int64_t earlyGapUs)
+{
+    if (earlyGapUs == INT64_MAX) {
+        endEarlyRun();
+        return;
+    }
+    Violation v{frame.index, frame.lastUs, frame.bytes,
+                "bytes " + std::to_string(earlyGapUs) + " us apart (at least " +
+                    std::to_string(MinByteGapUs) + " us)"};
+    if (stamps_ == Stamps::Exact) {
+        violations_.push_back(std::move(v));
+        return;
+    }
+    if (earlyRunLength_++ == 0)
+        earlyRunFrom_ = violations_.size();
+    if (earlyRunLength_ < static_cast<std::size_t>(EarlyRunFrames)) {
+        earlyHeld_.push_back(std::move(v));
+        return;
+    }
+    violations_.insert(violations_.end(), earlyHeld_.begin(), earlyHeld_.end());
+    violations_.push_back(std::move(v));
+    earlyHeld_.clear();
+    // Held frames go before the violations of later frames of the run recorded meanwhile.
+    std::stable_sort(violations_.begin() + static_cast<std::ptrdiff_t>(earlyRunFrom_),
+                     violations_.end(),
+                     [](const Violation& a, const Violation& b) { return a.frame < b.frame; });
+}
+
+void Adapter::endEarlyRun()
+{
+    unjudgedEarly_ += earlyHeld_.size();
+    earlyHeld_.clear();
+    earlyRunLength_ = 0;
+}
+
 std::vector<std::uint8_t> Adapter::wordReply(std::uint16_t address)
 {
     ++wordReads_;
@@ -166,9 +202,7 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
     const std::uint8_t cmd = f[0];
     const auto address = static_cast<std::uint16_t>(f[1] | f[2] << 8);
 
-    if (earlyGapUs != INT64_MAX)
-        violation(rec, "bytes " + std::to_string(earlyGapUs) + " us apart (at least " +
-                           std::to_string(MinByteGapUs) + " us)");
+    judgePacing(rec, earlyGapUs);
 
     std::vector<std::uint8_t> reply;
     bool act = true;

@@ -27,19 +27,28 @@ inline constexpr std::uint8_t CmdEnd = 0x5C;
 inline constexpr std::int64_t BytePauseUs = 2000;
 inline constexpr std::int64_t MinByteGapUs = 1500;
 inline constexpr std::int64_t PacingToleranceUs = BytePauseUs - MinByteGapUs;
-// Measured from a byte further back, the line's own jitter in handing bytes over is allowed too.
-inline constexpr std::int64_t LineJitterUs = 2000;
 // How far back the pacing verdict looks for a byte that came on time.
 inline constexpr std::int64_t PacingWindowUs = 100'000;
 // The pause the host owes after the last byte of a frame of this command (the byte pause for
 // a byte the adapter does not know).
 [[nodiscard]] std::int64_t owedPauseAfterUs(std::uint8_t command);
+// On a line whose stamps only bound each byte's sending from above (a pseudo-terminal hands
+// bytes over late now and then, and late bytes come together), an early frame alone proves
+// nothing; this many early frames in a row do, and each of them is then a violation.
+inline constexpr int EarlyRunFrames = 8;
 // One byte on the wire at 12800 baud, 8N1.
 inline constexpr std::int64_t ByteTimeUs = 781;
 
 [[nodiscard]] const char* commandName(std::uint8_t command);
 
 using Frame = std::array<std::uint8_t, 5>;
+
+// What a byte's stamp says of when the host sent it.
+enum class Stamps
+{
+    Exact,     // the stamp is the sending time (a line in the same process, virtual time)
+    Delivered, // the byte was sent at the stamp or before it (a pseudo-terminal)
+};
 
 struct ReplyByte
 {
@@ -76,6 +85,14 @@ public:
     void receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyByte>& out);
     // The host opened the line: a partial frame left from before is dropped and recorded.
     void lineOpened(std::int64_t timeUs);
+    void setStamps(Stamps stamps) { stamps_ = stamps; }
+    [[nodiscard]] Stamps stamps() const { return stamps_; }
+    // Early frames that were not judged: with delivered stamps, fewer than EarlyRunFrames came
+    // in a row.
+    [[nodiscard]] std::size_t unjudgedEarlyFrames() const
+    {
+        return unjudgedEarly_ + earlyHeld_.size();
+    }
 
     [[nodiscard]] bool hungUp() const { return hungUp_; }
     [[nodiscard]] const std::vector<FrameRecord>& frames() const { return frames_; }
@@ -92,6 +109,8 @@ private:
                  std::vector<ReplyByte>& out);
     [[nodiscard]] bool early(std::int64_t timeUs, std::int64_t owedUs) const;
     void violation(const FrameRecord& frame, std::string what);
+    void judgePacing(const FrameRecord& frame, std::int64_t earlyGapUs);
+    void endEarlyRun();
     [[nodiscard]] std::vector<std::uint8_t> wordReply(std::uint16_t address);
 
     Target& target_;
@@ -113,6 +132,13 @@ private:
     std::deque<Arrival> arrivals_;
     std::int64_t owedUs_ = 0;
     std::int64_t owedAfterFrameUs_ = BytePauseUs;
+    Stamps stamps_ = Stamps::Exact;
+    // Delivered stamps: the current run of early frames, those of it not yet recorded, and
+    // where in violations_ the run began.
+    std::size_t earlyRunLength_ = 0;
+    std::vector<Violation> earlyHeld_;
+    std::size_t earlyRunFrom_ = 0;
+    std::size_t unjudgedEarly_ = 0;
 
     bool session_ = false;
     bool ended_ = false;

@@ -87,6 +87,13 @@ bool Simulator::hungUp() const
     return adapter_->hungUp();
 }
 
+void Simulator::setStamps(Stamps stamps, bool realtime)
+{
+    std::lock_guard lock(mutex_);
+    adapter_->setStamps(stamps);
+    realtime_ = realtime;
+}
+
 std::vector<std::uint8_t> Simulator::eeprom() const
 {
     std::lock_guard lock(mutex_);
@@ -122,6 +129,15 @@ std::string Simulator::summary() const
                       static_cast<double>(v.timeUs - origin) / 1000.0);
         out += buf;
         out += v.what + '\n';
+    }
+    if (a.stamps() == Stamps::Delivered) {
+        std::snprintf(buf, sizeof buf,
+                      "pacing judged on runs of %d early frames (pseudo-terminal, read at %s): "
+                      "%zu early frame(s) alone not judged\n",
+                      EarlyRunFrames,
+                      realtime_ ? "real-time priority" : "normal priority, real-time not allowed",
+                      a.unjudgedEarlyFrames());
+        out += buf;
     }
     std::snprintf(buf, sizeof buf,
                   "EEPROM: %d erase operation(s), %d byte(s) programmed; watchdog serviced %d "

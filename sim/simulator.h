@@ -32,6 +32,9 @@ public:
     // When the next pending reply byte arrives, if one is pending.
     [[nodiscard]] std::optional<std::int64_t> nextReplyAt() const;
     [[nodiscard]] bool hungUp() const;
+    // How the line stamps bytes, and whether it reads them at real-time priority; both go into
+    // the summary.
+    void setStamps(Stamps stamps, bool realtime);
 
     // Runs f(const Target&, const Adapter&) under the lock.
     template <class F> decltype(auto) inspect(F&& f) const
@@ -59,6 +62,7 @@ private:
     std::unique_ptr<Adapter> adapter_;
     std::deque<ReplyByte> pending_;
     bool attached_ = false;
+    bool realtime_ = false;
 };
 
 // One persistent simulator per chip for the whole program, erased at start.

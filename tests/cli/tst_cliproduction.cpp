@@ -52,7 +52,7 @@ void TestCliProduction::threeAdaptersOneImage()
         args << QStringLiteral("--port") << sims.back()->link();
     }
     args << imagePath;
-    const CliRun run = runCli(Cli, args, 90000);
+    const CliRun run = runCli(Cli, args, 140000);
     for (auto& s : sims)
         QVERIFY(s->stop());
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
@@ -70,8 +70,10 @@ void TestCliProduction::threeAdaptersOneImage()
         QCOMPARE(cells.value(1), QStringLiteral("ok"));
         QCOMPARE(cells.value(2), QStringLiteral("0"));
     }
-    // At once, not one after another: programming and verifying one board takes about 30 s.
-    QVERIFY2(run.ms < 50000, qPrintable(QStringLiteral("%1 ms").arg(run.ms)));
+    // At once, not one after another: the pauses of programming and verifying one board add up
+    // to about 30 s and never end early, so three boards in turn take over 89 s, however idle
+    // the machine. (The ratio to one board is a figure of bench_cli.)
+    QVERIFY2(run.ms < 85000, qPrintable(QStringLiteral("%1 ms").arg(run.ms)));
     for (auto& s : sims)
         QVERIFY2(s->summary().contains(QStringLiteral(" 0 protocol violation(s)")),
                  qPrintable(s->summary()));

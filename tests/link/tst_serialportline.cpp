@@ -131,11 +131,11 @@ void TestSerialPortLine::replyWithinDeadline()
     peer->start();
     QSerialPortLine line;
     QCOMPARE(line.open(peer->slaveName(), t), OpenStatus::Opened);
-    // The peer is a thread on a possibly busy machine: one of three tries must make it, and
+    // The peer is a thread on a possibly busy machine: one of ten tries must make it, and
     // a slow try (the peer or the reader woken late) only costs a try.
     qint64 best = -1;
     QStringList tries;
-    for (int attempt = 0; attempt < 3 && best < 0; ++attempt) {
+    for (int attempt = 0; attempt < 10 && best < 0; ++attempt) {
         QVERIFY(sendFrame(line, ReadStatusCommand));
         std::uint8_t buffer[2] = {};
         QElapsedTimer timer;
@@ -143,8 +143,9 @@ void TestSerialPortLine::replyWithinDeadline()
         const ReadResult r = line.read(buffer, 2, replyDeadlineMs(t));
         const qint64 elapsed = timer.elapsed();
         QVERIFY(!r.broken);
-        // A read never waits far past its deadline, however busy the machine.
-        QVERIFY2(elapsed < replyDeadlineMs(t) + 100, qPrintable(QString::number(elapsed)));
+        // A read never waits far past its deadline: not the 1 s of a wrong time-out, however busy
+        // the machine.
+        QVERIFY2(elapsed < replyDeadlineMs(t) + 500, qPrintable(QString::number(elapsed)));
         tries << QStringLiteral("%1 bytes in %2 ms").arg(r.count).arg(elapsed);
         // A few ms of slack for a busy machine waking the reader late.
         if (r.count == 2 && elapsed <= replyDeadlineMs(t) + 5) {
@@ -155,7 +156,7 @@ void TestSerialPortLine::replyWithinDeadline()
             (void)line.read(buffer, 2, 0);
         }
     }
-    QVERIFY2(best >= 0, qPrintable("no whole reply within T + 2T in three tries: " +
+    QVERIFY2(best >= 0, qPrintable("no whole reply within T + 2T in ten tries: " +
                                    tries.join(QStringLiteral(", "))));
 }
 
@@ -172,7 +173,8 @@ void TestSerialPortLine::silentPeerTimesOut()
     const qint64 elapsed = timer.elapsed();
     QCOMPARE(r.count, 0);
     QVERIFY(!r.broken);
-    QVERIFY2(elapsed >= 29 && elapsed < 200, qPrintable(QString::number(elapsed)));
+    // Never before the time-out; after it, soon (the upper bound only guards a hang).
+    QVERIFY2(elapsed >= 29 && elapsed < 2000, qPrintable(QString::number(elapsed)));
 }
 
 void TestSerialPortLine::gathersPartialReplies()
@@ -204,9 +206,11 @@ void TestSerialPortLine::hangUpDuringReadIsBrokenLine()
     std::uint8_t buffer[2] = {};
     QElapsedTimer timer;
     timer.start();
-    const ReadResult r = line.read(buffer, 2, 1000);
+    // Seen as a hang-up, not waited out: the time-out is far longer than any busy machine's
+    // delay in waking the reader.
+    const ReadResult r = line.read(buffer, 2, 10000);
     QVERIFY(r.broken);
-    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(line.broken());
     QVERIFY(!line.sendByte(0x5C));
 }

@@ -53,6 +53,7 @@ private slots:
     void commands();
     void violations_data();
     void violations();
+    void pacingThroughADelayingLine_data();
     void pacingThroughADelayingLine();
     void transcript();
     void replyFaults_data();
@@ -156,20 +157,50 @@ void TestSimAdapter::violations()
     QTEST(static_cast<int>(t.read8(0x0880)), "cell0880");
 }
 
-// Seeded random sessions: a host that keeps its pauses (with a little overshoot) is never
-// judged early however the line bunches its bytes up on delivery, and a frame sent as a burst
-// among such frames is always judged early when the line delivers promptly.
+// Seeded random sessions. With exact stamps (the line stamps the sending), a host that keeps its
+// pauses is never judged early, and a frame sent as a burst among such frames always is. With
+// delivered stamps (a pseudo-terminal, which jitters every byte and now and then stalls), an
+// honest host and a single burst frame are never judged, and a host that sends every frame too
+// fast is judged on every frame.
+enum class Host
+{
+    Honest,
+    OneBurst,
+    EveryFrameAtOnce,
+    EveryByte1ms,
+};
+Q_DECLARE_METATYPE(Host)
+Q_DECLARE_METATYPE(Stamps)
+
+void TestSimAdapter::pacingThroughADelayingLine_data()
+{
+    QTest::addColumn<Stamps>("stamps");
+    QTest::addColumn<Host>("host");
+    QTest::newRow("exact, honest") << Stamps::Exact << Host::Honest;
+    QTest::newRow("exact, one burst frame") << Stamps::Exact << Host::OneBurst;
+    QTest::newRow("exact, frames in one go") << Stamps::Exact << Host::EveryFrameAtOnce;
+    QTest::newRow("exact, bytes 1 ms apart") << Stamps::Exact << Host::EveryByte1ms;
+    QTest::newRow("delivered, honest") << Stamps::Delivered << Host::Honest;
+    QTest::newRow("delivered, one burst frame") << Stamps::Delivered << Host::OneBurst;
+    QTest::newRow("delivered, frames in one go") << Stamps::Delivered << Host::EveryFrameAtOnce;
+    QTest::newRow("delivered, bytes 1 ms apart") << Stamps::Delivered << Host::EveryByte1ms;
+}
+
 void TestSimAdapter::pacingThroughADelayingLine()
 {
+    QFETCH(Stamps, stamps);
+    QFETCH(Host, host);
+    const bool pty = stamps == Stamps::Delivered;
+    const bool tooFast = host == Host::EveryFrameAtOnce || host == Host::EveryByte1ms;
     const QByteArray session[] = {"5B00000000", "2100000000", "3701FF0000"};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::mt19937 random(seed);
         auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(random); };
-        const bool delaying = seed % 2 == 1; // odd seeds: stalls; even: one burst frame
         const int frames = uniform(20, 120);
-        const int burst = delaying ? -1 : uniform(3, frames - 1);
+        const int burst = host == Host::OneBurst ? uniform(3, frames - 1) : -1;
         Target t(ChipKind::B32);
         Adapter a(t, {});
+        a.setStamps(stamps);
         std::vector<ReplyByte> out;
         std::int64_t sent = 1'000'000, delivered = 0, stallEnd = 0;
         for (int n = 0; n < frames; ++n) {
@@ -177,14 +208,24 @@ void TestSimAdapter::pacingThroughADelayingLine()
                                : uniform(0, 1) ? QByteArray::fromHex("16000D0000")
                                                : QByteArray::fromHex("0B80080102");
             for (int i = 0; i < 5; ++i) {
-                if (i > 0)
-                    sent += n == burst ? uniform(0, 500) : BytePauseUs + uniform(0, 50);
-                // Delivery: prompt (up to 100 us), or, now and then after the first frame (the
-                // verdict needs one byte that came on time), held back by a stall that releases
-                // every byte sent meanwhile at once.
-                if (delaying && n > 0 && sent >= stallEnd && uniform(1, 40) == 1)
+                if (i > 0) {
+                    if (host == Host::EveryFrameAtOnce || n == burst)
+                        sent += uniform(0, 500);
+                    else if (host == Host::EveryByte1ms)
+                        sent += 1000;
+                    else
+                        sent += BytePauseUs + uniform(0, 50);
+                }
+                // Delivery: prompt (up to 100 us; a pseudo-terminal up to 300 us, or up to 2 ms
+                // for the hosts it must never judge), and on a pseudo-terminal for the honest
+                // host now and then after the first frame (the verdict needs one byte that
+                // came on time) held back by a stall that releases every byte sent meanwhile.
+                const bool stalls = pty && host == Host::Honest;
+                if (stalls && n > 0 && sent >= stallEnd && uniform(1, 40) == 1)
                     stallEnd = sent + uniform(1'000, 60'000);
-                const std::int64_t at = sent < stallEnd ? stallEnd : sent + uniform(0, 100);
+                const int jitter = !pty ? uniform(0, 100) : tooFast ? uniform(0, 300)
+                                                                    : uniform(0, 2000);
+                const std::int64_t at = sent < stallEnd ? stallEnd : sent + jitter;
                 delivered = std::max(delivered, at);
                 a.receive(static_cast<std::uint8_t>(frame[i]), delivered, out);
             }
@@ -194,11 +235,27 @@ void TestSimAdapter::pacingThroughADelayingLine()
         for (const Violation& v : a.violations())
             seen += QStringLiteral("frame %1: %2; ").arg(v.frame).arg(v.what.c_str());
         const QString why = QStringLiteral("seed %1: %2").arg(seed).arg(seen);
-        if (delaying) {
+        switch (host) {
+        case Host::Honest:
             QVERIFY2(a.violations().empty(), qPrintable(why));
-        } else {
-            QCOMPARE(a.violations().size(), std::size_t{1});
-            QVERIFY2(static_cast<int>(a.violations().front().frame) == burst + 1, qPrintable(why));
+            break;
+        case Host::OneBurst:
+            if (pty) {
+                QVERIFY2(a.violations().empty(), qPrintable(why));
+                QVERIFY(a.unjudgedEarlyFrames() >= 1);
+            } else {
+                QCOMPARE(a.violations().size(), std::size_t{1});
+                QVERIFY2(static_cast<int>(a.violations().front().frame) == burst + 1,
+                         qPrintable(why));
+            }
+            break;
+        case Host::EveryFrameAtOnce:
+        case Host::EveryByte1ms:
+            QVERIFY2(a.violations().size() == static_cast<std::size_t>(frames), qPrintable(why));
+            for (int n = 0; n < frames; ++n)
+                QCOMPARE(a.violations()[static_cast<std::size_t>(n)].frame,
+                         static_cast<std::size_t>(n + 1));
+            break;
         }
     }
 }
