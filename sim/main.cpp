@@ -71,16 +71,16 @@ int main(int argc, char* argv[])
         "(Ctrl+C), then prints a summary: frames, protocol violations, EEPROM operations.\n"
         "\n"
         "Pacing: a frame is early when one of its bytes came sooner than the host's pauses\n"
-        "allow (1.5 ms after the byte before it, or less than the pauses owed since any byte\n"
-        "of the last 100 ms, less 2.5 ms). A pseudo-terminal hands bytes over late now and\n"
-        "then, and late bytes come together, so an early frame alone proves nothing here:\n"
-        "the host is flagged only when 8 frames in a row came early (a host that sends each\n"
-        "frame in one go between its pauses, or bytes too close, always does), and then on\n"
-        "each of them. Limits: a host early only now and then is not flagged (the summary\n"
-        "counts such frames as not judged), nor a frame whose bytes came together after a\n"
-        "pause long enough to have held them all. Bytes are read at real-time priority where\n"
-        "allowed (root or "
-        "CAP_SYS_NICE); the summary says whether it was."));
+        "allow (1.5 ms after the byte before it, and less than the pauses owed since, less\n"
+        "0.5 ms, after every earlier byte of the last 10 s). A pseudo-terminal hands bytes\n"
+        "over late now and then, and late bytes come together, so an early frame alone proves\n"
+        "nothing here: the host is flagged only when 8 frames in a row came early (a host\n"
+        "that sends each frame in one go between its pauses, or bytes too close, always\n"
+        "does), and then on each of them. Limits: a host early only now and then is not\n"
+        "flagged (the summary counts such frames as not judged), nor a frame whose bytes\n"
+        "came together after a pause long enough to have held them all. Bytes are read at\n"
+        "real-time priority where allowed (root or CAP_SYS_NICE); the summary says whether\n"
+        "it was."));
     parser.addHelpOption();
     const QCommandLineOption chip(QStringLiteral("chip"),
                                   QStringLiteral("The target chip: 68HC12B32 or 68HC12D60."),
@@ -174,10 +174,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the random faults (default 1)."),
                                   QStringLiteral("S"), QStringLiteral("1"));
-    parser.addOptions({chip, eeprom, saveEeprom, log, linkPath, silent, readyOnTry, statusByte,
-                       shortWord, missingWord, shortEvery, missingEvery, lateMs, splitEvery,
-                       splitMs, heldEvery, extraEvery, droppedEvery, hangUp, stuck, randomStuck,
-                       missingRate, seed});
+    parser.addOptions({chip,       eeprom,     saveEeprom,  log,         linkPath,   silent,
+                       readyOnTry, statusByte, shortWord,   missingWord, shortEvery, missingEvery,
+                       lateMs,     splitEvery, splitMs,     heldEvery,   extraEvery, droppedEvery,
+                       hangUp,     stuck,      randomStuck, missingRate, seed});
     parser.process(app);
 
     const auto kind = chipByName(parser.value(chip).toStdString());

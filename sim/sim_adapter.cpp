@@ -96,21 +96,21 @@ void Adapter::lineOpened(std::int64_t timeUs)
 
 // A byte is early when, from every byte before it in the window, less time passed than the
 // pauses owed since, less PacingToleranceUs (from the byte just before, the plain rule: at least
-// MinByteGapUs). Delivery can only delay a byte, so one earlier byte that came on time clears a
-// byte the host sent in time, however late the line handed it over.
+// MinByteGapUs). With lead = arrival time - pauses owed up to a byte, that is: its lead is below
+// the smallest lead in the window by more than the tolerance. A host that keeps its pauses never
+// lowers its lead, and delivery only raises a byte's lead by its delay, so an honest host's byte
+// is early only when every byte of the window was handed over more than the tolerance late.
 bool Adapter::early(std::int64_t timeUs, std::int64_t owedUs) const
 {
-    for (auto it = arrivals_.rbegin(); it != arrivals_.rend(); ++it)
-        if (timeUs - it->timeUs >= owedUs - it->owedUs - PacingToleranceUs)
-            return false;
-    return !arrivals_.empty();
+    return !arrivals_.empty() && timeUs - owedUs < arrivals_.front().leadUs - PacingToleranceUs;
 }
 
 void Adapter::receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyByte>& out)
 {
     if (hungUp_)
         return;
-    while (!arrivals_.empty() && timeUs - arrivals_.front().timeUs > PacingWindowUs)
+    const std::int64_t window = stamps_ == Stamps::Exact ? PacingWindowUs : DeliveredPacingWindowUs;
+    while (!arrivals_.empty() && timeUs - arrivals_.front().timeUs > window)
         arrivals_.pop_front();
     owedUs_ += partialCount_ == 0 ? owedAfterFrameUs_ : BytePauseUs;
     if (partialCount_ == 0) {
@@ -119,7 +119,10 @@ void Adapter::receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyB
     } else if (early(timeUs, owedUs_)) {
         partialEarlyGapUs_ = std::min(partialEarlyGapUs_, timeUs - partialLastUs_);
     }
-    arrivals_.push_back({timeUs, owedUs_});
+    const std::int64_t lead = timeUs - owedUs_;
+    while (!arrivals_.empty() && arrivals_.back().leadUs >= lead)
+        arrivals_.pop_back();
+    arrivals_.push_back({timeUs, lead});
     partialLastUs_ = timeUs;
     partial_[static_cast<std::size_t>(partialCount_++)] = byte;
     if (partialCount_ == 5) {

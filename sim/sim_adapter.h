@@ -27,8 +27,10 @@ inline constexpr std::uint8_t CmdEnd = 0x5C;
 inline constexpr std::int64_t BytePauseUs = 2000;
 inline constexpr std::int64_t MinByteGapUs = 1500;
 inline constexpr std::int64_t PacingToleranceUs = BytePauseUs - MinByteGapUs;
-// How far back the pacing verdict looks for a byte that came on time.
+// How far back the pacing verdict looks for a byte that came on time: with exact stamps, and with
+// delivered ones, where the line may hold bytes back for a long time.
 inline constexpr std::int64_t PacingWindowUs = 100'000;
+inline constexpr std::int64_t DeliveredPacingWindowUs = 10'000'000;
 // The pause the host owes after the last byte of a frame of this command (the byte pause for
 // a byte the adapter does not know).
 [[nodiscard]] std::int64_t owedPauseAfterUs(std::uint8_t command);
@@ -123,11 +125,12 @@ private:
     std::int64_t partialLastUs_ = 0;
     std::int64_t partialEarlyGapUs_ = 0; // shortest gap before a byte judged early
 
-    // Bytes of the last PacingWindowUs: arrival time and the pauses owed up to the byte.
+    // Of the bytes in the window, those whose lead (arrival time less the pauses owed up to it)
+    // no later byte undercuts: the first is the window's smallest lead.
     struct Arrival
     {
         std::int64_t timeUs;
-        std::int64_t owedUs;
+        std::int64_t leadUs;
     };
     std::deque<Arrival> arrivals_;
     std::int64_t owedUs_ = 0;
