@@ -1,6 +1,10 @@
 #include "queued_observer.h"
 
+#include "messages.h"
+
 #include <QThread>
+
+#include <exception>
 
 #include <utility>
 
@@ -76,9 +80,27 @@ void QueuedObserver::drain()
         }
         // The last call may end this object's life (the next transfer replaces it).
         const bool last = call.last;
-        call.run();
+        run(call);
         if (last)
             return;
+    }
+}
+
+void QueuedObserver::run(const Call& call)
+{
+    QString error;
+    try {
+        call.run();
+        return;
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        error = QStringLiteral("nieznany wyjątek");
+    }
+    try {
+        if (!m_silenced)
+            m_target.showMessage(link::internalErrorMessage(error));
+    } catch (...) {
     }
 }
 
@@ -87,19 +109,19 @@ void QueuedObserver::setStatus(const QString& text)
     post([this, text] { m_target.setStatus(text); });
 }
 
-void QueuedObserver::setGaugeColor(std::uint32_t bgr)
+void QueuedObserver::startPhase(link::Phase phase)
 {
-    post([this, bgr] { m_target.setGaugeColor(bgr); });
+    post([this, phase] { m_target.startPhase(phase); });
 }
 
-void QueuedObserver::setGaugeMax(int max)
+void QueuedObserver::setProgressMax(int max)
 {
-    post([this, max] { m_target.setGaugeMax(max); });
+    post([this, max] { m_target.setProgressMax(max); });
 }
 
-void QueuedObserver::setGaugeProgress(int progress)
+void QueuedObserver::setProgress(int progress)
 {
-    post([this, progress] { m_target.setGaugeProgress(progress); });
+    post([this, progress] { m_target.setProgress(progress); });
 }
 
 void QueuedObserver::showMessage(const QString& text)
@@ -151,9 +173,10 @@ void QueuedObserver::verified(const QByteArray& chipBytes, const std::vector<int
 
 void QueuedObserver::finished()
 {
+    // Two calls, so that afterFinished runs even when the target's finished() throws.
+    post([this] { m_target.finished(); });
     post(
         [this] {
-            m_target.finished();
             // A copy: afterFinished may destroy this observer.
             const std::function<void()> after = m_afterFinished;
             if (after)

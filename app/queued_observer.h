@@ -13,9 +13,10 @@
 
 namespace kestrel {
 
-// Carries a worker's observer calls to the thread of `context`, in order. showMessage blocks the
-// worker until the user closed the message, unless the observer has been silenced (the program is
-// closing), in which case messages are dropped and the worker goes on at once.
+// Carries a worker's observer calls to the thread of `context`, in order. A call that throws there
+// is told as a message and the calls after it still run, finished() among them. showMessage blocks
+// the worker until the user closed the message, unless the observer has been silenced (the program
+// is closing), in which case messages are dropped and the worker goes on at once.
 //
 // The calls wait in a queue of this class under its own mutex; Qt's event queue only carries a
 // wake-up without data to the context's thread, which then takes the calls out of the queue.
@@ -28,9 +29,9 @@ public:
     ~QueuedObserver() override;
 
     void setStatus(const QString& text) override;
-    void setGaugeColor(std::uint32_t bgr) override;
-    void setGaugeMax(int max) override;
-    void setGaugeProgress(int progress) override;
+    void startPhase(link::Phase phase) override;
+    void setProgressMax(int max) override;
+    void setProgress(int progress) override;
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
     void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
@@ -49,6 +50,7 @@ private:
     void post(std::function<void()> run, bool last = false);
     // On the context's thread: runs the queued calls in order.
     void drain();
+    void run(const Call& call);
 
     QPointer<QObject> m_context;
     link::TransferObserver& m_target;

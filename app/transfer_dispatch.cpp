@@ -35,25 +35,25 @@ void TransferDispatch::setFactories(TransferRunner::ClockFactory clock,
 
 bool TransferDispatch::startProgram()
 {
-    return start(Kind::Program);
+    return start(link::Operation::Program);
 }
 
 bool TransferDispatch::startRead()
 {
-    return start(Kind::Read);
+    return start(link::Operation::Read);
 }
 
 bool TransferDispatch::startVerify()
 {
-    return start(Kind::Verify);
+    return start(link::Operation::Verify);
 }
 
 bool TransferDispatch::startProgramVerify()
 {
-    return start(Kind::ProgramVerify);
+    return start(link::Operation::ProgramVerify);
 }
 
-bool TransferDispatch::start(Kind kind)
+bool TransferDispatch::start(link::Operation operation)
 {
     if (m_runner.running())
         return false;
@@ -61,21 +61,7 @@ bool TransferDispatch::start(Kind kind)
     if (index < 0 || index >= ChipCount)
         return false;
     const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
-    link::WorkerRoutine routine = nullptr;
-    switch (kind) {
-    case Kind::Read:
-        routine = chip.readWorker;
-        break;
-    case Kind::Program:
-        routine = chip.programWorker;
-        break;
-    case Kind::Verify:
-        routine = chip.verifyWorker;
-        break;
-    case Kind::ProgramVerify:
-        routine = chip.programVerifyWorker;
-        break;
-    }
+    const link::WorkerRoutine routine = link::workerFor(chip, operation);
     const QString portName = m_form.ComboBox1->currentText().trimmed();
 
     TransferRunner::LineFactory makeLine = m_makeLine;
@@ -87,10 +73,11 @@ bool TransferDispatch::start(Kind kind)
     }
 
     // The marks tell where the chip differed; programming changes the chip.
-    if (kind != Kind::Read)
+    if (operation != link::Operation::Read)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
-    if (!m_runner.start(routine, m_makeClock, makeLine, portName, m_form.image().EepromBuffer)) {
+    if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName,
+                        m_form.image().EepromBuffer)) {
         m_form.setTransferActive(false);
         return false;
     }
@@ -110,8 +97,31 @@ void TransferDispatch::setStatus(const QString& text)
     m_form.setStatusText(text);
 }
 
-void TransferDispatch::setGaugeColor(std::uint32_t bgr)
+namespace {
+
+// The gauge's colour of each phase (0x00BBGGRR): yellow, green, red, and blue for reading and
+// verifying alike.
+std::uint32_t phaseColor(link::Phase phase)
 {
+    switch (phase) {
+    case link::Phase::Loading:
+        return 0x00FFFF;
+    case link::Phase::Sending:
+        return 0x00FF00;
+    case link::Phase::Writing:
+        return 0x0000FF;
+    case link::Phase::Reading:
+    case link::Phase::Verifying:
+        break;
+    }
+    return 0xFF0000;
+}
+
+} // namespace
+
+void TransferDispatch::startPhase(link::Phase phase)
+{
+    const std::uint32_t bgr = phaseColor(phase);
     // A new colour starts a phase, whose next call sets the progress to 0: the bar empties first,
     // so that no frame shows the new colour at the old phase's percentage.
     TCGauge& gauge = *m_form.CGauge1;
@@ -120,12 +130,12 @@ void TransferDispatch::setGaugeColor(std::uint32_t bgr)
     gauge.SetForeColor(bgr);
 }
 
-void TransferDispatch::setGaugeMax(int max)
+void TransferDispatch::setProgressMax(int max)
 {
     m_form.CGauge1->SetMaxValue(max);
 }
 
-void TransferDispatch::setGaugeProgress(int progress)
+void TransferDispatch::setProgress(int progress)
 {
     m_form.CGauge1->SetProgress(progress);
 }

@@ -50,9 +50,9 @@ public:
 
     // TransferObserver, on the window's thread.
     void setStatus(const QString& text) override;
-    void setGaugeColor(std::uint32_t bgr) override;
-    void setGaugeMax(int max) override;
-    void setGaugeProgress(int progress) override;
+    void startPhase(link::Phase phase) override;
+    void setProgressMax(int max) override;
+    void setProgress(int progress) override;
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
     void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
@@ -62,14 +62,7 @@ signals:
     void transferFinished(kestrel::link::TransferResult result);
 
 private:
-    enum class Kind
-    {
-        Read,
-        Program,
-        Verify,
-        ProgramVerify,
-    };
-    bool start(Kind kind);
+    bool start(link::Operation operation);
 
     TForm1& m_form;
     TransferRunner m_runner;

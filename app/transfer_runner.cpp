@@ -18,8 +18,8 @@ TransferRunner::~TransferRunner()
     }
 }
 
-bool TransferRunner::start(link::WorkerRoutine routine, ClockFactory makeClock,
-                           LineFactory makeLine, const QString& portName,
+bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chip,
+                           ClockFactory makeClock, LineFactory makeLine, const QString& portName,
                            const EepromBufferType& image)
 {
     if (m_thread.joinable() || routine == nullptr)
@@ -27,12 +27,13 @@ bool TransferRunner::start(link::WorkerRoutine routine, ClockFactory makeClock,
     m_cancel = false;
     m_queued = std::make_unique<QueuedObserver>(m_context, m_target, [this] { onFinished(); });
     link::TransferObserver* observer = m_queued.get();
-    m_thread = std::thread([this, routine, makeLine = std::move(makeLine),
+    const link::ChipRow* row = &chip;
+    m_thread = std::thread([this, routine, row, makeLine = std::move(makeLine),
                             makeClock = std::move(makeClock), portName, image, observer] {
         std::unique_ptr<link::Clock> clock = makeClock();
         std::unique_ptr<link::SerialLine> line = makeLine(*clock);
-        link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel};
-        m_result = routine(ctx);
+        link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel, row};
+        m_result = link::runTransfer(routine, ctx);
     });
     return true;
 }

@@ -12,9 +12,10 @@
 
 namespace kestrel {
 
-// Runs one transfer at a time on a thread of its own. The worker's observer calls reach `target`
-// on the thread of `context`, in order; the thread is joined once its last call (finished) has
-// arrived there, so no running thread is ever destroyed.
+// Runs one transfer at a time on a thread of its own, and ends it with exactly one finished()
+// whether the worker returns or throws (link::runTransfer). The worker's observer calls reach
+// `target` on the thread of `context`, in order; the thread is joined once its last call (finished)
+// has arrived there, so no running thread is ever destroyed.
 class TransferRunner final : public QObject
 {
     Q_OBJECT
@@ -27,8 +28,8 @@ public:
 
     // Starts `routine` unless a transfer runs already. The clock and the line are made on the
     // worker's thread, which then owns them.
-    [[nodiscard]] bool start(link::WorkerRoutine routine, ClockFactory makeClock,
-                             LineFactory makeLine, const QString& portName,
+    [[nodiscard]] bool start(link::WorkerRoutine routine, const link::ChipRow& chip,
+                             ClockFactory makeClock, LineFactory makeLine, const QString& portName,
                              const EepromBufferType& image);
     [[nodiscard]] bool running() const { return m_thread.joinable(); }
 

@@ -3,6 +3,7 @@
 // frame at once, so everything above the nominal time is the host's own overhead.
 
 #include "adapter.h"
+#include "chip_workers.h"
 #include "pty_peer.h"
 #include "qserialport_line.h"
 #include "real_clock.h"
@@ -23,9 +24,9 @@ class CountingObserver : public TransferObserver
 {
 public:
     void setStatus(const QString& text) override { lastStatus = text; }
-    void setGaugeColor(std::uint32_t) override {}
-    void setGaugeMax(int) override {}
-    void setGaugeProgress(int) override { ++progressCalls; }
+    void startPhase(Phase) override {}
+    void setProgressMax(int) override {}
+    void setProgress(int) override { ++progressCalls; }
     void showMessage(const QString& text) override { messages << text; }
     void imageRead(const QByteArray& bytes) override { imageSize = bytes.size(); }
     void finished() override {}

@@ -113,20 +113,17 @@ int CliApp::runTransfers(const CliRequest& request)
 
     // Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
     // again for the verify.
-    JobStep step;
+    link::Operation operation = link::Operation::Read;
     switch (request.command) {
     case Command::Read:
-        step = {chip.readWorker, false};
-        break;
-    case Command::Program:
-        step = request.verify ? JobStep{chip.programVerifyWorker, true}
-                              : JobStep{chip.programWorker, false};
-        break;
-    case Command::Verify:
-        step = {chip.verifyWorker, true};
-        break;
     case Command::Chips:
     case Command::Ports:
+        break;
+    case Command::Program:
+        operation = request.verify ? link::Operation::ProgramVerify : link::Operation::Program;
+        break;
+    case Command::Verify:
+        operation = link::Operation::Verify;
         break;
     }
 
@@ -177,7 +174,7 @@ int CliApp::runTransfers(const CliRequest& request)
         setup.index = i;
         setup.port = request.ports[i];
         setup.chip = &chip;
-        setup.step = step;
+        setup.routine = link::workerFor(chip, operation);
         setup.image = image;
         setup.makeClock = env_.makeClock;
         setup.makeLine = makeLine;

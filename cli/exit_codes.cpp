@@ -17,6 +17,7 @@ int exitCodeFor(link::TransferResult result)
     case TransferResult::ReadAborted:
     case TransferResult::LineBroken:
     case TransferResult::Cancelled:
+    case TransferResult::Failed:
         return ExitTransfer;
     case TransferResult::NotSupported:
         return ExitNotSupported;
@@ -44,6 +45,8 @@ QString resultWord(link::TransferResult result)
         return QStringLiteral("interrupted");
     case TransferResult::NotSupported:
         return QStringLiteral("not-supported");
+    case TransferResult::Failed:
+        break;
     }
     return QStringLiteral("failed");
 }

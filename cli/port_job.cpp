@@ -12,23 +12,23 @@ namespace {
 class StepObserver final : public link::TransferObserver
 {
 public:
-    StepObserver(const PortJob::Setup& setup, PortOutcome& outcome, bool verifying)
-        : setup_(setup), outcome_(outcome), verifying_(verifying)
+    StepObserver(const PortJob::Setup& setup, PortOutcome& outcome)
+        : setup_(setup), outcome_(outcome)
     {
     }
 
     void setStatus(const QString&) override {}
-    void setGaugeColor(std::uint32_t bgr) override
+    void startPhase(link::Phase phase) override
     {
         if (setup_.console != nullptr)
-            setup_.console->startPhase(setup_.index, phaseForColor(bgr, verifying_));
+            setup_.console->startPhase(setup_.index, consolePhase(phase));
     }
-    void setGaugeMax(int max) override
+    void setProgressMax(int max) override
     {
         if (setup_.console != nullptr)
             setup_.console->setMax(setup_.index, max);
     }
-    void setGaugeProgress(int progress) override
+    void setProgress(int progress) override
     {
         if (setup_.console != nullptr)
             setup_.console->setProgress(setup_.index, progress);
@@ -54,7 +54,6 @@ public:
 private:
     const PortJob::Setup& setup_;
     PortOutcome& outcome_;
-    bool verifying_;
 };
 
 } // namespace
@@ -88,10 +87,10 @@ void PortJob::run()
     if (setup_.cancel != nullptr && setup_.cancel->load()) {
         outcome_.result = link::TransferResult::Cancelled;
     } else {
-        StepObserver observer(setup_, outcome_, setup_.step.verifying);
-        link::TransferContext ctx{*line,       *clock,       observer,
-                                  setup_.port, setup_.image, setup_.cancel};
-        outcome_.result = setup_.step.routine(ctx);
+        StepObserver observer(setup_, outcome_);
+        link::TransferContext ctx{*line,        *clock,        observer,   setup_.port,
+                                  setup_.image, setup_.cancel, setup_.chip};
+        outcome_.result = link::runTransfer(setup_.routine, ctx);
     }
     // A verify that found differences compared every byte all the same.
     const bool whole = outcome_.result == link::TransferResult::Done ||

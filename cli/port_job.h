@@ -21,13 +21,6 @@ using ClockFactory = std::function<std::unique_ptr<link::Clock>()>;
 using LineFactory = std::function<std::unique_ptr<link::SerialLine>(
     int portIndex, const QString& portName, link::Clock& clock)>;
 
-// The worker a port's job runs.
-struct JobStep
-{
-    link::WorkerRoutine routine = nullptr;
-    bool verifying = false; // a blue gauge is a verify, not a read
-};
-
 // What one port did.
 struct PortOutcome
 {
@@ -50,7 +43,7 @@ public:
         int index = 0;
         QString port;
         const link::ChipRow* chip = nullptr;
-        JobStep step;
+        link::WorkerRoutine routine = nullptr;
         EepromBufferType image{};
         ClockFactory makeClock;
         LineFactory makeLine;

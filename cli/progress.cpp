@@ -9,11 +9,6 @@ namespace kestrel::cli {
 
 namespace {
 
-constexpr std::uint32_t GaugeYellow = 0x00FFFF;
-constexpr std::uint32_t GaugeGreen = 0x00FF00;
-constexpr std::uint32_t GaugeRed = 0x0000FF;
-constexpr std::uint32_t GaugeBlue = 0xFF0000;
-
 QString prefix(const QString& port)
 {
     return QStringLiteral("kestrel-cli: ") + port + QStringLiteral(": ");
@@ -40,20 +35,21 @@ QString phaseName(Phase phase)
     return {};
 }
 
-Phase phaseForColor(std::uint32_t bgr, bool verifying)
+Phase consolePhase(link::Phase phase)
 {
-    switch (bgr) {
-    case GaugeYellow:
+    switch (phase) {
+    case link::Phase::Loading:
         return Phase::Loading;
-    case GaugeGreen:
+    case link::Phase::Sending:
         return Phase::Sending;
-    case GaugeRed:
+    case link::Phase::Writing:
         return Phase::Writing;
-    case GaugeBlue:
-        return verifying ? Phase::Verifying : Phase::Reading;
-    default:
-        return Phase::None;
+    case link::Phase::Reading:
+        return Phase::Reading;
+    case link::Phase::Verifying:
+        return Phase::Verifying;
     }
+    return Phase::None;
 }
 
 Console::Console(QIODevice& err, bool terminal, bool showProgress, QStringList ports)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer_observer.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,20 +14,19 @@ class QIODevice;
 
 namespace kestrel::cli {
 
-// The stages of a transfer as the gauge shows them, told by its colour.
+// The stages of a transfer as a port's progress line shows them.
 enum class Phase
 {
     None,
-    Loading,   // yellow: the target routine
-    Sending,   // green: the image into target RAM
-    Writing,   // red: the routine writes the EEPROM
-    Reading,   // blue, in a read
-    Verifying, // blue, in a verify
+    Loading, // the target routine
+    Sending, // the image into target RAM
+    Writing, // the routine writes the EEPROM
+    Reading,
+    Verifying,
 };
 
 [[nodiscard]] QString phaseName(Phase phase);
-// The phase a gauge colour (0x00BBGGRR) starts; blue is a read or a verify as `verifying` says.
-[[nodiscard]] Phase phaseForColor(std::uint32_t bgr, bool verifying);
+[[nodiscard]] Phase consolePhase(link::Phase phase);
 
 // Everything the tool writes on standard error, from any thread: messages, and the progress of
 // each port. On a terminal each port's running phase is a line redrawn in place at the bottom;

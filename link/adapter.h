@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chip_records.h"
 #include "clock.h"
 #include "serial_line.h"
 
@@ -18,13 +19,6 @@ inline constexpr std::uint8_t CMD_READ_STATUS = 0x37;
 inline constexpr std::uint8_t CMD_WRITE_WORD = 0x0B;
 inline constexpr std::uint8_t CMD_READ_WORD = 0x16;
 inline constexpr std::uint8_t CMD_END = 0x5C;
-// Starts the loaded target routine; the byte depends on the chip.
-struct RunCommandBytes
-{
-    std::uint8_t b32 = 0x42;
-    std::uint8_t d60 = 0x4D;
-};
-inline constexpr RunCommandBytes CMD_RUN{};
 
 // Pause between setting the line up and the first frame.
 inline constexpr int SettlePauseMs = 100;

@@ -25,6 +25,11 @@ inline QString notSupportedMessage()
 {
     return QStringLiteral("W wersji 1.0 układ nie jest obsługiwany");
 }
+// A worker stopped on an error of the program itself; what says what it was.
+inline QString internalErrorMessage(const QString& what)
+{
+    return QStringLiteral("Operacja przerwana: błąd wewnętrzny programu (%1)").arg(what);
+}
 inline QString lineBrokenMessage()
 {
     return QStringLiteral("Utracono połączenie z portem – operacja przerwana");
@@ -59,14 +64,6 @@ inline QString verifyDifferentMessage(int count, int address, int chipByte, int 
         .arg(hex(address, 4), hex(chipByte, 2), hex(bufferByte, 2));
 }
 
-inline QString statusLoadingB32()
-{
-    return QStringLiteral("Ładuje procedure zapisu");
-}
-inline QString statusLoadingD60()
-{
-    return QStringLiteral("Ładuję procedure zapisu");
-}
 inline QString statusSending()
 {
     return QStringLiteral("Trwa przesyłanie danych");

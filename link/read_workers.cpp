@@ -21,6 +21,11 @@ struct ReadChip
     int words; // N
 };
 
+ReadChip readChipOf(const ChipRow& chip)
+{
+    return {chip.EepromBase, chip.eepromWords()};
+}
+
 // Late replies are awaited this long after a request before the line counts as quiet.
 [[nodiscard]] int lateReplyLimitMs(const AdapterLink& link)
 {
@@ -127,7 +132,7 @@ ReadEnd readWords(AdapterLink& link, TransferObserver& observer, const ReadChip&
         bytes[2 * n + 1] = static_cast<char>(link.ReplyBuffer[0]);
         if (n > shown) {
             shown = n;
-            observer.setGaugeProgress(n);
+            observer.setProgress(n);
         }
         ++n;
     }
@@ -135,17 +140,15 @@ ReadEnd readWords(AdapterLink& link, TransferObserver& observer, const ReadChip&
 
 // Open, check and read the whole EEPROM with the status text given. On a failure the transfer
 // is ended (message, closing steps) and false returned with its result.
-bool readWholeEeprom(TransferContext& ctx, AdapterLink& link, const ReadChip& chip,
-                     const QString& status, QByteArray& bytes, TransferResult& result)
+bool readWholeEeprom(TransferContext& ctx, AdapterLink& link, const ReadChip& chip, Phase phase,
+                     QByteArray& bytes, TransferResult& result)
 {
     TransferObserver& observer = ctx.observer;
     if (!openPort(link, ctx, ReadReadTimeoutMs, result))
         return false;
 
-    observer.setGaugeColor(GaugeBlue);
-    observer.setGaugeProgress(0);
-    observer.setGaugeMax(chip.words - 1);
-    observer.setStatus(status);
+    startPhase(observer, phase, chip.words - 1);
+    observer.setStatus(phase == Phase::Verifying ? statusVerifying() : statusReading());
 
     const CheckResult check = CheckAdapterConnection(link);
     if (check != CheckResult::Passed) {
@@ -162,7 +165,7 @@ bool readWholeEeprom(TransferContext& ctx, AdapterLink& link, const ReadChip& ch
         result = lineBroken(link, observer);
         return false;
     case ReadEnd::Cancelled:
-        result = closeAndFinish(link, observer, TransferResult::Cancelled);
+        result = closeWith(link, TransferResult::Cancelled);
         return false;
     case ReadEnd::NoReply:
     case ReadEnd::Disturbed: {
@@ -173,28 +176,31 @@ bool readWholeEeprom(TransferContext& ctx, AdapterLink& link, const ReadChip& ch
         break;
     }
     }
-    result = closeAndFinish(link, observer, TransferResult::ReadAborted);
+    result = closeWith(link, TransferResult::ReadAborted);
     return false;
 }
 
-TransferResult runRead(TransferContext& ctx, const ReadChip& chip)
+} // namespace
+
+TransferResult ReadWorker(TransferContext& ctx)
 {
     AdapterLink link{ctx.line, ctx.clock, ctx.cancel};
     QByteArray bytes;
     TransferResult result = TransferResult::PortFailed;
-    if (!readWholeEeprom(ctx, link, chip, statusReading(), bytes, result))
+    if (!readWholeEeprom(ctx, link, readChipOf(*ctx.chip), Phase::Reading, bytes, result))
         return result;
     ctx.observer.imageRead(bytes);
     ctx.observer.setStatus(statusDone());
-    return closeAndFinish(link, ctx.observer, TransferResult::Done);
+    return closeWith(link, TransferResult::Done);
 }
 
-TransferResult runVerify(TransferContext& ctx, const ReadChip& chip)
+TransferResult VerifyWorker(TransferContext& ctx)
 {
+    const ReadChip chip = readChipOf(*ctx.chip);
     AdapterLink link{ctx.line, ctx.clock, ctx.cancel};
     QByteArray bytes;
     TransferResult result = TransferResult::PortFailed;
-    if (!readWholeEeprom(ctx, link, chip, statusVerifying(), bytes, result))
+    if (!readWholeEeprom(ctx, link, chip, Phase::Verifying, bytes, result))
         return result;
     QByteArray image(bytes.size(), '\0');
     for (qsizetype k = 0; k < image.size(); ++k)
@@ -204,43 +210,17 @@ TransferResult runVerify(TransferContext& ctx, const ReadChip& chip)
     if (diff.count == 0) {
         observer.setStatus(statusEqual());
         observer.showMessage(verifyEqualMessage());
-        return closeAndFinish(link, observer, TransferResult::Done);
+        return closeWith(link, TransferResult::Done);
     }
     // Read before the bytes are handed over: the receiver's copy shares them.
     const int first = diff.offsets.front();
-    const QString message =
-        verifyDifferentMessage(diff.count, chip.firstAddress + first,
-                               static_cast<std::uint8_t>(bytes.at(first)),
-                               static_cast<std::uint8_t>(image.at(first)));
+    const QString message = verifyDifferentMessage(diff.count, chip.firstAddress + first,
+                                                   static_cast<std::uint8_t>(bytes.at(first)),
+                                                   static_cast<std::uint8_t>(image.at(first)));
     observer.verified(bytes, diff.offsets);
     observer.setStatus(statusDifferent());
     observer.showMessage(message);
-    return closeAndFinish(link, observer, TransferResult::Mismatch);
-}
-
-inline constexpr ReadChip ReadB32{0x0D00, 384};
-inline constexpr ReadChip ReadD60{0x0C00, 512};
-
-} // namespace
-
-TransferResult ReadWorkerB32(TransferContext& ctx)
-{
-    return runRead(ctx, ReadB32);
-}
-
-TransferResult ReadWorkerD60(TransferContext& ctx)
-{
-    return runRead(ctx, ReadD60);
-}
-
-TransferResult VerifyWorkerB32(TransferContext& ctx)
-{
-    return runVerify(ctx, ReadB32);
-}
-
-TransferResult VerifyWorkerD60(TransferContext& ctx)
-{
-    return runVerify(ctx, ReadD60);
+    return closeWith(link, TransferResult::Mismatch);
 }
 
 } // namespace kestrel::link

@@ -8,6 +8,16 @@
 
 namespace kestrel::link {
 
+// The stages of a transfer.
+enum class Phase
+{
+    Loading,   // the target routine into target RAM
+    Sending,   // the image into target RAM
+    Writing,   // the routine writes the EEPROM
+    Reading,   // the EEPROM, in a read
+    Verifying, // the EEPROM, in a verify
+};
+
 // What a transfer shows the user. Calls arrive in the order the sequence makes them, from the
 // worker's thread; an implementation carries them to its own thread in that order.
 class TransferObserver
@@ -17,10 +27,11 @@ public:
 
     // Text of the third status panel.
     virtual void setStatus(const QString& text) = 0;
-    // Gauge fill colour, 0x00BBGGRR.
-    virtual void setGaugeColor(std::uint32_t bgr) = 0;
-    virtual void setGaugeMax(int max) = 0;
-    virtual void setGaugeProgress(int progress) = 0;
+    // A phase starts; its progress and step count follow.
+    virtual void startPhase(Phase phase) = 0;
+    // The phase's last step, and the step it has reached.
+    virtual void setProgressMax(int max) = 0;
+    virtual void setProgress(int progress) = 0;
     // A plain OK message; returns once the user closed it.
     virtual void showMessage(const QString& text) = 0;
     // A completed read: bytes[k] belongs to EepromBuffer entry k + 1. The receiver stores them
@@ -34,7 +45,8 @@ public:
         (void)chipBytes;
         (void)differingOffsets;
     }
-    // The transfer has ended (Panel1 is enabled again). Always the last call.
+    // The transfer has ended (Panel1 is enabled again). Always the last call, exactly once: the
+    // one who runs the worker makes it (runTransfer), whether the worker returned or threw.
     virtual void finished() = 0;
 };
 

@@ -4,11 +4,17 @@
 
 namespace kestrel::link {
 
-TransferResult closeAndFinish(AdapterLink& link, TransferObserver& observer, TransferResult result)
+TransferResult closeWith(AdapterLink& link, TransferResult result)
 {
     CloseAdapterPort(link);
-    observer.finished();
     return result;
+}
+
+void startPhase(TransferObserver& observer, Phase phase, int maxStep)
+{
+    observer.startPhase(phase);
+    observer.setProgress(0);
+    observer.setProgressMax(maxStep);
 }
 
 TransferResult lineBroken(AdapterLink& link, TransferObserver& observer)
@@ -16,7 +22,6 @@ TransferResult lineBroken(AdapterLink& link, TransferObserver& observer)
     CloseAdapterPort(link);
     observer.setStatus(statusBroken());
     observer.showMessage(lineBrokenMessage());
-    observer.finished();
     return TransferResult::LineBroken;
 }
 
@@ -36,7 +41,6 @@ bool openPort(AdapterLink& link, TransferContext& ctx, int readTimeoutMs, Transf
         ctx.observer.showMessage(portFailedMessage());
         break;
     }
-    ctx.observer.finished();
     result = TransferResult::PortFailed;
     return false;
 }
@@ -48,13 +52,13 @@ TransferResult checkFailed(AdapterLink& link, TransferObserver& observer, CheckR
     case CheckResult::Broken:
         return lineBroken(link, observer);
     case CheckResult::Cancelled:
-        return closeAndFinish(link, observer, TransferResult::Cancelled);
+        return closeWith(link, TransferResult::Cancelled);
     case CheckResult::Failed:
     case CheckResult::Passed:
         break;
     }
     observer.showMessage(message);
-    return closeAndFinish(link, observer, TransferResult::NoAdapter);
+    return closeWith(link, TransferResult::NoAdapter);
 }
 
 Step sendFrame(AdapterLink& link, const AdapterCommand& command)
@@ -68,7 +72,7 @@ TransferResult stepEnded(AdapterLink& link, TransferObserver& observer, Step ste
 {
     if (step == Step::Broken)
         return lineBroken(link, observer);
-    return closeAndFinish(link, observer, TransferResult::Cancelled);
+    return closeWith(link, TransferResult::Cancelled);
 }
 
 } // namespace kestrel::link

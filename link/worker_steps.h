@@ -7,18 +7,15 @@ namespace kestrel::link {
 
 // Steps every transfer worker shares.
 
-inline constexpr std::uint32_t GaugeYellow = 0x00FFFF;
-inline constexpr std::uint32_t GaugeGreen = 0x00FF00;
-inline constexpr std::uint32_t GaugeRed = 0x0000FF;
-inline constexpr std::uint32_t GaugeBlue = 0xFF0000;
-
-// The closing steps: CMD_END while the line works, close, and the end of the transfer.
-TransferResult closeAndFinish(AdapterLink& link, TransferObserver& observer, TransferResult result);
+// The closing steps: CMD_END while the line works, then close. Returns result.
+TransferResult closeWith(AdapterLink& link, TransferResult result);
 TransferResult lineBroken(AdapterLink& link, TransferObserver& observer);
-// Opens the port; on failure shows the port's message and ends the transfer.
+// Starts a phase of the gauge: its steps 0..maxStep, at 0.
+void startPhase(TransferObserver& observer, Phase phase, int maxStep);
+// Opens the port; on failure shows the port's message.
 [[nodiscard]] bool openPort(AdapterLink& link, TransferContext& ctx, int readTimeoutMs,
                             TransferResult& result);
-// Ends a transfer whose connection check did not pass.
+// Closes a transfer whose connection check did not pass.
 TransferResult checkFailed(AdapterLink& link, TransferObserver& observer, CheckResult check,
                            const QString& message);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chip_catalogue.h"
 #include "clock.h"
 #include "eeprom_image.h"
 #include "serial_line.h"
@@ -22,6 +23,7 @@ struct TransferContext
     QString portName;                    // as typed or chosen in the port selector
     EepromBufferType image{};            // snapshot of EepromBuffer taken when the transfer starts
     std::atomic<bool>* cancel = nullptr; // set to stop at the next frame boundary
+    const ChipRow* chip = nullptr;       // the chip the sequences serve
 };
 
 enum class TransferResult
@@ -34,22 +36,35 @@ enum class TransferResult
     LineBroken,   // the line broke during the transfer
     Cancelled,    // stopped on request
     NotSupported, // the chip has no worker
+    Failed,       // the worker stopped on an unexpected error
 };
 
 using WorkerRoutine = TransferResult (*)(TransferContext&);
 
-TransferResult ProgramWorkerB32(TransferContext& ctx);
-TransferResult ProgramWorkerD60(TransferContext& ctx);
-TransferResult ReadWorkerB32(TransferContext& ctx);
-TransferResult ReadWorkerD60(TransferContext& ctx);
-// Read the chip like the read workers and compare it with ctx.image; the image is never changed.
-TransferResult VerifyWorkerB32(TransferContext& ctx);
-TransferResult VerifyWorkerD60(TransferContext& ctx);
-// Program, then, when programming ended with "Gotowe", verify with the port opened again; one
-// transfer for the observer (one finished()).
-TransferResult ProgramVerifyWorkerB32(TransferContext& ctx);
-TransferResult ProgramVerifyWorkerD60(TransferContext& ctx);
+// The sequences, for ctx.chip. None of them ends the transfer: runTransfer does.
+TransferResult ProgramWorker(TransferContext& ctx);
+TransferResult ReadWorker(TransferContext& ctx);
+// Read the chip like the read worker and compare it with ctx.image; the image is never changed.
+TransferResult VerifyWorker(TransferContext& ctx);
+// Program, then, when programming ended with "Gotowe", verify with the port opened again.
+TransferResult ProgramVerifyWorker(TransferContext& ctx);
 TransferResult NotSupportedWorker(TransferContext& ctx);
+
+enum class Operation
+{
+    Read,
+    Program,
+    Verify,
+    ProgramVerify,
+};
+
+// The worker of an operation for the chip; NotSupportedWorker for a chip this version does not
+// serve.
+[[nodiscard]] WorkerRoutine workerFor(const ChipRow& chip, Operation operation);
+
+// Runs the worker, then ends the transfer: finished() exactly once, after the worker returned or
+// threw. An exception closes the line, is told as a message and gives Failed.
+TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx);
 
 // Stores a completed read (bytes[k] into entry k + 1) as unsigned byte values; entries past the
 // read keep their values.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chip_records.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -29,10 +31,23 @@ struct ChipModel
     [[nodiscard]] constexpr int eepromSize() const { return eepromLast - eepromFirst + 1; }
 };
 
-inline constexpr ChipModel ChipB32{ChipKind::B32, "68HC12B32", 0x0000, 0x01FF, 0x0800,
-                                   0x0BFF,        0x0D00,      0x0FFF, 0x8000, 0xFFFF};
-inline constexpr ChipModel ChipD60{ChipKind::D60, "68HC12D60", 0x0000, 0x01FF, 0x0200,
-                                   0x07FF,        0x0C00,      0x0FFF, 0x1000, 0xFFFF};
+// A simulated chip's memory map, from the chip's record.
+[[nodiscard]] constexpr ChipModel modelOf(ChipKind kind, const link::ChipRow& chip)
+{
+    return {kind,
+            chip.name,
+            chip.memory.registersFirst,
+            chip.memory.registersLast,
+            chip.memory.ramFirst,
+            chip.memory.ramLast,
+            static_cast<std::uint16_t>(chip.EepromBase),
+            static_cast<std::uint16_t>(chip.eepromLast()),
+            chip.memory.flashFirst,
+            chip.memory.flashLast};
+}
+
+inline constexpr ChipModel ChipB32 = modelOf(ChipKind::B32, *link::chipRecord("68HC12B32"));
+inline constexpr ChipModel ChipD60 = modelOf(ChipKind::D60, *link::chipRecord("68HC12D60"));
 
 [[nodiscard]] constexpr const ChipModel& chipModel(ChipKind kind)
 {

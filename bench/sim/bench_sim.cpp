@@ -48,9 +48,9 @@ class QuietObserver : public link::TransferObserver
 {
 public:
     void setStatus(const QString&) override {}
-    void setGaugeColor(std::uint32_t) override {}
-    void setGaugeMax(int) override {}
-    void setGaugeProgress(int) override {}
+    void startPhase(link::Phase) override {}
+    void setProgressMax(int) override {}
+    void setProgress(int) override {}
     void showMessage(const QString& text) override
     {
         std::printf("  message: %s\n", qPrintable(text));
@@ -70,16 +70,18 @@ constexpr int sessionMs = link::SettlePauseMs + frameMs(link::BeginPauseMs) +
                           frameMs(link::PreparePauseMs) + frameMs(link::ReadStatusPauseMs) +
                           frameMs(link::EndPauseMs);
 
-double timed(link::WorkerRoutine worker, const QString& port, QuietObserver& observer,
-             const std::vector<std::uint8_t>& image, link::TransferResult& result)
+double timed(link::WorkerRoutine worker, sim::ChipKind kind, const QString& port,
+             QuietObserver& observer, const std::vector<std::uint8_t>& image,
+             link::TransferResult& result)
 {
     link::QSerialPortLine line;
     link::RealClock clock;
-    link::TransferContext ctx{line, clock, observer, port, {}, nullptr};
+    link::TransferContext ctx{
+        line, clock, observer, port, {}, nullptr, link::chipRecord(sim::chipModel(kind).name)};
     for (std::size_t i = 0; i < image.size(); ++i)
         ctx.image[i + 1] = image[i];
     const auto t0 = std::chrono::steady_clock::now();
-    result = worker(ctx);
+    result = link::runTransfer(worker, ctx);
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
@@ -103,16 +105,15 @@ bool realtimeRuns(sim::ChipKind kind)
 
     QuietObserver programObserver;
     link::TransferResult programResult{};
-    const double programMs = timed(d60 ? link::ProgramWorkerD60 : link::ProgramWorkerB32, port,
-                                   programObserver, image, programResult);
+    const double programMs =
+        timed(link::ProgramWorker, kind, port, programObserver, image, programResult);
     QuietObserver readObserver;
     link::TransferResult readResult{};
-    const double readMs =
-        timed(d60 ? link::ReadWorkerD60 : link::ReadWorkerB32, port, readObserver, {}, readResult);
+    const double readMs = timed(link::ReadWorker, kind, port, readObserver, {}, readResult);
     QuietObserver verifyObserver;
     link::TransferResult verifyResult{};
-    const double verifyMs = timed(d60 ? link::VerifyWorkerD60 : link::VerifyWorkerB32, port,
-                                  verifyObserver, image, verifyResult);
+    const double verifyMs =
+        timed(link::VerifyWorker, kind, port, verifyObserver, image, verifyResult);
     server.stop();
 
     // After the last word the line must stay quiet for a whole reply deadline.

@@ -1,5 +1,6 @@
 #include "chip_table.h"
 #include "main_window.h"
+#include "workers.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -489,10 +490,13 @@ void TestMainWindow::chips()
 
     const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
     QCOMPARE(QString::fromLatin1(chip.name), name);
-    QCOMPARE(chip.programWorker != &link::NotSupportedWorker, supported);
-    QCOMPARE(chip.readWorker != &link::NotSupportedWorker, supported);
-    QVERIFY(chip.programWorker != nullptr && chip.readWorker != nullptr);
-    QVERIFY(chip.programWorker != chip.readWorker || !supported);
+    QCOMPARE(link::chipSupported(chip), supported);
+    for (const auto operation : {link::Operation::Read, link::Operation::Program,
+                                 link::Operation::Verify, link::Operation::ProgramVerify})
+        QCOMPARE(link::workerFor(chip, operation) != &link::NotSupportedWorker, supported);
+    QVERIFY(link::workerFor(chip, link::Operation::Program) !=
+                link::workerFor(chip, link::Operation::Read) ||
+            !supported);
 }
 
 void TestMainWindow::chipChangeKeepsScrollRowWithinMaximum()

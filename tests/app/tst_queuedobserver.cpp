@@ -32,10 +32,10 @@ void TestQueuedObserver::callsArriveInOrderOnContextThread()
     QueuedObserver queued(&context, target, [&] { afterFinishedRan = true; });
 
     std::thread worker([&] {
-        queued.setGaugeColor(0xFF0000);
-        queued.setGaugeMax(99);
+        queued.startPhase(link::Phase::Reading);
+        queued.setProgressMax(99);
         for (int i = 0; i < 100; ++i) {
-            queued.setGaugeProgress(i);
+            queued.setProgress(i);
             if (i == 50)
                 queued.setStatus(QStringLiteral("half"));
         }
@@ -45,7 +45,7 @@ void TestQueuedObserver::callsArriveInOrderOnContextThread()
     QTRY_VERIFY(afterFinishedRan);
     worker.join();
 
-    QStringList expected{QStringLiteral("color:FF0000"), QStringLiteral("max:99")};
+    QStringList expected{QStringLiteral("phase:reading"), QStringLiteral("max:99")};
     for (int i = 0; i < 100; ++i) {
         expected << QStringLiteral("progress:%1").arg(i);
         if (i == 50)
@@ -165,7 +165,7 @@ void TestQueuedObserver::observerMayEndInAfterFinished()
     QueuedObserver* raw = queued.get();
     std::thread worker([raw] {
         for (int i = 0; i < 20; ++i)
-            raw->setGaugeProgress(i);
+            raw->setProgress(i);
         raw->finished();
     });
     QTRY_VERIFY(ended);
@@ -187,7 +187,7 @@ void TestQueuedObserver::burstsFromSeveralTransfersKeepOrder()
         std::thread worker([&] {
             for (int burst = 0; burst < 20; ++burst) {
                 for (int i = 0; i < 10; ++i)
-                    queued.setGaugeProgress(burst * 10 + i);
+                    queued.setProgress(burst * 10 + i);
                 std::this_thread::sleep_for(std::chrono::microseconds(200 * (burst % 3)));
             }
             queued.finished();

@@ -381,27 +381,27 @@ void TestTransferDispatch::phaseChangeShowsNoNewColourAtOldPercentage()
     };
     constexpr std::uint32_t Yellow = 0x00FFFF;
     constexpr std::uint32_t Green = 0x00FF00;
-    observer.setGaugeColor(Yellow);
-    observer.setGaugeProgress(0);
-    observer.setGaugeMax(60);
+    observer.startPhase(link::Phase::Loading);
+    observer.setProgress(0);
+    observer.setProgressMax(60);
     for (int p = 0; p <= 60; ++p)
-        observer.setGaugeProgress(p);
+        observer.setProgress(p);
     settle();
     QVERIFY(pixelsOf(Yellow) > gauge.width() * (gauge.height() - 4) / 2);
 
     const int paintsBefore = gauge.paintCount();
     grabs = 0;
-    observer.setGaugeColor(Green);
+    observer.startPhase(link::Phase::Sending);
     settle();
     QCOMPARE(pixelsOf(Green), 0);
-    observer.setGaugeProgress(0);
+    observer.setProgress(0);
     settle();
     QCOMPARE(pixelsOf(Green), 0);
-    observer.setGaugeMax(999);
+    observer.setProgressMax(999);
     settle();
     QCOMPARE(pixelsOf(Green), 0);
     for (int p = 0; p <= 999; ++p) {
-        observer.setGaugeProgress(p);
+        observer.setProgress(p);
         settle();
     }
     // One paint for the phase change, one per whole percent.

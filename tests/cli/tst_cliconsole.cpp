@@ -20,19 +20,20 @@ class TestCliConsole : public QObject
 {
     Q_OBJECT
 private slots:
-    void phasesFromGaugeColours();
+    void phaseNames();
     void notATerminal();
     void terminalRedrawsInPlace();
     void quietShowsOnlyMessages();
 };
 
-void TestCliConsole::phasesFromGaugeColours()
+void TestCliConsole::phaseNames()
 {
-    QCOMPARE(phaseName(phaseForColor(Yellow, false)), QStringLiteral("Ładowanie procedury"));
-    QCOMPARE(phaseName(phaseForColor(Green, false)), QStringLiteral("Przesyłanie danych"));
-    QCOMPARE(phaseName(phaseForColor(0x0000FF, false)), QStringLiteral("Zapis EEPROM"));
-    QCOMPARE(phaseName(phaseForColor(Blue, false)), QStringLiteral("Odczyt EEPROM"));
-    QCOMPARE(phaseName(phaseForColor(Blue, true)), QStringLiteral("Weryfikacja"));
+    using kestrel::link::Phase;
+    QCOMPARE(phaseName(consolePhase(Phase::Loading)), QStringLiteral("Ładowanie procedury"));
+    QCOMPARE(phaseName(consolePhase(Phase::Sending)), QStringLiteral("Przesyłanie danych"));
+    QCOMPARE(phaseName(consolePhase(Phase::Writing)), QStringLiteral("Zapis EEPROM"));
+    QCOMPARE(phaseName(consolePhase(Phase::Reading)), QStringLiteral("Odczyt EEPROM"));
+    QCOMPARE(phaseName(consolePhase(Phase::Verifying)), QStringLiteral("Weryfikacja"));
 }
 
 void TestCliConsole::notATerminal()

@@ -32,7 +32,7 @@ void TestNotSupportedWorker::answersWithoutTouchingThePort()
     FakeLine line(clock);
     RecordingObserver observer;
     TransferContext ctx{line, clock, observer, port, {}, nullptr};
-    QCOMPARE(NotSupportedWorker(ctx), TransferResult::NotSupported);
+    QCOMPARE(runTransfer(NotSupportedWorker, ctx), TransferResult::NotSupported);
     QCOMPARE(observer.events,
              (QStringList{"message:W wersji 1.0 układ nie jest obsługiwany", "finished"}));
     QCOMPARE(line.openCalls(), 0);

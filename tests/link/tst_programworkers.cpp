@@ -1,4 +1,5 @@
 #include "adapter.h"
+#include "chip_workers.h"
 #include "fake_line.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -215,17 +216,17 @@ void TestProgramWorkers::gaugeAndStatus_data()
     QTest::addColumn<QStringList>("expected");
     const auto seq = [](const QString& first, int lastWord) {
         return QStringList{
-            "color:00FFFF",
+            "phase:loading",
             "progress:0",
             "max:60",
             "status:" + first,
             "progress:0..60",
-            "color:00FF00",
+            "phase:sending",
             "progress:0",
             QStringLiteral("max:%1").arg(lastWord),
             "status:Trwa przesyłanie danych",
             QStringLiteral("progress:0..%1").arg(lastWord),
-            "color:0000FF",
+            "phase:writing",
             "progress:0",
             "max:999",
             "status:Rozpoczęto zapis EEPROM",
@@ -269,7 +270,7 @@ void TestProgramWorkers::silentAdapter()
     QCOMPARE(frameText(f.last()), QStringLiteral("5C 00 00 00 00"));
     QCOMPARE(sentAtMessage, 35); // CMD_END only after the message was closed
     QCOMPARE(rig.line.closeCalls(), 1);
-    QCOMPARE(rig.observer.folded(), (QStringList{"color:00FFFF", "progress:0", "max:60",
+    QCOMPARE(rig.observer.folded(), (QStringList{"phase:loading", "progress:0", "max:60",
                                                  "message:BRAK KOMUNIKACJI !!", "finished"}));
 }
 

@@ -1,4 +1,5 @@
 #include "adapter.h"
+#include "chip_workers.h"
 #include "fake_line.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -139,7 +140,7 @@ void TestReadWorkers::wholeRead()
     QCOMPARE(frameText(f.last()), QStringLiteral("5C 00 00 00 00"));
 
     const QStringList expected{
-        "color:FF0000",
+        "phase:reading",
         "progress:0",
         QStringLiteral("max:%1").arg(words - 1),
         "status:Trwa odczyt EEPROM",
@@ -254,7 +255,7 @@ void TestReadWorkers::silentAdapter()
     QCOMPARE(rig.observer.imageCalls, 0);
     QCOMPARE(
         rig.observer.folded(),
-        (QStringList{"color:FF0000", "progress:0", QStringLiteral("max:%1").arg(words - 1),
+        (QStringList{"phase:reading", "progress:0", QStringLiteral("max:%1").arg(words - 1),
                      "status:Trwa odczyt EEPROM", "message:BLAD KOMUUNIKACJI !!", "finished"}));
 }
 

@@ -1,4 +1,5 @@
 #include "adapter.h"
+#include "chip_workers.h"
 #include "line_speed.h"
 #include "pty_peer.h"
 #include "qserialport_line.h"

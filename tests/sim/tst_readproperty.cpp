@@ -2,6 +2,7 @@
 // time: the image handed over is always the chip's, or the read ends with its failure message
 // and hands nothing over.
 
+#include "chip_workers.h"
 #include "messages.h"
 #include "recording_observer.h"
 #include "sim_line.h"
@@ -55,8 +56,8 @@ Schedule randomSchedule(unsigned seed)
         if (f.kind != ReplyFault::Held)
             continue;
         const auto next = s.faults.find(n + 1);
-        if (next != s.faults.end() && (next->second.kind == ReplyFault::Held ||
-                                       next->second.kind == ReplyFault::Dropped))
+        if (next != s.faults.end() &&
+            (next->second.kind == ReplyFault::Held || next->second.kind == ReplyFault::Dropped))
             next->second = {};
     }
     return s;
@@ -133,12 +134,12 @@ private slots:
 void TestReadProperty::fixedSchedules_data()
 {
     QTest::addColumn<bool>("d60");
-    QTest::addColumn<QList<int>>("held");   // replies whose second byte is held
+    QTest::addColumn<QList<int>>("held");    // replies whose second byte is held
     QTest::addColumn<QList<int>>("missing"); // replies that never come
-    QTest::addColumn<int>("late"); // a reply 78 ms late; negative: split, 15 ms
+    QTest::addColumn<int>("late");           // a reply 78 ms late; negative: split, 15 ms
     for (int word : {0, 5, 100, 383})
-        QTest::addRow("B32 held at word %d", word) << false << QList<int>{word + 1} << QList<int>{}
-                                                  << 0;
+        QTest::addRow("B32 held at word %d", word)
+            << false << QList<int>{word + 1} << QList<int>{} << 0;
     QTest::addRow("D60 held at the last word") << true << QList<int>{512} << QList<int>{} << 0;
     QTest::addRow("B32 held twice apart") << false << QList<int>{10, 20} << QList<int>{} << 0;
     // Out of step from word 10 on, word 20's reply so late that it comes after the quiet line's

@@ -1,6 +1,7 @@
 // Real time, through a pseudo-terminal and the real serial line: a full read, a full
 // programming run and a read back of one chip, with no pacing violation.
 
+#include "chip_workers.h"
 #include "pty_server.h"
 #include "qserialport_line.h"
 #include "real_clock.h"

@@ -1,5 +1,6 @@
 // The link's transfer workers against the simulated adapter and chips, on a virtual clock.
 
+#include "chip_workers.h"
 #include "messages.h"
 #include "recording_observer.h"
 #include "sim_line.h"
@@ -33,10 +34,18 @@ struct ChipCase
 ChipCase chipCase(int which)
 {
     if (which == 0)
-        return {ChipKind::B32, link::ProgramWorkerB32,  link::ReadWorkerB32, 768,
-                0x0880,        link::statusLoadingB32()};
-    return {ChipKind::D60, link::ProgramWorkerD60,  link::ReadWorkerD60, 1024,
-            0x0300,        link::statusLoadingD60()};
+        return {ChipKind::B32,
+                link::ProgramWorkerB32,
+                link::ReadWorkerB32,
+                768,
+                0x0880,
+                link::loadingStatus(*link::chipRecord("68HC12B32"))};
+    return {ChipKind::D60,
+            link::ProgramWorkerD60,
+            link::ReadWorkerD60,
+            1024,
+            0x0300,
+            link::loadingStatus(*link::chipRecord("68HC12D60"))};
 }
 
 EepromBufferType randomImage(int size, unsigned seed)
@@ -256,7 +265,7 @@ void TestSimWorkers::programFaults_data()
     QTest::addColumn<TransferResult>("result");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QStringList>("statuses"); // "first" stands for the chip's first text
-    QTest::addColumn<QString>("color");
+    QTest::addColumn<QString>("phase");
     QTest::addColumn<int>("max");      // -1: the image words - 1
     QTest::addColumn<int>("progress"); // -2: not checked
     QTest::addColumn<bool>("programmed");
@@ -269,29 +278,29 @@ void TestSimWorkers::programFaults_data()
         const QByteArray chip = which == 0 ? "B32 " : "D60 ";
         auto row = [&](const char* name) { return &QTest::newRow(chip + name); };
         *row("silent") << which << "silent" << TransferResult::NoAdapter << noAdapter << none
-                       << "00FFFF" << 60 << 0 << false;
+                       << "loading" << 60 << 0 << false;
         *row("ready on try 3") << which << "ready=3" << TransferResult::Done << none << done
-                               << "0000FF" << 999 << 1000 << true;
+                               << "writing" << 999 << 1000 << true;
         *row("ready on try 4") << which << "ready=4" << TransferResult::NoAdapter << noAdapter
-                               << none << "00FFFF" << 60 << 0 << false;
+                               << none << "loading" << 60 << 0 << false;
         *row("status 40") << which << "status=40" << TransferResult::NoAdapter << noAdapter << none
-                          << "00FFFF" << 60 << 0 << false;
+                          << "loading" << 60 << 0 << false;
         *row("status C1") << which << "status=C1" << TransferResult::NoAdapter << noAdapter << none
-                          << "00FFFF" << 60 << 0 << false;
+                          << "loading" << 60 << 0 << false;
         *row("status C0 with any second byte") << which << "status=C0" << TransferResult::Done
-                                               << none << done << "0000FF" << 999 << 1000 << true;
-        *row("late 3 ms") << which << "late=3" << TransferResult::Done << none << done << "0000FF"
+                                               << none << done << "writing" << 999 << 1000 << true;
+        *row("late 3 ms") << which << "late=3" << TransferResult::Done << none << done << "writing"
                           << 999 << 1000 << true;
         *row("late 40 ms") << which << "late=40" << TransferResult::NoAdapter << noAdapter << none
-                           << "00FFFF" << 60 << 0 << false;
+                           << "loading" << 60 << 0 << false;
         *row("hang-up in the routine")
             << which << "hangup=10" << TransferResult::LineBroken
             << QStringList{link::lineBrokenMessage()} << QStringList{"first", link::statusBroken()}
-            << "00FFFF" << 60 << -2 << false;
+            << "loading" << 60 << -2 << false;
         *row("hang-up in the image")
             << which << "hangup=100" << TransferResult::LineBroken
             << QStringList{link::lineBrokenMessage()}
-            << QStringList{"first", link::statusSending(), link::statusBroken()} << "00FF00" << -1
+            << QStringList{"first", link::statusSending(), link::statusBroken()} << "sending" << -1
             << -2 << false;
     }
 }
@@ -313,7 +322,7 @@ void TestSimWorkers::programFaults()
     QTEST(o.messages(), "messages");
     statuses.replaceInStrings(QRegularExpression("^first$"), c.firstStatus);
     QCOMPARE(o.statuses(), statuses);
-    QTEST(lastOf(o, "color:"), "color");
+    QTEST(lastOf(o, "phase:"), "phase");
     QCOMPARE(lastOf(o, "max:").toInt(), max == -1 ? c.size / 2 - 1 : max);
     if (progress != -2)
         QCOMPARE(lastOf(o, "progress:").toInt(), progress);
@@ -420,7 +429,7 @@ void TestSimWorkers::readFaults()
     QCOMPARE(got, result);
     QTEST(o.messages(), "messages");
     QTEST(o.statuses(), "statuses");
-    QCOMPARE(lastOf(o, "color:"), QStringLiteral("FF0000"));
+    QCOMPARE(lastOf(o, "phase:"), QStringLiteral("reading"));
     QCOMPARE(lastOf(o, "max:").toInt(), c.size / 2 - 1);
     if (progress != -2)
         QCOMPARE(lastOf(o, "progress:").toInt(), progress == -1 ? c.size / 2 - 1 : progress);
@@ -443,9 +452,9 @@ void TestSimWorkers::hangUpAtRun()
     RecordingObserver o;
     QCOMPARE(runWorker(link::ProgramWorkerB32, sim, clock, o, image), TransferResult::LineBroken);
     QCOMPARE(o.messages(), QStringList{link::lineBrokenMessage()});
-    QCOMPARE(o.statuses(),
-             (QStringList{link::statusLoadingB32(), link::statusSending(), link::statusBroken()}));
-    QCOMPARE(lastOf(o, "color:"), QStringLiteral("00FF00"));
+    QCOMPARE(o.statuses(), (QStringList{link::loadingStatus(*link::chipRecord("68HC12B32")),
+                                        link::statusSending(), link::statusBroken()}));
+    QCOMPARE(lastOf(o, "phase:"), QStringLiteral("sending"));
     QVERIFY(!o.statuses().contains(link::statusDone()));
     QCOMPARE(sim.eeprom(), bytesOf(image, 768));
     QVERIFY(sim.violations().empty());

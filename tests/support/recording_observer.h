@@ -12,19 +12,20 @@
 namespace kestrel::testsupport {
 
 // Records what a transfer shows, in order, as short texts:
-// "status:<text>", "color:<0xBBGGRR in six hex digits>", "max:<n>", "progress:<n>",
-// "message:<text>", "image:<size>", "finished".
+// "status:<text>", "phase:<loading|sending|writing|reading|verifying>", "max:<n>",
+// "progress:<n>", "message:<text>", "image:<size>", "finished".
 class RecordingObserver : public link::TransferObserver
 {
 public:
     void setStatus(const QString& text) override { add(QStringLiteral("status:") + text); }
-    void setGaugeColor(std::uint32_t bgr) override
+    void startPhase(link::Phase phase) override
     {
-        add(QStringLiteral("color:") +
-            QStringLiteral("%1").arg(bgr, 6, 16, QLatin1Char('0')).toUpper());
+        static const char* const names[] = {"loading", "sending", "writing", "reading",
+                                            "verifying"};
+        add(QStringLiteral("phase:") + QLatin1String(names[static_cast<int>(phase)]));
     }
-    void setGaugeMax(int max) override { add(QStringLiteral("max:%1").arg(max)); }
-    void setGaugeProgress(int progress) override
+    void setProgressMax(int max) override { add(QStringLiteral("max:%1").arg(max)); }
+    void setProgress(int progress) override
     {
         add(QStringLiteral("progress:%1").arg(progress));
         if (onProgress)
