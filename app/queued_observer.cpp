@@ -136,13 +136,22 @@ void QueuedObserver::showMessage(const QString& text)
     // user closed the message, or until the observer is silenced.
     auto closed = std::make_shared<bool>(false);
     post([this, text, closed] {
+        // The worker is released however the message ends, a throw included.
+        struct Release
+        {
+            QueuedObserver& self;
+            std::shared_ptr<bool> closed;
+            ~Release()
+            {
+                {
+                    std::lock_guard lock(self.m_mutex);
+                    *closed = true;
+                }
+                self.m_messageClosed.notify_all();
+            }
+        } release{*this, closed};
         if (!m_silenced)
             m_target.showMessage(text);
-        {
-            std::lock_guard lock(m_mutex);
-            *closed = true;
-        }
-        m_messageClosed.notify_all();
     });
     std::unique_lock lock(m_mutex);
     m_messageClosed.wait(lock, [this, &closed] { return *closed || m_silenced; });

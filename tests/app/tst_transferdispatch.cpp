@@ -41,6 +41,17 @@ private:
     int& m_opens;
 };
 
+// A line whose open throws, as a fault of the program would.
+class ThrowingLine final : public link::SerialLine
+{
+public:
+    link::OpenStatus open(const QString&, int) override { throw std::runtime_error("line"); }
+    bool sendByte(std::uint8_t) override { return false; }
+    link::ReadResult read(std::uint8_t*, int, int) override { return {}; }
+    void close() override {}
+    bool broken() const override { return false; }
+};
+
 // Answers the close question as told and records every question and message.
 class AnsweringDialogs final : public UserDialogs
 {
@@ -75,6 +86,8 @@ private slots:
     void unsupportedChipAnswersWithoutPort_data();
     void unsupportedChipAnswersWithoutPort();
     void windowLockedWhileTransferRuns();
+    void errorEndsTheTransfer_data();
+    void errorEndsTheTransfer();
     void emptyPortName();
     void readThroughSimulator();
     void programThenReadBack_data();
@@ -165,6 +178,45 @@ void TestTransferDispatch::unsupportedChipAnswersWithoutPort()
     QCOMPARE(opens, 0);
     QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::NotSupported);
     QCOMPARE(m_form->statusText(), QStringLiteral("-----Oczekiwanie-----"));
+}
+
+// A worker or a call on the window's side that throws: the transfer still ends, the window is
+// unlocked and the error is shown.
+void TestTransferDispatch::errorEndsTheTransfer_data()
+{
+    QTest::addColumn<bool>("workerThrows"); // else the window's first message throws
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<link::TransferResult>("result");
+    QTest::newRow("the worker throws") << true << "line" << link::TransferResult::Failed;
+    QTest::newRow("showing a message throws")
+        << false << "message" << link::TransferResult::PortFailed;
+}
+
+void TestTransferDispatch::errorEndsTheTransfer()
+{
+    QFETCH(bool, workerThrows);
+    QFETCH(QString, error);
+    int opens = 0;
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
+        [workerThrows, &opens](link::Clock&) -> std::unique_ptr<link::SerialLine> {
+            if (workerThrows)
+                return std::make_unique<ThrowingLine>();
+            return std::make_unique<CountingLine>(opens);
+        });
+    bool thrown = false;
+    m_form->transfers().setMessageSink([this, &thrown, workerThrows](const QString& text) {
+        if (!workerThrows && !std::exchange(thrown, true))
+            throw std::runtime_error("message");
+        m_messages << text;
+    });
+    selectChip(ChipB32);
+    clickCommand(QStringLiteral("SpeedButton4"));
+    waitEnd();
+    QCOMPARE(m_messages,
+             QStringList{
+                 QStringLiteral("Operacja przerwana: błąd wewnętrzny programu (%1)").arg(error)});
+    QTEST(m_form->transfers().lastResult(), "result");
 }
 
 void TestTransferDispatch::windowLockedWhileTransferRuns()
