@@ -1,6 +1,6 @@
 #include "port_selector.h"
 
-#include "transfer_dispatch.h"
+#include "transports.h"
 
 #include <QAbstractItemView>
 #include <QSignalBlocker>
@@ -16,8 +16,9 @@ constexpr int FirstMachinePort = 3; // after "COM1", "COM2" and the empty item
 PortSelector::PortSelector(QWidget* parent) : QComboBox(parent), m_source(&link::machineSerialPorts)
 {
     setEditable(true);
-    addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString(),
-              QString::fromLatin1(SimulatorPortName)});
+    addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QString()});
+    for (const link::SerialPortEntry& port : link::Transports::program().namedPorts())
+        addItem(port.name);
 }
 
 void PortSelector::setPortSource(PortSource source)

@@ -10,8 +10,9 @@
 namespace kestrel {
 
 // The port selector: "COM1", "COM2", an empty item, this machine's serial ports (each with its
-// description and maker as a tool tip), "SYMULATOR". The machine's ports are looked up again
-// each time the list opens; a typed name still works.
+// description and maker as a tool tip), the registered transports' ports ("SYMULATOR"), as they
+// were when the selector was made. The machine's ports are looked up again each time the list
+// opens; a typed name still works.
 class PortSelector final : public QComboBox
 {
     Q_OBJECT
@@ -29,7 +30,7 @@ public:
 
 private:
     PortSource m_source;
-    int m_machinePorts = 0; // items between the empty item and "SYMULATOR"
+    int m_machinePorts = 0; // items between the empty item and the transports' ports
 };
 
 } // namespace kestrel

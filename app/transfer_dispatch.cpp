@@ -2,8 +2,8 @@
 
 #include "chip_table.h"
 #include "main_window.h"
-#include "port_line.h"
 #include "real_clock.h"
+#include "transports.h"
 
 #include <QComboBox>
 
@@ -29,7 +29,8 @@ void TransferDispatch::setFactories(TransferRunner::ClockFactory clock,
         m_makeLine = std::move(line);
         return;
     }
-    // The line is chosen by the port name when the transfer starts (see start()).
+    // The program's transports choose the line by the port name when the transfer starts (see
+    // start()).
     m_makeLine = nullptr;
 }
 
@@ -66,9 +67,9 @@ bool TransferDispatch::start(link::Operation operation)
 
     TransferRunner::LineFactory makeLine = m_makeLine;
     if (!makeLine) {
-        const std::string chipName = chip.name;
+        const std::string_view chipName = chip.name;
         makeLine = [portName, chipName](link::Clock& clock) {
-            return sim::makePortLine(portName, chipName, clock);
+            return link::Transports::program().makeLine({portName, chipName}, clock);
         };
     }
 

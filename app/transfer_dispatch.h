@@ -1,6 +1,5 @@
 #pragma once
 
-#include "port_line.h"
 #include "transfer_observer.h"
 #include "transfer_runner.h"
 
@@ -12,9 +11,6 @@
 namespace kestrel {
 
 class TForm1;
-
-// The port selector's entry that leads to the built-in simulated adapter.
-using sim::SimulatorPortName;
 
 // Starts the selected chip's read, program and verify workers and shows what they report in the
 // window: status panel, gauge, messages, the read image, the bytes a verify found different.

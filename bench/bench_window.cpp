@@ -10,6 +10,7 @@
 #include "application.h"
 #include "chip_table.h"
 #include "main_window.h"
+#include "sim_transport.h"
 #include "tcgauge.h"
 #include "transfer_dispatch.h"
 
@@ -134,6 +135,7 @@ private:
 int main(int argc, char** argv)
 {
     TimingApplication app(argc, argv);
+    sim::registerSimulatorTransport();
     TForm1 form;
 
     // The first paint of the window, timed from the process's start.
@@ -158,7 +160,7 @@ int main(int argc, char** argv)
 
     QStringList messages;
     form.transfers().setMessageSink([&](const QString& text) { messages << text; });
-    form.ComboBox1->setCurrentText(QString::fromLatin1(SimulatorPortName));
+    form.ComboBox1->setCurrentText(QString::fromLatin1(sim::SimulatorPortName));
 
     // The GUI thread's 1 ms timer, and the gauge watched for phase changes.
     double longestGap = 0;

@@ -2,11 +2,10 @@
 
 #include "exit_codes.h"
 #include "image_io.h"
-#include "port_line.h"
 #include "progress.h"
 #include "real_clock.h"
 #include "report.h"
-#include "simulator.h"
+#include "transports.h"
 
 #include <QIODevice>
 
@@ -56,13 +55,6 @@ void CliApp::writeOut(const QByteArray& bytes)
     env_.out->write(bytes);
 }
 
-sim::Simulator* CliApp::simulatorOf(int portIndex) const
-{
-    if (portIndex < 0 || static_cast<std::size_t>(portIndex) >= simulators_.size())
-        return nullptr;
-    return simulators_[static_cast<std::size_t>(portIndex)].get();
-}
-
 int CliApp::run(const QStringList& arguments)
 {
     const ParsedCommandLine parsed = parseCommandLine(arguments);
@@ -85,7 +77,6 @@ int CliApp::run(const QStringList& arguments)
 int CliApp::run(const CliRequest& request)
 {
     outcomes_.clear();
-    simulators_.clear();
     if (request.command == Command::Chips)
         return listChips(request);
     if (request.command == Command::Ports)
@@ -102,7 +93,8 @@ int CliApp::listChips(const CliRequest& request)
 int CliApp::listPorts(const CliRequest& request)
 {
     const auto machine = env_.machinePorts ? env_.machinePorts() : link::machineSerialPorts();
-    writeOut(request.json ? portTableJson(machine) : portTableText(machine).toUtf8());
+    const auto named = link::Transports::program().namedPorts();
+    writeOut(request.json ? portTableJson(machine, named) : portTableText(machine, named).toUtf8());
     return ExitOk;
 }
 
@@ -156,15 +148,11 @@ int CliApp::runTransfers(const CliRequest& request)
 
     LineFactory makeLine = env_.makeLine;
     if (!makeLine) {
-        // One simulated adapter per SYMULATOR port, erased at the start of the run.
-        const auto kind = sim::chipByName(chip.name);
-        for (const QString& port : request.ports)
-            simulators_.push_back(sim::isSimulatorPort(port) && kind
-                                      ? std::make_unique<sim::Simulator>(*kind)
-                                      : nullptr);
-        const std::string chipName = chip.name;
-        makeLine = [this, chipName](int index, const QString& port, link::Clock& clock) {
-            return sim::makePortLine(port, chipName, clock, simulatorOf(index));
+        // Each SYMULATOR port an adapter of its own, erased at the start of the run: see the
+        // transport main() registers.
+        const std::string_view chipName = chip.name;
+        makeLine = [chipName](int index, const QString& port, link::Clock& clock) {
+            return link::Transports::program().makeLine({port, chipName, index}, clock);
         };
     }
 

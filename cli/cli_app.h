@@ -13,15 +13,11 @@
 
 class QIODevice;
 
-namespace kestrel::sim {
-class Simulator;
-}
-
 namespace kestrel::cli {
 
-// Where a run reads and writes, and what it talks to. main() gives the process's streams, the
-// real clock and the lines the window uses; tests give buffers, a virtual clock and their own
-// lines.
+// Where a run reads and writes, and what it talks to. main() gives the process's streams and the
+// real clock, and registers the program's transports; tests give buffers, a virtual clock and
+// their own lines.
 struct CliEnvironment
 {
     QIODevice* in = nullptr;
@@ -31,7 +27,7 @@ struct CliEnvironment
     // Set (by a signal) to stop every transfer at its next frame boundary.
     std::atomic<bool>* cancel = nullptr;
     ClockFactory makeClock; // default: the real clock
-    LineFactory makeLine;   // default: as the window chooses; each SYMULATOR its own adapter
+    LineFactory makeLine;   // default: the program's transports, as the window's lines
     // This machine's serial ports; default: looked up now.
     std::function<std::vector<link::SerialPortEntry>()> machinePorts;
 };
@@ -49,9 +45,6 @@ public:
     [[nodiscard]] int run(const QStringList& arguments);
     [[nodiscard]] int run(const CliRequest& request);
 
-    // The simulated adapter behind the index-th --port of the last run when that port was
-    // SYMULATOR and the default lines were used; else nullptr.
-    [[nodiscard]] sim::Simulator* simulatorOf(int portIndex) const;
     // The outcomes of the last run's ports.
     [[nodiscard]] const std::vector<PortOutcome>& outcomes() const { return outcomes_; }
 
@@ -63,7 +56,6 @@ private:
     void writeOut(const QByteArray& bytes);
 
     CliEnvironment env_;
-    std::vector<std::unique_ptr<sim::Simulator>> simulators_;
     std::vector<PortOutcome> outcomes_;
     std::atomic<bool> ownCancel_{false};
 };

@@ -2,6 +2,7 @@
 
 #include "cli_app.h"
 #include "qt_translation.h"
+#include "sim_transport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -59,6 +60,10 @@ int main(int argc, char* argv[])
     (void)in.open(stdin, QIODevice::ReadOnly);
     (void)out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     (void)err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    // Each --port SYMULATOR a simulated adapter of its own, erased at each run.
+    const kestrel::sim::PortSimulators simulators;
+    simulators.registerTransport();
 
     kestrel::cli::CliEnvironment env;
     env.in = &in;

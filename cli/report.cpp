@@ -1,7 +1,6 @@
 #include "report.h"
 
 #include "adapter.h"
-#include "port_line.h"
 
 #include "exit_codes.h"
 
@@ -119,31 +118,33 @@ QByteArray chipTableJson()
 
 namespace {
 
-std::vector<link::SerialPortEntry> offeredPorts(const std::vector<link::SerialPortEntry>& machine)
+std::vector<link::SerialPortEntry> offeredPorts(const std::vector<link::SerialPortEntry>& machine,
+                                                const std::vector<link::SerialPortEntry>& named)
 {
     std::vector<link::SerialPortEntry> out{
         {QStringLiteral("COM1"), link::portDeviceName(QStringLiteral("COM1")), {}},
         {QStringLiteral("COM2"), link::portDeviceName(QStringLiteral("COM2")), {}}};
     out.insert(out.end(), machine.begin(), machine.end());
-    out.push_back({QString::fromLatin1(sim::SimulatorPortName),
-                   QStringLiteral("wbudowany symulator adaptera"), {}});
+    out.insert(out.end(), named.begin(), named.end());
     return out;
 }
 
 } // namespace
 
-QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts)
+QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts,
+                      const std::vector<link::SerialPortEntry>& namedPorts)
 {
     std::vector<QStringList> rows{{QStringLiteral("PORT"), QStringLiteral("OPIS")}};
-    for (const link::SerialPortEntry& port : offeredPorts(machinePorts))
+    for (const link::SerialPortEntry& port : offeredPorts(machinePorts, namedPorts))
         rows.push_back({port.name, link::describePort(port)});
     return alignedTable(rows);
 }
 
-QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts)
+QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts,
+                         const std::vector<link::SerialPortEntry>& namedPorts)
 {
     QByteArray out;
-    for (const link::SerialPortEntry& port : offeredPorts(machinePorts)) {
+    for (const link::SerialPortEntry& port : offeredPorts(machinePorts, namedPorts)) {
         const QJsonObject object{
             {QStringLiteral("port"), port.name},
             {QStringLiteral("description"), port.description},

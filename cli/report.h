@@ -28,8 +28,10 @@ namespace kestrel::cli {
 [[nodiscard]] QString chipTableText();
 [[nodiscard]] QByteArray chipTableJson();
 // The ports the window's port list offers, in its order: COM1, COM2, this machine's serial
-// ports, SYMULATOR.
-[[nodiscard]] QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts);
-[[nodiscard]] QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts);
+// ports, the registered transports' ports (SYMULATOR).
+[[nodiscard]] QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts,
+                                    const std::vector<link::SerialPortEntry>& namedPorts);
+[[nodiscard]] QByteArray portTableJson(const std::vector<link::SerialPortEntry>& machinePorts,
+                                       const std::vector<link::SerialPortEntry>& namedPorts);
 
 } // namespace kestrel::cli

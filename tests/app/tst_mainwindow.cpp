@@ -1,5 +1,6 @@
 #include "chip_table.h"
 #include "main_window.h"
+#include "sim_transport.h"
 #include "workers.h"
 
 #include <QAbstractItemView>
@@ -114,6 +115,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void startUpGrids();
     void startUpControls();
     void controlGeometry_data();
@@ -142,6 +144,12 @@ private slots:
     void charGridLeavesCursorAndImage();
     void transferActiveDisablesCommands();
 };
+
+void TestMainWindow::initTestCase()
+{
+    // As the program's start-up: "SYMULATOR" in the port list.
+    sim::registerSimulatorTransport();
+}
 
 void TestMainWindow::startUpGrids()
 {

@@ -1,4 +1,5 @@
 #include "port_selector.h"
+#include "sim_transport.h"
 
 #include <QAbstractItemView>
 #include <QtTest>
@@ -10,6 +11,7 @@ class TestPortSelector : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void machinePortsBetweenEmptyItemAndSimulator();
     void listLooksAgainEachTimeItOpens();
     void choiceAndTypedNameSurviveARefresh_data();
@@ -26,6 +28,12 @@ private:
         return out;
     }
 };
+
+void TestPortSelector::initTestCase()
+{
+    // As the program's start-up: "SYMULATOR" in the port list.
+    sim::registerSimulatorTransport();
+}
 
 void TestPortSelector::machinePortsBetweenEmptyItemAndSimulator()
 {

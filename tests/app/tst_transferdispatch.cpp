@@ -1,7 +1,7 @@
 #include "chip_table.h"
 #include "main_window.h"
 #include "real_clock.h"
-#include "simulator.h"
+#include "sim_transport.h"
 #include "tcgauge.h"
 #include "transfer_dispatch.h"
 #include "virtual_clock.h"
@@ -81,6 +81,7 @@ class TestTransferDispatch : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void unsupportedChipAnswersWithoutPort_data();
@@ -107,6 +108,12 @@ private:
     QStringList m_messages;
 };
 
+void TestTransferDispatch::initTestCase()
+{
+    // As the program's start-up: the window's "SYMULATOR".
+    sim::registerSimulatorTransport();
+}
+
 void TestTransferDispatch::init()
 {
     m_form = std::make_unique<TForm1>();
@@ -115,7 +122,7 @@ void TestTransferDispatch::init()
     // Virtual time: a whole run checks in milliseconds; the built-in simulator stays the line.
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); }, {});
-    m_form->ComboBox1->setCurrentText(QString::fromLatin1(SimulatorPortName));
+    m_form->ComboBox1->setCurrentText(QString::fromLatin1(sim::SimulatorPortName));
 }
 
 void TestTransferDispatch::cleanup()

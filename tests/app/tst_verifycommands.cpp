@@ -1,7 +1,7 @@
 #include "chip_table.h"
 #include "main_window.h"
 #include "sim_line.h"
-#include "simulator.h"
+#include "sim_transport.h"
 #include "transfer_dispatch.h"
 #include "virtual_clock.h"
 
@@ -96,7 +96,7 @@ void TestVerifyCommands::init()
     m_messages.clear();
     m_statuses.clear();
     m_form->transfers().setMessageSink([this](const QString& text) { m_messages << text; });
-    m_form->ComboBox1->setCurrentText(QString::fromLatin1(SimulatorPortName));
+    m_form->ComboBox1->setCurrentText(QString::fromLatin1(sim::SimulatorPortName));
     connect(m_form.get(), &TForm1::statusTextChanged, this,
             [this](const QString& text) { m_statuses << text; });
 }

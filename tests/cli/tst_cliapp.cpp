@@ -8,6 +8,7 @@
 #include "image_formats.h"
 #include "messages.h"
 #include "sim_line.h"
+#include "sim_transport.h"
 #include "virtual_clock.h"
 
 #include <QBuffer>
@@ -181,6 +182,7 @@ class TestCliApp : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void readWritesTheChip_data();
     void readWritesTheChip();
@@ -206,6 +208,12 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     [[nodiscard]] QString path(const QString& name) const { return m_dir->filePath(name); }
 };
+
+void TestCliApp::initTestCase()
+{
+    // As kestrel-cli's start-up: "SYMULATOR" among the ports.
+    sim::PortSimulators().registerTransport();
+}
 
 void TestCliApp::init()
 {

@@ -5,7 +5,7 @@
 #include "chip_table.h"
 #include "cli_app.h"
 #include "main_window.h"
-#include "simulator.h"
+#include "sim_transport.h"
 #include "transfer_dispatch.h"
 #include "virtual_clock.h"
 
@@ -94,12 +94,13 @@ void TestCliWire::sameFramesAsTheWindow()
 
     // The window: the chip and "SYMULATOR" chosen, a read of the erased chip, then the image
     // programmed from the buffer.
+    sim::registerSimulatorTransport();
     TForm1 form;
     form.transfers().setMessageSink([](const QString& text) { QFAIL(qPrintable(text)); });
     form.transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); }, {});
     form.ComboBox2->setCurrentIndex(chip);
-    form.ComboBox1->setCurrentText(QString::fromLatin1(SimulatorPortName));
+    form.ComboBox1->setCurrentText(QString::fromLatin1(sim::SimulatorPortName));
     sim::Simulator& windowSim = *sim::SimulatorRegistry::instance().chip(row.name);
     QCOMPARE(windowSim.frameCount(), std::size_t{0}); // erased, as the command line's
     QVERIFY(form.transfers().startRead());
@@ -119,8 +120,10 @@ void TestCliWire::sameFramesAsTheWindow()
     QVERIFY(form.transfers().waitFinished(60000));
     QCOMPARE(form.transfers().lastResult(), link::TransferResult::Done);
 
-    // The command line: the same two operations on "SYMULATOR", its line chosen as it does.
-    auto runCli = [&](const QStringList& args, std::unique_ptr<cli::CliApp>& app) {
+    // The command line: the same two operations on "SYMULATOR", its line chosen as it does, with
+    // the simulators its start-up registers.
+    auto runCli = [&](const QStringList& args, const sim::PortSimulators& simulators) {
+        simulators.registerTransport();
         QByteArray in, out, err;
         QBuffer inB(&in), outB(&out), errB(&err);
         inB.open(QIODevice::ReadOnly);
@@ -131,28 +134,28 @@ void TestCliWire::sameFramesAsTheWindow()
         env.out = &outB;
         env.err = &errB;
         env.makeClock = [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); };
-        app = std::make_unique<cli::CliApp>(std::move(env));
-        return app->run(QStringList{QStringLiteral("kestrel-cli")} + args);
+        cli::CliApp app(std::move(env));
+        return app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
     };
-    std::unique_ptr<cli::CliApp> readApp;
-    std::unique_ptr<cli::CliApp> programApp;
-    std::unique_ptr<cli::CliApp> programVerifyApp;
+    const sim::PortSimulators readSims;
+    const sim::PortSimulators programSims;
+    const sim::PortSimulators programVerifySims;
     const QString outPath = dir.filePath(QStringLiteral("read.bin"));
     QCOMPARE(runCli({QStringLiteral("read"), QStringLiteral("--chip"), chipName,
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"), outPath},
-                    readApp),
+                    readSims),
              0);
     QCOMPARE(runCli({QStringLiteral("program"), QStringLiteral("--chip"), chipName,
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"), imagePath},
-                    programApp),
+                    programSims),
              0);
     QCOMPARE(runCli({QStringLiteral("program"), QStringLiteral("--chip"), chipName,
                      QStringLiteral("--port"), QStringLiteral("SYMULATOR"),
                      QStringLiteral("--verify"), imagePath},
-                    programVerifyApp),
+                    programVerifySims),
              0);
-    sim::Simulator* readSim = readApp->simulatorOf(0);
-    sim::Simulator* programSim = programApp->simulatorOf(0);
+    sim::Simulator* readSim = readSims.simulatorOf(0);
+    sim::Simulator* programSim = programSims.simulatorOf(0);
     QVERIFY(readSim != nullptr && programSim != nullptr && readSim != programSim);
 
     // Frame bytes, the times of their first and last bytes, and the adapter's replies.
@@ -160,7 +163,7 @@ void TestCliWire::sameFramesAsTheWindow()
     auto windowProgram = framesOf(windowSim, windowProgramStart);
     windowProgram.resize(windowProgramVerifyStart - windowProgramStart);
     const auto windowProgramVerify = framesOf(windowSim, windowProgramVerifyStart);
-    const auto cliProgramVerify = framesOf(*programVerifyApp->simulatorOf(0), 0);
+    const auto cliProgramVerify = framesOf(*programVerifySims.simulatorOf(0), 0);
     const auto cliRead = framesOf(*readSim, 0);
     const auto cliProgram = framesOf(*programSim, 0);
     QCOMPARE(cliRead.size(), windowProgramStart);
