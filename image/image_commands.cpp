@@ -6,11 +6,6 @@
 
 namespace kestrel {
 
-QString fileTooLargeMessage()
-{
-    return QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
-}
-
 QString overwriteQuestion()
 {
     return QStringLiteral("Plik o podanej nazwie juz istnieje ! Czy zamienic istniejący plik ?");
@@ -18,12 +13,12 @@ QString overwriteQuestion()
 
 QString readFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Nie można odczytać pliku:") + u'\n' + path + u'\n' + reason;
+    return readFailedHeading() + u'\n' + path + u'\n' + reason;
 }
 
 QString writeFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Nie można zapisać pliku:") + u'\n' + path + u'\n' + reason;
+    return writeFailedHeading() + u'\n' + path + u'\n' + reason;
 }
 
 LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
@@ -45,16 +40,14 @@ LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const Q
     case ImageReadStatus::NoFile:
         result.outcome = LoadOutcome::NoFile;
         return result;
-    case ImageReadStatus::TooLarge:
-        dialogs.showMessage(fileTooLargeMessage());
-        result.outcome = LoadOutcome::Refused;
-        return result;
     case ImageReadStatus::Unreadable:
         dialogs.showMessage(readFailedMessage(result.path, read.reason));
         result.outcome = LoadOutcome::Refused;
         return result;
-    case ImageReadStatus::Invalid:
-        dialogs.showMessage(read.reason);
+    case ImageReadStatus::TooLarge:
+    case ImageReadStatus::BadLine:
+    case ImageReadStatus::NoData:
+        dialogs.showMessage(refusedContentMessage(read, window));
         result.outcome = LoadOutcome::Refused;
         return result;
     case ImageReadStatus::Ok:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eeprom_image.h"
+#include "image_messages.h"
 #include "user_dialogs.h"
 
 #include <QString>
@@ -8,7 +9,6 @@
 namespace kestrel {
 
 // Texts of the image commands.
-[[nodiscard]] QString fileTooLargeMessage();
 [[nodiscard]] QString overwriteQuestion();
 [[nodiscard]] QString readFailedMessage(const QString& path, const QString& reason);
 [[nodiscard]] QString writeFailedMessage(const QString& path, const QString& reason);

@@ -89,17 +89,28 @@ ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindo
         return result;
     }
     const DecodedImage decoded = decodeImage(device, format, window);
-    if (!decoded.ok) {
-        // A read error of the device, or a file that is not a valid image.
-        const auto* file = qobject_cast<const QFileDevice*>(&device);
-        const bool readError = file != nullptr && file->error() != QFileDevice::NoError;
-        result.status = readError ? ImageReadStatus::Unreadable : ImageReadStatus::Invalid;
-        result.reason = decoded.error;
-        return result;
+    switch (decoded.status) {
+    case DecodeStatus::Ok:
+        result.status = ImageReadStatus::Ok;
+        result.bytes = decoded.bytes;
+        result.skipped = decoded.skipped;
+        break;
+    case DecodeStatus::TooLarge:
+        result.status = ImageReadStatus::TooLarge;
+        break;
+    case DecodeStatus::BadLine:
+        result.status = ImageReadStatus::BadLine;
+        result.line = decoded.line;
+        result.reason = decoded.reason;
+        break;
+    case DecodeStatus::NoData:
+        result.status = ImageReadStatus::NoData;
+        break;
+    case DecodeStatus::ReadError:
+        result.status = ImageReadStatus::Unreadable;
+        result.reason = decoded.reason;
+        break;
     }
-    result.status = ImageReadStatus::Ok;
-    result.bytes = decoded.bytes;
-    result.skipped = decoded.skipped;
     return result;
 }
 
@@ -107,6 +118,7 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
                               std::optional<ImageFormat> format)
 {
     ImageLoadResult result;
+    result.path = path;
     QFile file(path);
     result.status = openRegularFile(file, result.reason);
     if (result.status != ImageReadStatus::Ok)
@@ -121,7 +133,9 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
         }
         format = formatFromContent(head, path);
     }
-    return loadImageDevice(file, format.value_or(ImageFormat::Raw), window);
+    result = loadImageDevice(file, format.value_or(ImageFormat::Raw), window);
+    result.path = path;
+    return result;
 }
 
 QByteArray imageFileBytes(const ImageState& state)

@@ -1,6 +1,5 @@
 #include "image_formats.h"
 
-#include "image_commands.h"
 #include "intel_hex.h"
 #include "srecord.h"
 
@@ -22,16 +21,6 @@ bool isBlank(char c)
 bool isHex(char c)
 {
     return record::hexDigit(c) >= 0;
-}
-
-QString lineError(qint64 line, const QString& reason)
-{
-    return QStringLiteral("Błąd w pliku, wiersz %1: %2").arg(line).arg(reason);
-}
-
-QString address4(qint64 address)
-{
-    return QString::number(address, 16).toUpper().rightJustified(4, u'0');
 }
 
 } // namespace
@@ -86,11 +75,12 @@ struct ImageDecoder::State
             line.resize(std::size_t(reader->maxLineLength()));
     }
 
-    void fail(qint64 atLine, const QString& reason)
+    void fail(DecodeStatus why, qint64 atLine = 0, const QString& because = {})
     {
         failed = true;
+        status = why;
         errorLine = atLine;
-        error = lineError(atLine, reason);
+        reason = because;
     }
 
     // The line gathered so far is complete.
@@ -105,7 +95,7 @@ struct ImageDecoder::State
                                        ? record::afterEnd()
                                        : reader->readLine(QByteArrayView(line.data(), length));
             if (!reason.isNull())
-                fail(lineNumber, reason);
+                fail(DecodeStatus::BadLine, lineNumber, reason);
         }
         ++lineNumber;
     }
@@ -122,7 +112,7 @@ struct ImageDecoder::State
                 line[std::size_t(lineLength++)] = c;
             } else if (!isBlank(c)) {
                 // White space past a record's length may still end the line; anything else not.
-                fail(lineNumber, record::lineTooLong());
+                fail(DecodeStatus::BadLine, lineNumber, record::lineTooLong());
                 return;
             }
         }
@@ -131,8 +121,7 @@ struct ImageDecoder::State
     void feedRaw(QByteArrayView piece)
     {
         if (raw.size() + piece.size() > window.size) {
-            failed = true;
-            error = fileTooLargeMessage();
+            fail(DecodeStatus::TooLarge);
             raw.clear();
             return;
         }
@@ -149,8 +138,9 @@ struct ImageDecoder::State
     qint64 lineNumber = 1;
     bool failed = false;
     bool finished = false;
-    QString error;
+    DecodeStatus status = DecodeStatus::Ok;
     qint64 errorLine = 0;
+    QString reason;
 };
 
 ImageDecoder::ImageDecoder(ImageFormat format, ChipWindow window)
@@ -180,24 +170,25 @@ DecodedImage ImageDecoder::finish()
         s.endLine();
     s.finished = true;
     if (s.failed) {
-        result.error = s.error;
-        result.errorLine = s.errorLine;
+        result.status = s.status;
+        result.line = s.errorLine;
+        result.reason = s.reason;
         return result;
     }
     if (!s.reader) {
         result.bytes = s.raw;
         result.bytes.append(
             QByteArray(std::max<qsizetype>(0, s.window.size - s.raw.size()), char(0xFF)));
-        result.ok = true;
+        result.status = DecodeStatus::Ok;
         return result;
     }
     if (!s.collector.anyInWindow()) {
-        result.error = noDataMessage(s.window);
+        result.status = DecodeStatus::NoData;
         return result;
     }
     result.bytes = s.collector.bytes();
     result.skipped = s.collector.skipped();
-    result.ok = true;
+    result.status = DecodeStatus::Ok;
     return result;
 }
 
@@ -216,7 +207,8 @@ DecodedImage decodeImage(QIODevice& device, ImageFormat format, ChipWindow windo
         const qint64 n = device.read(buffer.data(), buffer.size());
         if (n < 0) {
             DecodedImage result;
-            result.error = device.errorString();
+            result.status = DecodeStatus::ReadError;
+            result.reason = device.errorString();
             return result;
         }
         if (n == 0)
@@ -238,23 +230,6 @@ QByteArray encodeImage(const QByteArray& bytes, ImageFormat format, ChipWindow w
         break;
     }
     return bytes;
-}
-
-QString windowText(ChipWindow window)
-{
-    return address4(window.base) + u'-' + address4(qint64(window.base) + window.size - 1);
-}
-
-QString skippedMessage(qint64 skipped, ChipWindow window)
-{
-    return QStringLiteral("Pominięto %1 bajtów spoza EEPROM (%2)")
-        .arg(skipped)
-        .arg(windowText(window));
-}
-
-QString noDataMessage(ChipWindow window)
-{
-    return QStringLiteral("Plik nie zawiera danych dla EEPROM układu (%1)").arg(windowText(window));
 }
 
 } // namespace kestrel

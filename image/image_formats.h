@@ -34,20 +34,31 @@ struct ChipWindow
     int size;
 };
 
+enum class DecodeStatus
+{
+    Ok,
+    TooLarge,  // raw: more bytes than the window holds
+    BadLine,   // the record format refuses line `line` for `reason`
+    NoData,    // records, none of them for the window
+    ReadError, // the device failed; `reason` holds its error string
+};
+
 struct DecodedImage
 {
-    bool ok = false;
-    QString error;        // the whole message, e.g. "Błąd w pliku, wiersz 3: zła suma kontrolna"
-    qint64 errorLine = 0; // the line the error names; 0 when it names none
-    QByteArray bytes;     // exactly window.size bytes, 0xFF where the file has none
-    qint64 skipped = 0;   // data bytes outside the window
+    DecodeStatus status = DecodeStatus::BadLine;
+    qint64 line = 0;    // BadLine: the line refused, counted from 1
+    QString reason;     // BadLine: why, e.g. "zła suma kontrolna"; ReadError: the device's error
+    QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
+    qint64 skipped = 0; // Ok: data bytes outside the window
+
+    [[nodiscard]] bool ok() const { return status == DecodeStatus::Ok; }
 };
 
 // Decodes a whole file held in memory.
 [[nodiscard]] DecodedImage decodeImage(const QByteArray& data, ImageFormat format,
                                        ChipWindow window);
 // Decodes what the device delivers until its end, piece by piece: memory stays bounded whatever
-// the file's size. A read error gives the device's error string as the message.
+// the file's size. A read error gives ReadError with the device's error string.
 [[nodiscard]] DecodedImage decodeImage(QIODevice& device, ImageFormat format, ChipWindow window);
 
 // Decodes a file fed in pieces of any size. A refusal found early stops the work: feed() then
@@ -73,12 +84,5 @@ private:
 // window.base onwards, upper-case hex, CRLF line ends.
 [[nodiscard]] QByteArray encodeImage(const QByteArray& bytes, ImageFormat format,
                                      ChipWindow window);
-
-// "Pominięto N bajtów spoza EEPROM (0D00-0FFF)", told after a load that left data out.
-[[nodiscard]] QString skippedMessage(qint64 skipped, ChipWindow window);
-// "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)".
-[[nodiscard]] QString noDataMessage(ChipWindow window);
-// "0D00-0FFF": the window's first and last address.
-[[nodiscard]] QString windowText(ChipWindow window);
 
 } // namespace kestrel

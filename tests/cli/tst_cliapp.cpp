@@ -374,7 +374,7 @@ void TestCliApp::formats()
         const QByteArray written = stream ? h.out : readFile(file);
         QCOMPARE(written, encoded);
         const DecodedImage back = decodeImage(written, ImageFormat(encoding), window);
-        QVERIFY(back.ok);
+        QVERIFY(back.ok());
         QCOMPARE(back.bytes, image);
     } else {
         QCOMPARE(eepromOf(*h.sims[0]), image);

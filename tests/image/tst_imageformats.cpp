@@ -1,4 +1,5 @@
 #include "image_formats.h"
+#include "image_messages.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -188,7 +189,7 @@ void TestImageFormats::roundTrip()
             bytes = erased(size);
         const QByteArray file = encodeImage(bytes, format, window);
         const DecodedImage decoded = decodeImage(file, format, window);
-        QVERIFY2(decoded.ok, qPrintable(decoded.error));
+        QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
         QCOMPARE(decoded.bytes, bytes);
         QCOMPARE(decoded.skipped, 0);
         // What was written is recognised as what it is.
@@ -280,7 +281,7 @@ void TestImageFormats::handWrittenFiles()
     QFETCH(int, skipped);
     const ChipWindow window = chip == 0 ? B32 : D60;
     const DecodedImage decoded = decodeImage(file, format, window);
-    QVERIFY2(decoded.ok, qPrintable(decoded.error));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
     QCOMPARE(decoded.bytes.size(), window.size);
     QByteArray expected = erased(window.size);
     for (int i = 0; i + 1 < offsetsAndValues.size(); i += 2)
@@ -361,9 +362,9 @@ void TestImageFormats::errors()
     QFETCH(int, line);
     QFETCH(QString, reason);
     const DecodedImage decoded = decodeImage(file, format, D60);
-    QVERIFY(!decoded.ok);
-    QCOMPARE(decoded.error, lineError(line, reason));
-    QCOMPARE(decoded.errorLine, line);
+    QCOMPARE(decoded.status, DecodeStatus::BadLine);
+    QCOMPARE(lineErrorMessage(decoded.line, decoded.reason), lineError(line, reason));
+    QCOMPARE(decoded.line, line);
     QVERIFY(decoded.bytes.isEmpty());
 }
 
@@ -383,12 +384,13 @@ void TestImageFormats::rawSizes()
     QFETCH(bool, ok);
     const QByteArray file = randomBytes(fileSize, 3);
     const DecodedImage decoded = decodeImage(file, ImageFormat::Raw, B32);
-    QCOMPARE(decoded.ok, ok);
+    QCOMPARE(decoded.ok(), ok);
     if (ok)
         QCOMPARE(decoded.bytes, file + erased(768 - fileSize));
     else
-        QCOMPARE(decoded.error,
-                 QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !"));
+        QCOMPARE(decoded.status, DecodeStatus::TooLarge);
+    QCOMPARE(fileTooLargeMessage(),
+             QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !"));
 }
 
 void TestImageFormats::piecesOfAnySize()
@@ -397,7 +399,7 @@ void TestImageFormats::piecesOfAnySize()
     const QByteArray file = lines(
         {"S00600004844521B", "S1070D0001020304E1", "S10510001122B7", "S1040D0200EC", "S9030000FC"});
     const DecodedImage whole = decodeImage(file, ImageFormat::SRecord, B32);
-    QCOMPARE(whole.errorLine, 4);
+    QCOMPARE(whole.line, 4);
     for (quint32 seed = 1; seed <= 50; ++seed) {
         QRandomGenerator random(seed);
         ImageDecoder decoder(ImageFormat::SRecord, B32);
@@ -408,7 +410,9 @@ void TestImageFormats::piecesOfAnySize()
             at += n;
         }
         const DecodedImage pieces = decoder.finish();
-        QCOMPARE(pieces.error, whole.error);
+        QCOMPARE(pieces.status, whole.status);
+        QCOMPARE(pieces.line, whole.line);
+        QCOMPARE(pieces.reason, whole.reason);
     }
 }
 
@@ -421,9 +425,8 @@ void TestImageFormats::messages()
     for (const QByteArray& file :
          {lines({"S10510001122B7", "S9030000FC"}), lines({"S00600004844521B", "S9030000FC"})}) {
         const DecodedImage decoded = decodeImage(file, ImageFormat::SRecord, B32);
-        QVERIFY(!decoded.ok);
-        QCOMPARE(decoded.error, noDataMessage(B32));
-        QCOMPARE(decoded.errorLine, 0);
+        QCOMPARE(decoded.status, DecodeStatus::NoData);
+        QCOMPARE(decoded.line, 0);
     }
 }
 
@@ -437,14 +440,16 @@ void TestImageFormats::largeInputsStayBounded()
     // One long line: refused as soon as it outgrows a record.
     RepeatingDevice longLine(":0", Total);
     const DecodedImage refused = decodeImage(longLine, ImageFormat::IntelHex, D60);
-    QCOMPARE(refused.error, lineError(1, QStringLiteral("wiersz dłuższy niż rekord")));
+    QCOMPARE(refused.status, DecodeStatus::BadLine);
+    QCOMPARE(lineErrorMessage(refused.line, refused.reason),
+             lineError(1, QStringLiteral("wiersz dłuższy niż rekord")));
     QVERIFY(longLine.pos() < 1024 * 1024);
 
     // 100 MB of valid records, read to the end.
     const QByteArray record = ":100D0000000102030405060708090A0B0C0D0E0F6B\r\n";
     RepeatingDevice records(record, Total - Total % record.size());
     const DecodedImage read = decodeImage(records, ImageFormat::IntelHex, B32);
-    QVERIFY2(read.ok, qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(read.reason));
     QCOMPARE(read.bytes.left(16), QByteArray::fromHex("000102030405060708090A0B0C0D0E0F"));
     QVERIFY(records.atEnd());
 
