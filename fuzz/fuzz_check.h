@@ -56,8 +56,23 @@ inline void check(const std::uint8_t* data, std::size_t size, kestrel::ImageForm
                     pieces.reason == whole.reason && pieces.bytes == whole.bytes &&
                     pieces.skipped == whole.skipped,
                 "pieces decode as the whole");
+
+        // By content: decoded as the format it is taken for decodes it, in one piece or two.
+        const DecodedImage byContent = decodeImage(file, std::nullopt, window);
+        const DecodedImage named = decodeImage(file, byContent.format, window);
+        require(byContent.status == named.status && byContent.line == named.line &&
+                    byContent.reason == named.reason && byContent.bytes == named.bytes &&
+                    byContent.skipped == named.skipped,
+                "by content as in the format found");
+        require(byContent.format == formatFromContent(file), "one format for the content");
+        ImageDecoder contentPieces(std::nullopt, window);
+        if (contentPieces.feed(QByteArrayView(file).first(cut)))
+            (void)contentPieces.feed(QByteArrayView(file).sliced(cut));
+        const DecodedImage split = contentPieces.finish();
+        require(split.format == byContent.format && split.status == byContent.status &&
+                    split.line == byContent.line && split.bytes == byContent.bytes,
+                "by content in pieces as whole");
     }
-    (void)formatFromContent(file, QStringLiteral("fuzz"));
 }
 
 } // namespace fuzzing

@@ -23,19 +23,20 @@ QString writeFailedMessage(const QString& path, const QString& reason)
 
 LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
 {
-    const std::optional<QString> chosen = dialogs.askOpenFile();
-    if (!chosen || chosen->isEmpty())
+    const std::optional<OpenChoice> chosen = dialogs.askOpenImage();
+    if (!chosen || chosen->path.isEmpty())
         return {};
-    return loadImagePath(state, dialogs, *chosen);
+    return loadImagePath(state, dialogs, chosen->path, chosen->format);
 }
 
-LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const QString& path)
+LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const QString& path,
+                                std::optional<ImageFormat> format)
 {
     LoadCommandResult result;
     result.path = path;
     const ChipWindow window{state.EepromBase, state.EepromSize};
     ImageLoadResult read;
-    dialogs.runLong([&read, path, window] { read = loadImageFile(path, window); });
+    dialogs.runLong([&read, path, window, format] { read = loadImageFile(path, window, format); });
     switch (read.status) {
     case ImageReadStatus::NoFile:
         result.outcome = LoadOutcome::NoFile;

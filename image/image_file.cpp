@@ -76,10 +76,10 @@ ImageReadResult readImageFile(const QString& path, int maxSize)
     return readImageData(file, maxSize);
 }
 
-ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindow window)
+ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> format,
+                                ChipWindow window)
 {
     ImageLoadResult result;
-    result.format = format;
     if (format == ImageFormat::Raw) {
         ImageReadResult raw = readImageData(device, window.size);
         result.status = raw.status;
@@ -89,6 +89,7 @@ ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindo
         return result;
     }
     const DecodedImage decoded = decodeImage(device, format, window);
+    result.format = decoded.format;
     switch (decoded.status) {
     case DecodeStatus::Ok:
         result.status = ImageReadStatus::Ok;
@@ -124,16 +125,7 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
     if (result.status != ImageReadStatus::Ok)
         return result;
 
-    if (!format && !path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) {
-        const QByteArray head = file.read(FormatHeadSize);
-        if (file.error() != QFile::NoError || !file.seek(0)) {
-            result.status = ImageReadStatus::Unreadable;
-            result.reason = file.errorString();
-            return result;
-        }
-        format = formatFromContent(head, path);
-    }
-    result = loadImageDevice(file, format.value_or(ImageFormat::Raw), window);
+    result = loadImageDevice(file, format ? format : formatNamedBy(path), window);
     result.path = path;
     return result;
 }

@@ -63,13 +63,14 @@ struct ImageLoadResult
     qint64 skipped = 0; // Ok: data bytes outside the window
 };
 
-// Reads an image file for the chip's EEPROM, in the format given or else by formatFromContent.
-// Raw files follow readImageFile; record files are read piece by piece, so memory stays bounded
-// for any size.
+// Reads an image file for the chip's EEPROM: in the format given, else in the one its name names
+// (formatNamedBy), else by its content (a file of records of one format throughout is read in
+// that format, any other as raw). Raw files follow readImageFile; record files are read piece by
+// piece, so memory stays bounded for any size.
 [[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
                                             std::optional<ImageFormat> format = std::nullopt);
-// The same from an open device (standard input), in the given format.
-[[nodiscard]] ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format,
+// The same from an open device (standard input), in the given format or else by its content.
+[[nodiscard]] ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> format,
                                               ChipWindow window);
 
 // The file image of the buffer: the low 8 bits of entries 1..EepromSize.

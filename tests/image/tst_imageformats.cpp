@@ -106,58 +106,93 @@ private slots:
 
 void TestImageFormats::formatByContent_data()
 {
-    QTest::addColumn<QByteArray>("head");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<ImageFormat>("format");
-    QTest::newRow("S-record") << QByteArray("S00600004844521B\r\n") << "a.s19"
-                              << ImageFormat::SRecord;
+    const QByteArray good = "S1070D0001020304E1";
+    const QByteArray badChecksum = "S1070D0001020304E2";
+    QTest::newRow("S-record header only")
+        << QByteArray("S00600004844521B\r\n") << ImageFormat::SRecord;
     QTest::newRow("S-record after blank lines")
-        << QByteArray("\r\n  \n\t\nS1070D0001020304E1") << "a.txt" << ImageFormat::SRecord;
-    QTest::newRow("S4 is still S-record (refused later)")
-        << QByteArray("S4030000FC") << "x" << ImageFormat::SRecord;
-    QTest::newRow("Intel HEX") << QByteArray(":020C0000BEEF45\n") << "a.dat"
-                               << ImageFormat::IntelHex;
+        << QByteArray("\r\n  \n\t\nS1070D0001020304E1") << ImageFormat::SRecord;
+    QTest::newRow("Intel HEX") << QByteArray(":020C0000BEEF45\n") << ImageFormat::IntelHex;
     QTest::newRow("Intel HEX, lower case")
-        << QByteArray(":020c0000beef45") << "a" << ImageFormat::IntelHex;
-    QTest::newRow(".bin is raw whatever it holds")
-        << QByteArray(":020C0000BEEF45") << "a.BIN" << ImageFormat::Raw;
-    QTest::newRow("S then no hex") << QByteArray("S1xyz") << "a.s19" << ImageFormat::Raw;
-    QTest::newRow("colon then no hex") << QByteArray(":zz") << "a.hex" << ImageFormat::Raw;
-    QTest::newRow("binary bytes") << QByteArray("\x00\xFF\x12S1", 5) << "a.img" << ImageFormat::Raw;
-    QTest::newRow("blank only") << QByteArray(" \r\n\n") << "a.hex" << ImageFormat::Raw;
-    QTest::newRow("empty") << QByteArray() << "a.s19" << ImageFormat::Raw;
+        << QByteArray(":020c0000beef45") << ImageFormat::IntelHex;
+    // Records that contradict each other are still records: the format refuses them.
+    QTest::newRow("same address, other value")
+        << lines({good, "S1040D0200EC"}) << ImageFormat::SRecord;
+    QTest::newRow("a record after the end")
+        << lines({good, "S9030000FC", good}) << ImageFormat::SRecord;
+    // Anything but records throughout is raw.
+    QTest::newRow("S4 is no record") << QByteArray("S4030000FC") << ImageFormat::Raw;
+    QTest::newRow("S then no hex") << QByteArray("S1xyz") << ImageFormat::Raw;
+    QTest::newRow("colon then no hex") << QByteArray(":zz") << ImageFormat::Raw;
+    QTest::newRow("binary bytes") << QByteArray("\x00\xFF\x12S1", 5) << ImageFormat::Raw;
+    QTest::newRow("blank only") << QByteArray(" \r\n\n") << ImageFormat::Raw;
+    QTest::newRow("empty") << QByteArray() << ImageFormat::Raw;
     QTest::newRow("lower-case s is no record")
-        << QByteArray("s1070D0001020304E1") << "a" << ImageFormat::Raw;
+        << QByteArray("s1070D0001020304E1") << ImageFormat::Raw;
+    QTest::newRow("one bad checksum") << lines({good, badChecksum, good}) << ImageFormat::Raw;
+    QTest::newRow("one bad checksum, larger than the chip")
+        << lines(QList<QByteArray>(40, good) << badChecksum) << ImageFormat::Raw;
+    QTest::newRow("text after the end")
+        << lines({good, "S9030000FC", "koniec"}) << ImageFormat::Raw;
+    QTest::newRow("S-record and Intel HEX lines")
+        << lines({good, ":020C0000BEEF45"}) << ImageFormat::Raw;
+    QTest::newRow("line longer than a record") << "S1" + QByteArray(600, 'A') << ImageFormat::Raw;
+    // Raw images of the chip's size that start like text.
+    for (const auto& [name, head] : {std::pair{"serial.eep", "S20231105"},
+                                     {"colon.img", ":10A"},
+                                     {"dump", "S9AB"},
+                                     {"nl.dat", "\nS1FF"}})
+        QTest::newRow(name) << QByteArray(head) + randomBytes(768 - int(qstrlen(head)), 7)
+                            << ImageFormat::Raw;
 }
 
 void TestImageFormats::formatByContent()
 {
-    QFETCH(QByteArray, head);
-    QFETCH(QString, name);
+    QFETCH(QByteArray, file);
     QFETCH(ImageFormat, format);
-    QCOMPARE(formatFromContent(head, name), format);
+    QCOMPARE(formatFromContent(file), format);
+    // Decoded by content as the format found decodes it: raw by the raw rules.
+    const DecodedImage byContent = decodeImage(file, std::nullopt, B32);
+    const DecodedImage named = decodeImage(file, format, B32);
+    QCOMPARE(byContent.format, format);
+    QCOMPARE(byContent.status, named.status);
+    QCOMPARE(byContent.line, named.line);
+    QCOMPARE(byContent.reason, named.reason);
+    QCOMPARE(byContent.bytes, named.bytes);
+    QCOMPARE(byContent.skipped, named.skipped);
+    if (format == ImageFormat::Raw && file.size() <= B32.size)
+        QCOMPARE(byContent.bytes, file + erased(B32.size - int(file.size())));
+    if (format == ImageFormat::Raw && file.size() > B32.size)
+        QCOMPARE(byContent.status, DecodeStatus::TooLarge);
 }
 
 void TestImageFormats::formatByExtension_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<ImageFormat>("format");
+    QTest::addColumn<bool>("named"); // the name names the format
     for (const char* ext : {"s19", "s28", "s37", "srec", "mot", "sx", "S19", "SREC"})
         QTest::newRow(ext) << QStringLiteral("/tmp/fw.") + QLatin1String(ext)
-                           << ImageFormat::SRecord;
+                           << ImageFormat::SRecord << true;
     for (const char* ext : {"hex", "ihex", "ihx", "HEX"})
-        QTest::newRow(ext) << QStringLiteral("fw.") + QLatin1String(ext) << ImageFormat::IntelHex;
-    QTest::newRow("bin") << "fw.bin" << ImageFormat::Raw;
-    QTest::newRow("none") << "fw" << ImageFormat::Raw;
-    QTest::newRow("other") << "fw.txt" << ImageFormat::Raw;
-    QTest::newRow("folder named like a format") << "dir.hex/fw" << ImageFormat::Raw;
+        QTest::newRow(ext) << QStringLiteral("fw.") + QLatin1String(ext) << ImageFormat::IntelHex
+                           << true;
+    QTest::newRow("bin") << "fw.bin" << ImageFormat::Raw << true;
+    QTest::newRow("BIN") << "fw.BIN" << ImageFormat::Raw << true;
+    QTest::newRow("none") << "fw" << ImageFormat::Raw << false;
+    QTest::newRow("other") << "fw.txt" << ImageFormat::Raw << false;
+    QTest::newRow("folder named like a format") << "dir.hex/fw" << ImageFormat::Raw << false;
 }
 
 void TestImageFormats::formatByExtension()
 {
     QFETCH(QString, name);
     QFETCH(ImageFormat, format);
+    QFETCH(bool, named);
     QCOMPARE(formatFromExtension(name), format);
+    QCOMPARE(formatNamedBy(name), named ? std::optional(format) : std::nullopt);
 }
 
 void TestImageFormats::roundTrip_data()
@@ -193,9 +228,7 @@ void TestImageFormats::roundTrip()
         QCOMPARE(decoded.bytes, bytes);
         QCOMPARE(decoded.skipped, 0);
         // What was written is recognised as what it is.
-        const ImageFormat seen = formatFromContent(file.left(FormatHeadSize), QStringLiteral("x"));
-        if (format != ImageFormat::Raw)
-            QCOMPARE(seen, format);
+        QCOMPARE(formatFromContent(file), format);
     }
 }
 
@@ -288,7 +321,7 @@ void TestImageFormats::handWrittenFiles()
         expected[offsetsAndValues[i]] = char(offsetsAndValues[i + 1]);
     QCOMPARE(decoded.bytes, expected);
     QCOMPARE(decoded.skipped, skipped);
-    QCOMPARE(formatFromContent(file, QStringLiteral("plik")), format);
+    QCOMPARE(formatFromContent(file), format);
 }
 
 void TestImageFormats::errors_data()
@@ -452,6 +485,16 @@ void TestImageFormats::largeInputsStayBounded()
     QVERIFY2(read.ok(), qPrintable(read.reason));
     QCOMPARE(read.bytes.left(16), QByteArray::fromHex("000102030405060708090A0B0C0D0E0F"));
     QVERIFY(records.atEnd());
+
+    // By content: one pass decides and decodes; bytes that are no records stop it at once.
+    RepeatingDevice recordsByContent(record, Total - Total % record.size());
+    const DecodedImage found = decodeImage(recordsByContent, std::nullopt, B32);
+    QCOMPARE(found.format, ImageFormat::IntelHex);
+    QCOMPARE(found.bytes, read.bytes);
+    QVERIFY(recordsByContent.atEnd());
+    RepeatingDevice binary(QByteArray("S1\x00\xFF", 4), Total);
+    QCOMPARE(decodeImage(binary, std::nullopt, B32).status, DecodeStatus::TooLarge);
+    QVERIFY(binary.pos() < 1024 * 1024);
 
     const long grownKb = peakRssKb() - before;
     qInfo("peak memory grew by %ld KiB; %lld ms", grownKb, timer.elapsed());
