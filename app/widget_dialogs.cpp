@@ -24,14 +24,41 @@ std::optional<QString> chosenFile(QFileDialog& dialog)
     return files.front();
 }
 
+// The open dialog's filters, by their place in openFilters().
+enum OpenFilter
+{
+    AllImages,
+    RawImage,
+    SRecords,
+    IntelHexRecords,
+    AnyFile,
+};
+
 } // namespace
 
 QStringList WidgetDialogs::openFilters()
 {
-    return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"),
-            QStringLiteral("*.bin"),
+    return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex "
+                           "*.ihex *.ihx)"),
+            QStringLiteral("Obraz binarny (*.bin)"),
             QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
             QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
+}
+
+std::optional<ImageFormat> WidgetDialogs::openFilterFormat(const QString& filter)
+{
+    switch (openFilters().indexOf(filter)) {
+    case RawImage:
+        return ImageFormat::Raw;
+    case SRecords:
+        return ImageFormat::SRecord;
+    case IntelHexRecords:
+        return ImageFormat::IntelHex;
+    case AllImages:
+    case AnyFile:
+    default:
+        return std::nullopt;
+    }
 }
 
 QStringList WidgetDialogs::saveFilters()
@@ -56,6 +83,14 @@ QString WidgetDialogs::withFilterExtension(const QString& name, const QString& f
 
 std::optional<QString> WidgetDialogs::askOpenFile()
 {
+    const std::optional<OpenChoice> chosen = askOpenImage();
+    if (!chosen)
+        return std::nullopt;
+    return chosen->path;
+}
+
+std::optional<OpenChoice> WidgetDialogs::askOpenImage()
+{
     QFileDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -63,7 +98,10 @@ std::optional<QString> WidgetDialogs::askOpenFile()
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(openFilters());
     dialog.selectNameFilter(openFilters().front());
-    return chosenFile(dialog);
+    const std::optional<QString> chosen = chosenFile(dialog);
+    if (!chosen)
+        return std::nullopt;
+    return OpenChoice{*chosen, openFilterFormat(dialog.selectedNameFilter())};
 }
 
 std::optional<QString> WidgetDialogs::askSaveFile(const QString& suggested)

@@ -16,6 +16,9 @@ public:
 
     // Filters of the open dialog; the first is preselected.
     [[nodiscard]] static QStringList openFilters();
+    // The format an open dialog's filter names: raw for "Obraz binarny (*.bin)", the record
+    // formats for theirs; nothing for the filters that leave it to the file.
+    [[nodiscard]] static std::optional<ImageFormat> openFilterFormat(const QString& filter);
     // Filters of the save dialog; the first is preselected.
     [[nodiscard]] static QStringList saveFilters();
     // The name typed into the save dialog with the chosen filter's extension added when the name
@@ -23,6 +26,7 @@ public:
     [[nodiscard]] static QString withFilterExtension(const QString& name, const QString& filter);
 
     [[nodiscard]] std::optional<QString> askOpenFile() override;
+    [[nodiscard]] std::optional<OpenChoice> askOpenImage() override;
     [[nodiscard]] std::optional<QString> askSaveFile(const QString& suggested) override;
     void showMessage(const QString& text) override;
     [[nodiscard]] bool askOkCancel(const QString& text) override;

@@ -1,8 +1,8 @@
 #include "image_io.h"
 
-#include "image_commands.h"
 #include "image_file.h"
 #include "image_formats.h"
+#include "image_messages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,12 +16,15 @@ bool isStandardStream(const QString& file)
     return file == QLatin1String("-");
 }
 
-// The window's multi-line file messages on one line: "text path: reason".
-QString oneLine(const QString& message)
+// "Nie można odczytać pliku: NAME: REASON", on one line.
+QString readFailed(const QString& name, const QString& reason)
 {
-    QStringList parts = message.split(u'\n');
-    const QString first = parts.takeFirst();
-    return parts.isEmpty() ? first : first + u' ' + parts.join(QStringLiteral(": "));
+    return readFailedHeading() + u' ' + name + QStringLiteral(": ") + reason;
+}
+
+QString writeFailed(const QString& name, const QString& reason)
+{
+    return writeFailedHeading() + u' ' + name + QStringLiteral(": ") + reason;
 }
 
 ChipWindow windowOf(const link::ChipRow& chip)
@@ -47,16 +50,15 @@ LoadedImage loaded(const ImageLoadResult& read, const QString& shownName, ChipWi
             out.notice = skippedMessage(read.skipped, window);
         break;
     case ImageReadStatus::NoFile:
-        out.error = oneLine(readFailedMessage(shownName, missingReason(shownName)));
-        break;
-    case ImageReadStatus::TooLarge:
-        out.error = shownName + QStringLiteral(": ") + fileTooLargeMessage();
+        out.error = readFailed(shownName, missingReason(shownName));
         break;
     case ImageReadStatus::Unreadable:
-        out.error = oneLine(readFailedMessage(shownName, read.reason));
+        out.error = readFailed(shownName, read.reason);
         break;
-    case ImageReadStatus::Invalid:
-        out.error = shownName + QStringLiteral(": ") + read.reason;
+    case ImageReadStatus::TooLarge:
+    case ImageReadStatus::BadLine:
+    case ImageReadStatus::NoData:
+        out.error = shownName + QStringLiteral(": ") + refusedContentMessage(read, window);
         break;
     }
     return out;
@@ -91,13 +93,13 @@ bool ImageOutput::open(QString& error)
         return true;
     const QFileInfo info(file_);
     if (info.exists() && !info.isFile()) {
-        error = oneLine(writeFailedMessage(file_, info.isDir() ? QStringLiteral("to jest katalog")
-                                                               : notRegularFileReason()));
+        error = writeFailed(file_, info.isDir() ? QStringLiteral("to jest katalog")
+                                                : notRegularFileReason());
         return false;
     }
     saveFile_ = std::make_unique<QSaveFile>(file_);
     if (!saveFile_->open(QIODevice::WriteOnly)) {
-        error = oneLine(writeFailedMessage(file_, saveFile_->errorString()));
+        error = writeFailed(file_, saveFile_->errorString());
         saveFile_.reset();
         return false;
     }
@@ -109,18 +111,18 @@ bool ImageOutput::commit(const QByteArray& chipBytes, QString& error)
     const QByteArray data = encodeImage(chipBytes.left(chip_.EepromSize), format_, windowOf(chip_));
     if (isStandardStream(file_)) {
         if (standardOutput_.write(data) != data.size()) {
-            error = oneLine(writeFailedMessage(QStringLiteral("standardowe wyjście"),
-                                               standardOutput_.errorString()));
+            error =
+                writeFailed(QStringLiteral("standardowe wyjście"), standardOutput_.errorString());
             return false;
         }
         return true;
     }
     if (!saveFile_) {
-        error = oneLine(writeFailedMessage(file_, QStringLiteral("plik nie został otwarty")));
+        error = writeFailed(file_, QStringLiteral("plik nie został otwarty"));
         return false;
     }
     if (saveFile_->write(data) != data.size() || !saveFile_->commit()) {
-        error = oneLine(writeFailedMessage(file_, saveFile_->errorString()));
+        error = writeFailed(file_, saveFile_->errorString());
         saveFile_.reset();
         return false;
     }

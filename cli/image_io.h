@@ -24,7 +24,8 @@ struct LoadedImage
 };
 
 // Reads FILE ("-": standardInput) for the chip's EEPROM window. The format is `format` when
-// given, raw binary for standard input, else the formats' rule (.bin raw, else by content).
+// given, raw binary for standard input, else the one the name names, else told by the content
+// (records of one format throughout, anything else raw).
 // Records outside the window are left out and told in `notice`.
 [[nodiscard]] LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
                                     const link::ChipRow& chip, QIODevice& standardInput);

@@ -1,8 +1,8 @@
 #pragma once
 
 // What every input must give, whatever its bytes: a decoded image of exactly the window's size
-// or a refusal with its message; the same result however the file is split into pieces; and an
-// image that the writer turns into a file decoding to the same bytes.
+// or a refusal naming its line and reason; the same result however the file is split into pieces;
+// and an image that the writer turns into a file decoding to the same bytes.
 
 #include "image_formats.h"
 
@@ -28,19 +28,22 @@ inline void check(const std::uint8_t* data, std::size_t size, kestrel::ImageForm
     // The 68HC12B32's EEPROM, and a window across a 64 KiB boundary.
     for (const ChipWindow window : {ChipWindow{0x0D00, 768}, ChipWindow{0xFFF0, 48}}) {
         const DecodedImage whole = decodeImage(file, format, window);
-        if (whole.ok) {
+        if (whole.ok()) {
             require(whole.bytes.size() == window.size, "image of the window's size");
-            require(whole.error.isEmpty(), "no message with an image");
+            require(whole.reason.isEmpty() && whole.line == 0, "no refusal with an image");
             require(whole.skipped >= 0, "skipped count not negative");
             const QByteArray written = encodeImage(whole.bytes, format, window);
             const DecodedImage again = decodeImage(written, format, window);
-            require(again.ok && again.bytes == whole.bytes && again.skipped == 0,
+            require(again.ok() && again.bytes == whole.bytes && again.skipped == 0,
                     "written image reads back");
         } else {
-            require(!whole.error.isEmpty(), "a refusal has its message");
+            const bool badLine = whole.status == DecodeStatus::BadLine;
+            require(whole.status == DecodeStatus::NoData || badLine, "a refusal of the content");
+            require(badLine == !whole.reason.isEmpty(), "a refused line has its reason");
             require(whole.bytes.isEmpty(), "a refusal has no image");
-            require(whole.errorLine >= 0 && whole.errorLine <= file.count('\n') + 1,
-                    "error line within the file");
+            require(badLine ? whole.line >= 1 && whole.line <= file.count('\n') + 1
+                            : whole.line == 0,
+                    "refused line within the file");
         }
 
         // The same file in two pieces, split where its first byte says.
@@ -49,11 +52,27 @@ inline void check(const std::uint8_t* data, std::size_t size, kestrel::ImageForm
         if (decoder.feed(QByteArrayView(file).first(cut)))
             (void)decoder.feed(QByteArrayView(file).sliced(cut));
         const DecodedImage pieces = decoder.finish();
-        require(pieces.ok == whole.ok && pieces.error == whole.error &&
-                    pieces.bytes == whole.bytes && pieces.skipped == whole.skipped,
+        require(pieces.status == whole.status && pieces.line == whole.line &&
+                    pieces.reason == whole.reason && pieces.bytes == whole.bytes &&
+                    pieces.skipped == whole.skipped,
                 "pieces decode as the whole");
+
+        // By content: decoded as the format it is taken for decodes it, in one piece or two.
+        const DecodedImage byContent = decodeImage(file, std::nullopt, window);
+        const DecodedImage named = decodeImage(file, byContent.format, window);
+        require(byContent.status == named.status && byContent.line == named.line &&
+                    byContent.reason == named.reason && byContent.bytes == named.bytes &&
+                    byContent.skipped == named.skipped,
+                "by content as in the format found");
+        require(byContent.format == formatFromContent(file), "one format for the content");
+        ImageDecoder contentPieces(std::nullopt, window);
+        if (contentPieces.feed(QByteArrayView(file).first(cut)))
+            (void)contentPieces.feed(QByteArrayView(file).sliced(cut));
+        const DecodedImage split = contentPieces.finish();
+        require(split.format == byContent.format && split.status == byContent.status &&
+                    split.line == byContent.line && split.bytes == byContent.bytes,
+                "by content in pieces as whole");
     }
-    (void)formatFromContent(file, QStringLiteral("fuzz"));
 }
 
 } // namespace fuzzing

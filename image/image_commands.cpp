@@ -6,11 +6,6 @@
 
 namespace kestrel {
 
-QString fileTooLargeMessage()
-{
-    return QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
-}
-
 QString overwriteQuestion()
 {
     return QStringLiteral("Plik o podanej nazwie juz istnieje ! Czy zamienic istniejący plik ?");
@@ -18,43 +13,42 @@ QString overwriteQuestion()
 
 QString readFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Nie można odczytać pliku:") + u'\n' + path + u'\n' + reason;
+    return readFailedHeading() + u'\n' + path + u'\n' + reason;
 }
 
 QString writeFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Nie można zapisać pliku:") + u'\n' + path + u'\n' + reason;
+    return writeFailedHeading() + u'\n' + path + u'\n' + reason;
 }
 
 LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs)
 {
-    const std::optional<QString> chosen = dialogs.askOpenFile();
-    if (!chosen || chosen->isEmpty())
+    const std::optional<OpenChoice> chosen = dialogs.askOpenImage();
+    if (!chosen || chosen->path.isEmpty())
         return {};
-    return loadImagePath(state, dialogs, *chosen);
+    return loadImagePath(state, dialogs, chosen->path, chosen->format);
 }
 
-LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const QString& path)
+LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const QString& path,
+                                std::optional<ImageFormat> format)
 {
     LoadCommandResult result;
     result.path = path;
     const ChipWindow window{state.EepromBase, state.EepromSize};
     ImageLoadResult read;
-    dialogs.runLong([&read, path, window] { read = loadImageFile(path, window); });
+    dialogs.runLong([&read, path, window, format] { read = loadImageFile(path, window, format); });
     switch (read.status) {
     case ImageReadStatus::NoFile:
         result.outcome = LoadOutcome::NoFile;
-        return result;
-    case ImageReadStatus::TooLarge:
-        dialogs.showMessage(fileTooLargeMessage());
-        result.outcome = LoadOutcome::Refused;
         return result;
     case ImageReadStatus::Unreadable:
         dialogs.showMessage(readFailedMessage(result.path, read.reason));
         result.outcome = LoadOutcome::Refused;
         return result;
-    case ImageReadStatus::Invalid:
-        dialogs.showMessage(read.reason);
+    case ImageReadStatus::TooLarge:
+    case ImageReadStatus::BadLine:
+    case ImageReadStatus::NoData:
+        dialogs.showMessage(refusedContentMessage(read, window));
         result.outcome = LoadOutcome::Refused;
         return result;
     case ImageReadStatus::Ok:

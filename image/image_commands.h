@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eeprom_image.h"
+#include "image_messages.h"
 #include "user_dialogs.h"
 
 #include <QString>
@@ -8,7 +9,6 @@
 namespace kestrel {
 
 // Texts of the image commands.
-[[nodiscard]] QString fileTooLargeMessage();
 [[nodiscard]] QString overwriteQuestion();
 [[nodiscard]] QString readFailedMessage(const QString& path, const QString& reason);
 [[nodiscard]] QString writeFailedMessage(const QString& path, const QString& reason);
@@ -42,14 +42,15 @@ struct SaveCommandResult
     QString path; // the chosen name (empty when cancelled)
 };
 
-// Load from disk: asks for a file, reads it whole, and only when that succeeded replaces the
-// image (entries 1..2047 := 255, then the file's bytes). Cursor, digit count and EepromSize are
-// not touched.
+// Load from disk: asks for a file and takes the format its chosen file type names, reads it
+// whole, and only when that succeeded replaces the image (entries 1..2047 := 255, then the
+// file's bytes). Cursor, digit count and EepromSize are not touched.
 [[nodiscard]] LoadCommandResult loadImageCommand(ImageState& state, UserDialogs& dialogs);
-// The load command for a file already chosen (a file dropped on the window). The reading runs
-// through dialogs.runLong.
+// The load command for a file already chosen (a file dropped on the window), in the format given
+// or else as loadImageFile tells it. The reading runs through dialogs.runLong.
 [[nodiscard]] LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs,
-                                              const QString& path);
+                                              const QString& path,
+                                              std::optional<ImageFormat> format = std::nullopt);
 
 // Save to disk: asks for a name; for an existing file asks whether to replace it (anything but
 // OK asks for the name again), then writes the image's EepromSize bytes in the format of the

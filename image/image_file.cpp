@@ -76,10 +76,10 @@ ImageReadResult readImageFile(const QString& path, int maxSize)
     return readImageData(file, maxSize);
 }
 
-ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindow window)
+ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> format,
+                                ChipWindow window)
 {
     ImageLoadResult result;
-    result.format = format;
     if (format == ImageFormat::Raw) {
         ImageReadResult raw = readImageData(device, window.size);
         result.status = raw.status;
@@ -89,17 +89,29 @@ ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format, ChipWindo
         return result;
     }
     const DecodedImage decoded = decodeImage(device, format, window);
-    if (!decoded.ok) {
-        // A read error of the device, or a file that is not a valid image.
-        const auto* file = qobject_cast<const QFileDevice*>(&device);
-        const bool readError = file != nullptr && file->error() != QFileDevice::NoError;
-        result.status = readError ? ImageReadStatus::Unreadable : ImageReadStatus::Invalid;
-        result.reason = decoded.error;
-        return result;
+    result.format = decoded.format;
+    switch (decoded.status) {
+    case DecodeStatus::Ok:
+        result.status = ImageReadStatus::Ok;
+        result.bytes = decoded.bytes;
+        result.skipped = decoded.skipped;
+        break;
+    case DecodeStatus::TooLarge:
+        result.status = ImageReadStatus::TooLarge;
+        break;
+    case DecodeStatus::BadLine:
+        result.status = ImageReadStatus::BadLine;
+        result.line = decoded.line;
+        result.reason = decoded.reason;
+        break;
+    case DecodeStatus::NoData:
+        result.status = ImageReadStatus::NoData;
+        break;
+    case DecodeStatus::ReadError:
+        result.status = ImageReadStatus::Unreadable;
+        result.reason = decoded.reason;
+        break;
     }
-    result.status = ImageReadStatus::Ok;
-    result.bytes = decoded.bytes;
-    result.skipped = decoded.skipped;
     return result;
 }
 
@@ -107,21 +119,15 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
                               std::optional<ImageFormat> format)
 {
     ImageLoadResult result;
+    result.path = path;
     QFile file(path);
     result.status = openRegularFile(file, result.reason);
     if (result.status != ImageReadStatus::Ok)
         return result;
 
-    if (!format && !path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) {
-        const QByteArray head = file.read(FormatHeadSize);
-        if (file.error() != QFile::NoError || !file.seek(0)) {
-            result.status = ImageReadStatus::Unreadable;
-            result.reason = file.errorString();
-            return result;
-        }
-        format = formatFromContent(head, path);
-    }
-    return loadImageDevice(file, format.value_or(ImageFormat::Raw), window);
+    result = loadImageDevice(file, format ? format : formatNamedBy(path), window);
+    result.path = path;
+    return result;
 }
 
 QByteArray imageFileBytes(const ImageState& state)

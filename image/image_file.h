@@ -21,7 +21,9 @@ enum class ImageReadStatus
     NoFile,     // no file of that name, or a folder
     TooLarge,   // more than the chip's EEPROM holds
     Unreadable, // could not be opened or read; reason says why
-    Invalid,    // a record file that is refused; reason holds the whole message
+    // Loading only: a record file that is refused.
+    BadLine, // line `line` is refused; reason says why
+    NoData,  // records, none of them for the chip's EEPROM
 };
 
 struct ImageReadResult
@@ -49,22 +51,26 @@ struct ImageWriteResult
 // Reads the whole file at path into memory, at most maxSize bytes. Nothing is kept on failure.
 [[nodiscard]] ImageReadResult readImageFile(const QString& path, int maxSize);
 
+// What a load found, for each front end to tell in its own words.
 struct ImageLoadResult
 {
     ImageReadStatus status = ImageReadStatus::NoFile;
     ImageFormat format = ImageFormat::Raw;
-    QString reason;
+    QString path;       // the file's name as given; empty for an open device
+    qint64 line = 0;    // BadLine: the line refused, counted from 1
+    QString reason;     // Unreadable: the system's reason; BadLine: why the line is refused
     QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
     qint64 skipped = 0; // Ok: data bytes outside the window
 };
 
-// Reads an image file for the chip's EEPROM, in the format given or else by formatFromContent.
-// Raw files follow readImageFile; record files are read piece by piece, so memory stays bounded
-// for any size.
+// Reads an image file for the chip's EEPROM: in the format given, else in the one its name names
+// (formatNamedBy), else by its content (a file of records of one format throughout is read in
+// that format, any other as raw). Raw files follow readImageFile; record files are read piece by
+// piece, so memory stays bounded for any size.
 [[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
                                             std::optional<ImageFormat> format = std::nullopt);
-// The same from an open device (standard input), in the given format.
-[[nodiscard]] ImageLoadResult loadImageDevice(QIODevice& device, ImageFormat format,
+// The same from an open device (standard input), in the given format or else by its content.
+[[nodiscard]] ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> format,
                                               ChipWindow window);
 
 // The file image of the buffer: the low 8 bits of entries 1..EepromSize.

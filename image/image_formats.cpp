@@ -1,6 +1,5 @@
 #include "image_formats.h"
 
-#include "image_commands.h"
 #include "intel_hex.h"
 #include "srecord.h"
 
@@ -19,47 +18,183 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool isHex(char c)
+// The lines of one record format: parsed as they complete, taken into the window. A decoder of a
+// named format stops at its first refusal; one that checks every line goes on after a refusal
+// of records that contradict each other, to tell whether the whole file is records.
+class RecordLines
 {
-    return record::hexDigit(c) >= 0;
-}
+public:
+    RecordLines(ImageFormat format, ChipWindow window, bool checkEveryLine)
+        : m_format(format), m_collector(window.base, window.size), m_checkAll(checkEveryLine)
+    {
+        if (format == ImageFormat::SRecord)
+            m_reader = std::make_unique<SRecordReader>(m_collector);
+        else
+            m_reader = std::make_unique<IntelHexReader>(m_collector);
+        m_line.resize(std::size_t(m_reader->maxLineLength()));
+    }
 
-QString lineError(qint64 line, const QString& reason)
-{
-    return QStringLiteral("Błąd w pliku, wiersz %1: %2").arg(line).arg(reason);
-}
+    // False once no further piece can change the result.
+    bool feed(QByteArrayView piece)
+    {
+        const int maxLine = int(m_line.size());
+        for (const char c : piece) {
+            if (c == '\n') {
+                endLine();
+                if (stopped())
+                    return false;
+            } else if (m_length < maxLine) {
+                m_line[std::size_t(m_length++)] = c;
+            } else if (!isBlank(c)) {
+                // White space past a record's length may still end the line; anything else not.
+                malformedLine(record::lineTooLong());
+                return false;
+            }
+        }
+        return !stopped();
+    }
 
-QString address4(qint64 address)
+    // The file ended: its last line needs no line end.
+    void finish()
+    {
+        if (!stopped() && m_length > 0)
+            endLine();
+        m_length = 0;
+    }
+
+    [[nodiscard]] bool stopped() const { return m_malformed || (m_refused && !m_checkAll); }
+    // Records of the format throughout: at least one record, and no line that is none (known
+    // for every line only when checking every line).
+    [[nodiscard]] bool allRecords() const { return m_records > 0 && !m_malformed; }
+
+    [[nodiscard]] DecodedImage result() const
+    {
+        DecodedImage result;
+        result.format = m_format;
+        if (m_refused) {
+            result.status = DecodeStatus::BadLine;
+            result.line = m_refusedLine;
+            result.reason = m_reason;
+        } else if (!m_collector.anyInWindow()) {
+            result.status = DecodeStatus::NoData;
+        } else {
+            result.status = DecodeStatus::Ok;
+            result.bytes = m_collector.bytes();
+            result.skipped = m_collector.skipped();
+        }
+        return result;
+    }
+
+private:
+    void refuse(const QString& reason)
+    {
+        if (m_refused)
+            return;
+        m_refused = true;
+        m_refusedLine = m_lineNumber;
+        m_reason = reason;
+    }
+
+    // The line is no record of the format.
+    void malformedLine(const QString& reason)
+    {
+        refuse(reason);
+        m_malformed = true;
+    }
+
+    // The line gathered so far is complete.
+    void endLine()
+    {
+        int length = m_length;
+        while (length > 0 && isBlank(m_line[std::size_t(length - 1)]))
+            --length;
+        m_length = 0;
+        if (length > 0)
+            takeLine(QByteArrayView(m_line.data(), length));
+        ++m_lineNumber;
+    }
+
+    void takeLine(QByteArrayView line)
+    {
+        if (m_refused || m_reader->ended()) {
+            // Nothing more is taken; a decoder checking every line still asks whether it is a
+            // record. Any line past the end record is refused as such.
+            const bool record = !m_checkAll || m_reader->parseLine(line).isNull();
+            if (!record)
+                m_malformed = true;
+            else
+                ++m_records;
+            refuse(record::afterEnd());
+            return;
+        }
+        const QString malformed = m_reader->parseLine(line);
+        if (!malformed.isNull()) {
+            malformedLine(malformed);
+            return;
+        }
+        ++m_records;
+        const QString contradiction = m_reader->takeRecord();
+        if (!contradiction.isNull())
+            refuse(contradiction);
+    }
+
+    ImageFormat m_format;
+    WindowCollector m_collector;
+    std::unique_ptr<RecordReader> m_reader;
+    bool m_checkAll;
+    std::vector<char> m_line;
+    int m_length = 0;
+    qint64 m_lineNumber = 1;
+    qint64 m_records = 0;
+    bool m_refused = false;
+    bool m_malformed = false;
+    qint64 m_refusedLine = 0;
+    QString m_reason;
+};
+
+// The bare bytes, at most the window's size.
+class RawBytes
 {
-    return QString::number(address, 16).toUpper().rightJustified(4, u'0');
-}
+public:
+    explicit RawBytes(ChipWindow window) : m_size(window.size) {}
+
+    bool feed(QByteArrayView piece)
+    {
+        if (m_tooLarge)
+            return false;
+        if (m_bytes.size() + piece.size() > m_size) {
+            m_tooLarge = true;
+            m_bytes.clear();
+            return false;
+        }
+        m_bytes.append(piece);
+        return true;
+    }
+
+    [[nodiscard]] DecodedImage result() const
+    {
+        DecodedImage result;
+        result.format = ImageFormat::Raw;
+        if (m_tooLarge) {
+            result.status = DecodeStatus::TooLarge;
+            return result;
+        }
+        result.status = DecodeStatus::Ok;
+        result.bytes = m_bytes;
+        result.bytes.append(
+            QByteArray(std::max<qsizetype>(0, m_size - m_bytes.size()), char(0xFF)));
+        return result;
+    }
+
+private:
+    qsizetype m_size;
+    QByteArray m_bytes;
+    bool m_tooLarge = false;
+};
 
 } // namespace
 
-ImageFormat formatFromContent(const QByteArray& head, const QString& fileName)
-{
-    if (fileName.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive))
-        return ImageFormat::Raw;
-    qsizetype start = 0;
-    while (start < head.size()) {
-        qsizetype end = head.indexOf('\n', start);
-        if (end < 0)
-            end = head.size();
-        const QByteArrayView line = QByteArrayView(head).sliced(start, end - start);
-        start = end + 1;
-        if (std::all_of(line.begin(), line.end(), isBlank))
-            continue;
-        if (line.size() >= 4 && line[0] == 'S' && line[1] >= '0' && line[1] <= '9' &&
-            isHex(line[2]) && isHex(line[3]))
-            return ImageFormat::SRecord;
-        if (line.size() >= 3 && line[0] == ':' && isHex(line[1]) && isHex(line[2]))
-            return ImageFormat::IntelHex;
-        break;
-    }
-    return ImageFormat::Raw;
-}
-
-ImageFormat formatFromExtension(const QString& fileName)
+std::optional<ImageFormat> formatNamedBy(const QString& fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     static const QStringList SRecord = {QStringLiteral("s19"), QStringLiteral("s28"),
@@ -71,89 +206,40 @@ ImageFormat formatFromExtension(const QString& fileName)
         return ImageFormat::SRecord;
     if (IntelHex.contains(suffix))
         return ImageFormat::IntelHex;
-    return ImageFormat::Raw;
+    if (suffix == QLatin1String("bin"))
+        return ImageFormat::Raw;
+    return std::nullopt;
+}
+
+ImageFormat formatFromExtension(const QString& fileName)
+{
+    return formatNamedBy(fileName).value_or(ImageFormat::Raw);
+}
+
+ImageFormat formatFromContent(const QByteArray& file)
+{
+    // The format does not depend on the window; an empty one holds no bytes.
+    return decodeImage(file, std::nullopt, ChipWindow{0, 0}).format;
 }
 
 struct ImageDecoder::State
 {
-    State(ImageFormat f, ChipWindow w) : format(f), window(w), collector(w.base, w.size)
+    State(std::optional<ImageFormat> format, ChipWindow window)
     {
-        if (format == ImageFormat::SRecord)
-            reader = std::make_unique<SRecordReader>(collector);
-        else if (format == ImageFormat::IntelHex)
-            reader = std::make_unique<IntelHexReader>(collector);
-        if (reader)
-            line.resize(std::size_t(reader->maxLineLength()));
+        const bool byContent = !format.has_value();
+        if (byContent || format == ImageFormat::Raw)
+            raw.emplace(window);
+        for (const ImageFormat recordFormat : {ImageFormat::SRecord, ImageFormat::IntelHex})
+            if (byContent || format == recordFormat)
+                records.push_back(std::make_unique<RecordLines>(recordFormat, window, byContent));
     }
 
-    void fail(qint64 atLine, const QString& reason)
-    {
-        failed = true;
-        errorLine = atLine;
-        error = lineError(atLine, reason);
-    }
-
-    // The line gathered so far is complete.
-    void endLine()
-    {
-        int length = lineLength;
-        while (length > 0 && isBlank(line[std::size_t(length - 1)]))
-            --length;
-        lineLength = 0;
-        if (length > 0) {
-            const QString reason = reader->ended()
-                                       ? record::afterEnd()
-                                       : reader->readLine(QByteArrayView(line.data(), length));
-            if (!reason.isNull())
-                fail(lineNumber, reason);
-        }
-        ++lineNumber;
-    }
-
-    void feedRecords(QByteArrayView piece)
-    {
-        const int maxLine = int(line.size());
-        for (const char c : piece) {
-            if (c == '\n') {
-                endLine();
-                if (failed)
-                    return;
-            } else if (lineLength < maxLine) {
-                line[std::size_t(lineLength++)] = c;
-            } else if (!isBlank(c)) {
-                // White space past a record's length may still end the line; anything else not.
-                fail(lineNumber, record::lineTooLong());
-                return;
-            }
-        }
-    }
-
-    void feedRaw(QByteArrayView piece)
-    {
-        if (raw.size() + piece.size() > window.size) {
-            failed = true;
-            error = fileTooLargeMessage();
-            raw.clear();
-            return;
-        }
-        raw.append(piece);
-    }
-
-    ImageFormat format;
-    ChipWindow window;
-    WindowCollector collector;
-    std::unique_ptr<RecordReader> reader;
-    QByteArray raw;
-    std::vector<char> line;
-    int lineLength = 0;
-    qint64 lineNumber = 1;
-    bool failed = false;
-    bool finished = false;
-    QString error;
-    qint64 errorLine = 0;
+    std::optional<RawBytes> raw;
+    std::vector<std::unique_ptr<RecordLines>> records;
+    bool going = true;
 };
 
-ImageDecoder::ImageDecoder(ImageFormat format, ChipWindow window)
+ImageDecoder::ImageDecoder(std::optional<ImageFormat> format, ChipWindow window)
     : m_state(std::make_unique<State>(format, window))
 {
 }
@@ -163,52 +249,40 @@ ImageDecoder::~ImageDecoder() = default;
 bool ImageDecoder::feed(QByteArrayView piece)
 {
     State& s = *m_state;
-    if (s.failed || s.finished)
+    if (!s.going)
         return false;
-    if (s.reader)
-        s.feedRecords(piece);
-    else
-        s.feedRaw(piece);
-    return !s.failed;
+    bool going = s.raw && s.raw->feed(piece);
+    for (const auto& lines : s.records)
+        if (!lines->stopped())
+            going = lines->feed(piece) || going;
+    s.going = going;
+    return going;
 }
 
 DecodedImage ImageDecoder::finish()
 {
     State& s = *m_state;
-    DecodedImage result;
-    if (!s.finished && !s.failed && s.reader && s.lineLength > 0)
-        s.endLine();
-    s.finished = true;
-    if (s.failed) {
-        result.error = s.error;
-        result.errorLine = s.errorLine;
-        return result;
-    }
-    if (!s.reader) {
-        result.bytes = s.raw;
-        result.bytes.append(
-            QByteArray(std::max<qsizetype>(0, s.window.size - s.raw.size()), char(0xFF)));
-        result.ok = true;
-        return result;
-    }
-    if (!s.collector.anyInWindow()) {
-        result.error = noDataMessage(s.window);
-        return result;
-    }
-    result.bytes = s.collector.bytes();
-    result.skipped = s.collector.skipped();
-    result.ok = true;
-    return result;
+    s.going = false;
+    for (const auto& lines : s.records)
+        lines->finish();
+    if (!s.raw)
+        return s.records.front()->result();
+    // By content: a record format whose lines are all records, else raw.
+    for (const auto& lines : s.records)
+        if (lines->allRecords())
+            return lines->result();
+    return s.raw->result();
 }
 
-DecodedImage decodeImage(const QByteArray& data, ImageFormat format, ChipWindow window)
+DecodedImage decodeImage(const QByteArray& data, std::optional<ImageFormat> format,
+                         ChipWindow window)
 {
     ImageDecoder decoder(format, window);
     (void)decoder.feed(data);
     return decoder.finish();
 }
 
-DecodedImage decodeImage(QIODevice& device, ImageFormat format, ChipWindow window)
+DecodedImage decodeImage(QIODevice& device, std::optional<ImageFormat> format, ChipWindow window)
 {
     ImageDecoder decoder(format, window);
     QByteArray buffer(64 * 1024, '\0');
@@ -216,7 +290,8 @@ DecodedImage decodeImage(QIODevice& device, ImageFormat format, ChipWindow windo
         const qint64 n = device.read(buffer.data(), buffer.size());
         if (n < 0) {
             DecodedImage result;
-            result.error = device.errorString();
+            result.status = DecodeStatus::ReadError;
+            result.reason = device.errorString();
             return result;
         }
         if (n == 0)
@@ -238,23 +313,6 @@ QByteArray encodeImage(const QByteArray& bytes, ImageFormat format, ChipWindow w
         break;
     }
     return bytes;
-}
-
-QString windowText(ChipWindow window)
-{
-    return address4(window.base) + u'-' + address4(qint64(window.base) + window.size - 1);
-}
-
-QString skippedMessage(qint64 skipped, ChipWindow window)
-{
-    return QStringLiteral("Pominięto %1 bajtów spoza EEPROM (%2)")
-        .arg(skipped)
-        .arg(windowText(window));
-}
-
-QString noDataMessage(ChipWindow window)
-{
-    return QStringLiteral("Plik nie zawiera danych dla EEPROM układu (%1)").arg(windowText(window));
 }
 
 } // namespace kestrel

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QIODevice;
 
@@ -19,13 +20,14 @@ enum class ImageFormat
     IntelHex
 };
 
-// Loading: a name ending in .bin is raw; any other file goes by its first non-blank line ("S0" to
-// "S9" then hex digits: S-record; ":" then hex digits: Intel HEX; anything else raw).
-[[nodiscard]] ImageFormat formatFromContent(const QByteArray& head, const QString& fileName);
-// Saving: by the extension (.s19 .s28 .s37 .srec .mot .sx, .hex .ihex .ihx, anything else raw).
+// The format a file's name names: .s19 .s28 .s37 .srec .mot .sx S-records, .hex .ihex .ihx Intel
+// HEX, .bin raw; nothing for any other name.
+[[nodiscard]] std::optional<ImageFormat> formatNamedBy(const QString& fileName);
+// Saving: by the extension as formatNamedBy, anything else raw.
 [[nodiscard]] ImageFormat formatFromExtension(const QString& fileName);
-// How many bytes of a file's start formatFromContent needs at most.
-inline constexpr int FormatHeadSize = 64 * 1024;
+// Loading a file whose name names no format: S-records or Intel HEX when the whole file is records
+// of that format (every line a record with its right checksum, or blank), anything else raw.
+[[nodiscard]] ImageFormat formatFromContent(const QByteArray& file);
 
 // The chip's EEPROM: its first address and size in bytes.
 struct ChipWindow
@@ -34,28 +36,45 @@ struct ChipWindow
     int size;
 };
 
-struct DecodedImage
+enum class DecodeStatus
 {
-    bool ok = false;
-    QString error;        // the whole message, e.g. "Błąd w pliku, wiersz 3: zła suma kontrolna"
-    qint64 errorLine = 0; // the line the error names; 0 when it names none
-    QByteArray bytes;     // exactly window.size bytes, 0xFF where the file has none
-    qint64 skipped = 0;   // data bytes outside the window
+    Ok,
+    TooLarge,  // raw: more bytes than the window holds
+    BadLine,   // the record format refuses line `line` for `reason`
+    NoData,    // records, none of them for the window
+    ReadError, // the device failed; `reason` holds its error string
 };
 
-// Decodes a whole file held in memory.
-[[nodiscard]] DecodedImage decodeImage(const QByteArray& data, ImageFormat format,
+struct DecodedImage
+{
+    DecodeStatus status = DecodeStatus::BadLine;
+    ImageFormat format = ImageFormat::Raw; // the format the file was read in
+    qint64 line = 0;                       // BadLine: the line refused, counted from 1
+    QString reason;     // BadLine: why, e.g. "zła suma kontrolna"; ReadError: the device's error
+    QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
+    qint64 skipped = 0; // Ok: data bytes outside the window
+
+    [[nodiscard]] bool ok() const { return status == DecodeStatus::Ok; }
+};
+
+// Decodes a whole file held in memory, in the given format or, without one, by its content as
+// formatFromContent tells it.
+[[nodiscard]] DecodedImage decodeImage(const QByteArray& data, std::optional<ImageFormat> format,
                                        ChipWindow window);
 // Decodes what the device delivers until its end, piece by piece: memory stays bounded whatever
-// the file's size. A read error gives the device's error string as the message.
-[[nodiscard]] DecodedImage decodeImage(QIODevice& device, ImageFormat format, ChipWindow window);
+// the file's size. A read error gives ReadError with the device's error string.
+[[nodiscard]] DecodedImage decodeImage(QIODevice& device, std::optional<ImageFormat> format,
+                                       ChipWindow window);
 
 // Decodes a file fed in pieces of any size. A refusal found early stops the work: feed() then
-// returns false and ignores further pieces.
+// returns false and ignores further pieces. By content, the raw bytes are kept only up to the
+// window's size and each record format is followed while its lines are records, so that one
+// pass over the file decides the format and decodes it; the work stops once the file can be
+// neither records nor a raw image of the window's size.
 class ImageDecoder
 {
 public:
-    ImageDecoder(ImageFormat format, ChipWindow window);
+    ImageDecoder(std::optional<ImageFormat> format, ChipWindow window);
     ~ImageDecoder();
     ImageDecoder(const ImageDecoder&) = delete;
     ImageDecoder& operator=(const ImageDecoder&) = delete;
@@ -73,12 +92,5 @@ private:
 // window.base onwards, upper-case hex, CRLF line ends.
 [[nodiscard]] QByteArray encodeImage(const QByteArray& bytes, ImageFormat format,
                                      ChipWindow window);
-
-// "Pominięto N bajtów spoza EEPROM (0D00-0FFF)", told after a load that left data out.
-[[nodiscard]] QString skippedMessage(qint64 skipped, ChipWindow window);
-// "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)".
-[[nodiscard]] QString noDataMessage(ChipWindow window);
-// "0D00-0FFF": the window's first and last address.
-[[nodiscard]] QString windowText(ChipWindow window);
 
 } // namespace kestrel

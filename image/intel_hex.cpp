@@ -36,7 +36,7 @@ void appendRecord(QByteArray& out, int type, unsigned offset, QByteArrayView dat
 
 } // namespace
 
-QString IntelHexReader::readLine(QByteArrayView line)
+QString IntelHexReader::parseLine(QByteArrayView line)
 {
     if (line.isEmpty() || line[0] != ':')
         return record::badRecord();
@@ -52,36 +52,25 @@ QString IntelHexReader::readLine(QByteArrayView line)
     if (digits.size() != 10 + 2 * qsizetype(count))
         return record::countMismatch();
 
-    std::array<unsigned char, 5 + 255> bytes{};
-    record::decodeHex(digits, bytes.data());
+    record::decodeHex(digits, m_bytes.data());
     unsigned sum = 0;
     for (int i = 0; i < 5 + count; ++i)
-        sum += bytes[std::size_t(i)];
+        sum += m_bytes[std::size_t(i)];
     if ((sum & 0xFF) != 0)
         return record::badChecksum();
 
-    const qint64 offset = bytes[1] << 8 | bytes[2];
-    const unsigned char* data = bytes.data() + 4;
-    const qint64 value16 = count == 2 ? (data[0] << 8 | data[1]) : 0;
-    switch (bytes[3]) {
+    // The data count each type has.
+    switch (m_bytes[3]) {
     case Data:
-        if (!m_collector.put(m_base + offset, data, count))
-            return record::conflict(m_collector.conflictAddress());
         break;
     case EndOfFile:
         if (count != 0)
             return record::badRecord();
-        m_ended = true;
         break;
     case ExtendedSegment:
-        if (count != 2)
-            return record::badRecord();
-        m_base = value16 << 4;
-        break;
     case ExtendedLinear:
         if (count != 2)
             return record::badRecord();
-        m_base = value16 << 16;
         break;
     case StartSegment:
     case StartLinear:
@@ -90,6 +79,32 @@ QString IntelHexReader::readLine(QByteArrayView line)
         break;
     default:
         return record::unknownType();
+    }
+    return {};
+}
+
+QString IntelHexReader::takeRecord()
+{
+    const int count = m_bytes[0];
+    const qint64 offset = m_bytes[1] << 8 | m_bytes[2];
+    const unsigned char* data = m_bytes.data() + 4;
+    const qint64 value16 = count == 2 ? (data[0] << 8 | data[1]) : 0;
+    switch (m_bytes[3]) {
+    case Data:
+        if (!m_collector.put(m_base + offset, data, count))
+            return record::conflict(m_collector.conflictAddress());
+        break;
+    case EndOfFile:
+        m_ended = true;
+        break;
+    case ExtendedSegment:
+        m_base = value16 << 4;
+        break;
+    case ExtendedLinear:
+        m_base = value16 << 16;
+        break;
+    default: // start addresses say nothing about the image
+        break;
     }
     return {};
 }

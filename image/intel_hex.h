@@ -2,6 +2,8 @@
 
 #include "record_reader.h"
 
+#include <array>
+
 namespace kestrel {
 
 // Intel HEX: 00 data, 01 end, 02 and 04 extended segment and linear address (applied), 03 and 05
@@ -11,7 +13,8 @@ class IntelHexReader : public RecordReader
 public:
     explicit IntelHexReader(WindowCollector& collector) : m_collector(collector) {}
 
-    [[nodiscard]] QString readLine(QByteArrayView line) override;
+    [[nodiscard]] QString parseLine(QByteArrayView line) override;
+    [[nodiscard]] QString takeRecord() override;
     [[nodiscard]] bool ended() const override { return m_ended; }
     // ":", count, address, type, 255 data bytes and the checksum as hex.
     [[nodiscard]] int maxLineLength() const override { return 1 + 2 * (1 + 2 + 1 + 255 + 1); }
@@ -20,6 +23,8 @@ private:
     WindowCollector& m_collector;
     qint64 m_base = 0;
     bool m_ended = false;
+    // The current record: count, address, type, data and checksum as read.
+    std::array<unsigned char, 5 + 255> m_bytes{};
 };
 
 // Type 00 records of 16 bytes from base on (type 04 where the upper address changes), one type

@@ -40,9 +40,13 @@ class RecordReader
 {
 public:
     virtual ~RecordReader() = default;
-    // One line without its line end and trailing white space, never empty. Gives the short
-    // reason for refusing the file, or a null string when the line was taken.
-    [[nodiscard]] virtual QString readLine(QByteArrayView line) = 0;
+    // Parses one line, without its line end and trailing white space and never empty, as a
+    // record of the format (its checksum included) and holds it as the current record. Gives the
+    // short reason when the line is no record of the format, or a null string.
+    [[nodiscard]] virtual QString parseLine(QByteArrayView line) = 0;
+    // Takes the current record into the image. Gives the short reason when it contradicts the
+    // records taken before, or a null string.
+    [[nodiscard]] virtual QString takeRecord() = 0;
     // The end record was read: any further record is an error.
     [[nodiscard]] virtual bool ended() const = 0;
     // The longest line a record of the format can make.

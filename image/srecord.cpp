@@ -31,7 +31,7 @@ void appendRecord(QByteArray& out, char type, qint64 address, int addressBytes, 
 
 } // namespace
 
-QString SRecordReader::readLine(QByteArrayView line)
+QString SRecordReader::parseLine(QByteArrayView line)
 {
     if (line.size() < 2 || line[0] != 'S')
         return record::badRecord();
@@ -52,12 +52,11 @@ QString SRecordReader::readLine(QByteArrayView line)
         return record::badRecord();
 
     // Address, data and checksum.
-    std::array<unsigned char, 255> bytes{};
-    record::decodeHex(digits.sliced(2), bytes.data());
+    record::decodeHex(digits.sliced(2), m_bytes.data());
     unsigned sum = unsigned(count);
     for (int i = 0; i + 1 < count; ++i)
-        sum += bytes[std::size_t(i)];
-    if ((~sum & 0xFF) != bytes[std::size_t(count - 1)])
+        sum += m_bytes[std::size_t(i)];
+    if ((~sum & 0xFF) != m_bytes[std::size_t(count - 1)])
         return record::badChecksum();
 
     const int addressBytes = AddressBytes[std::size_t(type)];
@@ -68,19 +67,27 @@ QString SRecordReader::readLine(QByteArrayView line)
         return record::badRecord();
     qint64 address = 0;
     for (int i = 0; i < addressBytes; ++i)
-        address = address << 8 | bytes[std::size_t(i)];
+        address = address << 8 | m_bytes[std::size_t(i)];
+    m_type = type;
+    m_address = address;
+    m_dataBytes = dataBytes;
+    return {};
+}
 
-    switch (type) {
+QString SRecordReader::takeRecord()
+{
+    switch (m_type) {
     case 1:
     case 2:
     case 3:
         ++m_dataRecords;
-        if (!m_collector.put(address, bytes.data() + addressBytes, dataBytes))
+        if (!m_collector.put(m_address, m_bytes.data() + AddressBytes[std::size_t(m_type)],
+                             m_dataBytes))
             return record::conflict(m_collector.conflictAddress());
         break;
     case 5:
     case 6:
-        if (address != m_dataRecords)
+        if (m_address != m_dataRecords)
             return record::recordCountMismatch();
         break;
     case 7:

@@ -2,6 +2,8 @@
 
 #include "record_reader.h"
 
+#include <array>
+
 namespace kestrel {
 
 // Motorola S-records: S0 header (ignored), S1/S2/S3 data with 16-, 24- and 32-bit addresses,
@@ -11,7 +13,8 @@ class SRecordReader : public RecordReader
 public:
     explicit SRecordReader(WindowCollector& collector) : m_collector(collector) {}
 
-    [[nodiscard]] QString readLine(QByteArrayView line) override;
+    [[nodiscard]] QString parseLine(QByteArrayView line) override;
+    [[nodiscard]] QString takeRecord() override;
     [[nodiscard]] bool ended() const override { return m_ended; }
     // "S", type, count and 255 counted bytes as hex.
     [[nodiscard]] int maxLineLength() const override { return 4 + 2 * 255; }
@@ -20,6 +23,11 @@ private:
     WindowCollector& m_collector;
     qint64 m_dataRecords = 0;
     bool m_ended = false;
+    // The current record: type, address and data bytes.
+    int m_type = 0;
+    qint64 m_address = 0;
+    int m_dataBytes = 0;
+    std::array<unsigned char, 255> m_bytes{}; // address, data and checksum as read
 };
 
 // S0 "KESTREL", S1 (S2, S3 when the addresses need them) records of 16 bytes from base on, the

@@ -1,11 +1,21 @@
 #pragma once
 
+#include "image_formats.h"
+
 #include <QString>
 
 #include <functional>
 #include <optional>
 
 namespace kestrel {
+
+// An image file chosen in the open dialog.
+struct OpenChoice
+{
+    QString path;
+    // The format the chosen file type names; nothing when it leaves the format to the file.
+    std::optional<ImageFormat> format;
+};
 
 // The questions and messages the image commands put to the user. The window implements it with
 // its file dialogs and message boxes; tests answer it from a script.
@@ -16,6 +26,15 @@ public:
 
     // The open dialog; nothing when cancelled.
     [[nodiscard]] virtual std::optional<QString> askOpenFile() = 0;
+    // The open dialog of the load command: the file and the format of the file type chosen. By
+    // default the file of askOpenFile, its format left to the file.
+    [[nodiscard]] virtual std::optional<OpenChoice> askOpenImage()
+    {
+        const std::optional<QString> path = askOpenFile();
+        if (!path)
+            return std::nullopt;
+        return OpenChoice{*path, std::nullopt};
+    }
     // The save dialog, showing suggested as the name; nothing when cancelled.
     [[nodiscard]] virtual std::optional<QString> askSaveFile(const QString& suggested) = 0;
     // The plain message box with an OK button.

@@ -35,6 +35,7 @@ public:
     QList<std::optional<QString>> openAnswers;
     QList<std::optional<QString>> saveAnswers;
     QList<bool> okCancelAnswers;
+    std::optional<ImageFormat> openFormat; // the format of the file type chosen
 
     int openAsked = 0;
     QStringList saveSuggestions;
@@ -45,6 +46,13 @@ public:
     {
         ++openAsked;
         return openAnswers.isEmpty() ? std::nullopt : openAnswers.takeFirst();
+    }
+    std::optional<OpenChoice> askOpenImage() override
+    {
+        const std::optional<QString> path = askOpenFile();
+        if (!path)
+            return std::nullopt;
+        return OpenChoice{*path, openFormat};
     }
     std::optional<QString> askSaveFile(const QString& suggested) override
     {
@@ -901,27 +909,46 @@ void TestEditingFiles::loadRecordFiles_data()
     QTest::addColumn<int>("chip");
     QTest::addColumn<QByteArray>("firstBytes"); // row 1 of the chip's image
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("filter"); // the format of the file type chosen, -1 for none
     const QString skipped = QStringLiteral("Pominięto 2 bajtów spoza EEPROM (0D00-0FFF)");
     const QByteArray s19Row = QByteArray::fromHex("01020304") + QByteArray(12, char(0xFF));
     const QByteArray hexRow = QByteArray::fromHex("BEEF") + QByteArray(14, char(0xFF));
     QTest::newRow("S-record, toolbar")
         << "toolbar load"
-        << "fw.s19" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped};
+        << "fw.s19" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped} << -1;
     QTest::newRow("S-record by content, menu")
         << "menu load"
-        << "fw.txt" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped};
+        << "fw.txt" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped} << -1;
     QTest::newRow("S-record, dropped")
         << "drop"
-        << "fw.mot" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped};
+        << "fw.mot" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped} << -1;
     QTest::newRow("Intel HEX, Ctrl+O")
         << "Ctrl+O"
-        << "fw.hex" << HandHex << int(ChipD60) << hexRow << QStringList();
+        << "fw.hex" << HandHex << int(ChipD60) << hexRow << QStringList() << -1;
     QTest::newRow("Intel HEX, dropped")
         << "drop"
-        << "fw.ihx" << HandHex << int(ChipD60) << hexRow << QStringList();
+        << "fw.ihx" << HandHex << int(ChipD60) << hexRow << QStringList() << -1;
     QTest::newRow("raw, dropped") << "drop"
                                   << "fw.bin" << HandHex << int(ChipD60) << HandHex.left(16)
-                                  << QStringList();
+                                  << QStringList() << -1;
+    // Raw images that start like text load as raw, whatever their names.
+    for (const auto& [how, name, head] : {std::tuple{"menu load", "serial.eep", "S20231105"},
+                                          {"toolbar load", "colon.img", ":10A"},
+                                          {"drop", "dump", "S9AB"},
+                                          {"Ctrl+O", "nl.dat", "\nS1FF"}}) {
+        const QByteArray raw = startingWith(head, 768, 3);
+        QTest::addRow("raw %s, %s", name, how)
+            << how << name << raw << int(ChipB32) << raw.left(16) << QStringList() << -1;
+    }
+    // The file type chosen decides the format.
+    QTest::newRow("S-record file opened as raw")
+        << "menu load"
+        << "fw.s19" << HandS19 << int(ChipB32) << HandS19.left(16) << QStringList()
+        << int(ImageFormat::Raw);
+    QTest::newRow("file named .bin opened as S-record")
+        << "toolbar load"
+        << "fw.bin" << HandS19 << int(ChipB32) << s19Row << QStringList{skipped}
+        << int(ImageFormat::SRecord);
 }
 
 void TestEditingFiles::loadRecordFiles()
@@ -932,6 +959,7 @@ void TestEditingFiles::loadRecordFiles()
     QFETCH(int, chip);
     QFETCH(QByteArray, firstBytes);
     QFETCH(QStringList, messages);
+    QFETCH(int, filter);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -954,6 +982,8 @@ void TestEditingFiles::loadRecordFiles()
         }
     } dialogs;
     dialogs.onMessage = [&] { cellAtNotice = hexCell(*w, 1, 1); };
+    if (filter >= 0)
+        dialogs.openFormat = ImageFormat(filter);
     w->setDialogs(&dialogs);
 
     if (how == QLatin1String("drop")) {
@@ -975,38 +1005,51 @@ void TestEditingFiles::loadRecordFiles()
         QCOMPARE(cellAtNotice, hexText(static_cast<unsigned char>(firstBytes[0])));
     for (int col = 1; col <= 16; ++col)
         QCOMPARE(hexCell(*w, col, 1), hexText(static_cast<unsigned char>(firstBytes[col - 1])));
-    // The byte typed before was replaced; the rest of the image is erased.
-    QCOMPARE(hexCell(*w, 5, 3), QStringLiteral("FF"));
-    const int size = w->image().EepromSize;
-    QCOMPARE(hexCell(*w, 16, size / 16), QStringLiteral("FF"));
+    // The byte typed before was replaced. Past row 1 the image holds the rest of a raw file (whose
+    // row 1 is its first 16 bytes) or is erased.
+    const QByteArray rest = firstBytes == content.left(16) ? content.mid(16) : QByteArray();
+    for (int i = 16; i < w->image().EepromSize; ++i) {
+        const int value = i - 16 < rest.size() ? static_cast<unsigned char>(rest[i - 16]) : 0xFF;
+        QCOMPARE(hexCell(*w, i % 16 + 1, i / 16 + 1), hexText(value));
+    }
 }
 
 void TestEditingFiles::recordFileRefused_data()
 {
     QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
     QTest::newRow("checksum, menu")
-        << "menu load" << QByteArray("S1070D0001020304E1\r\n\r\nS1050FFEAA55EF\r\n")
+        << "menu load"
+        << "zly.s19" << QByteArray("S1070D0001020304E1\r\n\r\nS1050FFEAA55EF\r\n")
         << "Błąd w pliku, wiersz 3: zła suma kontrolna";
     QTest::newRow("nothing for the EEPROM, dropped")
-        << "drop" << QByteArray("S10510001122B7\nS9030000FC\n")
+        << "drop"
+        << "zly.rec" << QByteArray("S10510001122B7\nS9030000FC\n")
         << "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)";
     QTest::newRow("data after the end, toolbar")
-        << "toolbar load" << QByteArray(":020D0000BEEF44\n:00000001FF\n:020D0000BEEF44\n")
+        << "toolbar load"
+        << "zly.rec" << QByteArray(":020D0000BEEF44\n:00000001FF\n:020D0000BEEF44\n")
         << "Błąd w pliku, wiersz 3: dane po rekordzie końca";
+    // Not records throughout and no record name: a raw image, too large for the chip.
+    QTest::newRow("one bad line among 40 records, menu")
+        << "menu load"
+        << "zly.rec" << QByteArray("S1070D0001020304E1\r\n").repeated(40) + "S1050FFEAA55EF\r\n"
+        << fileTooLargeMessage();
 }
 
 void TestEditingFiles::recordFileRefused()
 {
     QFETCH(QString, how);
+    QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString first = dir.filePath(QStringLiteral("pierwszy.bin"));
     QVERIFY(writeAll(first, pattern(512, 9)));
-    const QString path = dir.filePath(QStringLiteral("zly.rec"));
+    const QString path = dir.filePath(name);
     QVERIFY(writeAll(path, content));
 
     Window w;

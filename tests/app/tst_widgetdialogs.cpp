@@ -16,6 +16,8 @@
 
 using namespace kestrel;
 
+Q_DECLARE_METATYPE(std::optional<kestrel::ImageFormat>)
+
 namespace {
 
 // Runs `answer` on the next modal dialog once it shows, then lets its exec() return.
@@ -96,15 +98,25 @@ void TestWidgetDialogs::openDialog_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("accept");
-    QTest::newRow("existing file") << "obraz.bin" << true;
-    QTest::newRow("name of no file") << "brak.hex" << true;
-    QTest::newRow("cancelled") << "obraz.bin" << false;
+    QTest::addColumn<int>("filter"); // the file type chosen, -1 for the preselected one
+    QTest::addColumn<std::optional<ImageFormat>>("format");
+    const std::optional<ImageFormat> byFile;
+    QTest::newRow("existing file") << "obraz.bin" << true << -1 << byFile;
+    QTest::newRow("name of no file") << "brak.hex" << true << -1 << byFile;
+    QTest::newRow("cancelled") << "obraz.bin" << false << -1 << byFile;
+    // The file type chosen names the format, whatever the file's name.
+    QTest::newRow("binary image") << "obraz.s19" << true << 1 << std::optional(ImageFormat::Raw);
+    QTest::newRow("S-record") << "obraz.bin" << true << 2 << std::optional(ImageFormat::SRecord);
+    QTest::newRow("Intel HEX") << "obraz" << true << 3 << std::optional(ImageFormat::IntelHex);
+    QTest::newRow("any file") << "obraz.hex" << true << 4 << byFile;
 }
 
 void TestWidgetDialogs::openDialog()
 {
     QFETCH(QString, name);
     QFETCH(bool, accept);
+    QFETCH(int, filter);
+    QFETCH(std::optional<ImageFormat>, format);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QFile file(dir.filePath(QStringLiteral("obraz.bin")));
@@ -133,6 +145,8 @@ void TestWidgetDialogs::openDialog()
             shownType = types->currentText();
         }
         mode = dialog->acceptMode();
+        if (filter >= 0)
+            dialog->selectNameFilter(dialog->nameFilters().at(filter));
         if (accept) {
             typeFileName(*dialog, path);
             static_cast<QDialog*>(dialog)->accept();
@@ -140,12 +154,14 @@ void TestWidgetDialogs::openDialog()
             dialog->reject();
         }
     });
-    const std::optional<QString> chosen = dialogs.askOpenFile();
+    const std::optional<OpenChoice> chosen = dialogs.askOpenImage();
 
     QVERIFY(answer.answered());
     const QStringList expected = {
-        QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.srec *.mot *.hex)"),
-        QStringLiteral("*.bin"), QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
+        QStringLiteral(
+            "Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex *.ihex *.ihx)"),
+        QStringLiteral("Obraz binarny (*.bin)"),
+        QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
         QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
     QCOMPARE(filters, expected);
     QCOMPARE(preselected, expected.front());
@@ -153,10 +169,11 @@ void TestWidgetDialogs::openDialog()
     QCOMPARE(shownTypes, expected);
     QCOMPARE(shownType, expected.front());
     QCOMPARE(mode, QFileDialog::AcceptOpen);
-    if (accept)
-        QCOMPARE(chosen, std::optional<QString>(path));
-    else
-        QVERIFY(!chosen);
+    QVERIFY(chosen.has_value() == accept);
+    if (accept) {
+        QCOMPARE(chosen->path, path);
+        QCOMPARE(chosen->format, format);
+    }
 }
 
 void TestWidgetDialogs::saveDialog_data()

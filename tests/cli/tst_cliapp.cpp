@@ -305,43 +305,59 @@ void TestCliApp::formats_data()
     QTest::addColumn<QString>("fileName"); // "-": standard input or output
     QTest::addColumn<QString>("format");   // --format, or empty
     QTest::addColumn<int>("encoding");     // the file's ImageFormat
+    QTest::addColumn<QByteArray>("head");  // the image's first bytes, random when empty
     for (bool d60 : {false, true}) {
         const QByteArray chip = d60 ? "68HC12D60 " : "68HC12B32 ";
         QTest::newRow(chip + "read .s19") << d60 << "read"
                                           << "chip.s19"
-                                          << "" << int(ImageFormat::SRecord);
+                                          << "" << int(ImageFormat::SRecord) << QByteArray();
         QTest::newRow(chip + "read .hex") << d60 << "read"
                                           << "chip.hex"
-                                          << "" << int(ImageFormat::IntelHex);
+                                          << "" << int(ImageFormat::IntelHex) << QByteArray();
         QTest::newRow(chip + "read .bin") << d60 << "read"
                                           << "chip.bin"
-                                          << "" << int(ImageFormat::Raw);
+                                          << "" << int(ImageFormat::Raw) << QByteArray();
         QTest::newRow(chip + "read - srec") << d60 << "read"
                                             << "-"
-                                            << "srec" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "program srec by content") << d60 << "program"
-                                                        << "image.txt"
-                                                        << "" << int(ImageFormat::SRecord);
-        QTest::newRow(chip + "program ihex by content") << d60 << "program"
-                                                        << "image.dat"
-                                                        << "" << int(ImageFormat::IntelHex);
-        QTest::newRow(chip + "program - ihex") << d60 << "program"
-                                               << "-"
-                                               << "ihex" << int(ImageFormat::IntelHex);
+                                            << "srec" << int(ImageFormat::SRecord) << QByteArray();
+        QTest::newRow(chip + "program srec by content")
+            << d60 << "program"
+            << "image.txt"
+            << "" << int(ImageFormat::SRecord) << QByteArray();
+        QTest::newRow(chip + "program ihex by content")
+            << d60 << "program"
+            << "image.dat"
+            << "" << int(ImageFormat::IntelHex) << QByteArray();
+        QTest::newRow(chip + "program - ihex")
+            << d60 << "program"
+            << "-"
+            << "ihex" << int(ImageFormat::IntelHex) << QByteArray();
         QTest::newRow(chip + "verify srec") << d60 << "verify"
                                             << "image.s19"
-                                            << "" << int(ImageFormat::SRecord);
+                                            << "" << int(ImageFormat::SRecord) << QByteArray();
         QTest::newRow(chip + "verify ihex") << d60 << "verify"
                                             << "image.ihx"
-                                            << "" << int(ImageFormat::IntelHex);
+                                            << "" << int(ImageFormat::IntelHex) << QByteArray();
         QTest::newRow(chip + "verify - bin") << d60 << "verify"
                                              << "-"
-                                             << "bin" << int(ImageFormat::Raw);
+                                             << "bin" << int(ImageFormat::Raw) << QByteArray();
     }
-    // A name ending in .bin is raw whatever it holds; --format overrides the content.
-    QTest::newRow("68HC12B32 program --format srec x.bin") << false << "program"
-                                                           << "x.bin"
-                                                           << "srec" << int(ImageFormat::SRecord);
+    // A name ending in .bin is raw whatever it holds; --format overrides the name.
+    QTest::newRow("68HC12B32 program --format srec x.bin")
+        << false << "program"
+        << "x.bin"
+        << "srec" << int(ImageFormat::SRecord) << QByteArray();
+    // Raw images that start like text: raw unless the name names a format.
+    for (const auto& [name, head] : {std::pair{"serial.eep", "S20231105"},
+                                     {"colon.img", ":10A"},
+                                     {"dump", "S9AB"},
+                                     {"nl.dat", "\nS1FF"}})
+        QTest::addRow("68HC12B32 program %s, raw", name)
+            << false << "program" << name << "" << int(ImageFormat::Raw) << QByteArray(head);
+    QTest::newRow("68HC12D60 program --format bin x.s19")
+        << true << "program"
+        << "x.s19"
+        << "bin" << int(ImageFormat::Raw) << QByteArray("S1");
 }
 
 void TestCliApp::formats()
@@ -351,9 +367,10 @@ void TestCliApp::formats()
     QFETCH(QString, fileName);
     QFETCH(QString, format);
     QFETCH(int, encoding);
+    QFETCH(QByteArray, head);
     const Chip chip = chipCase(d60);
     const ChipWindow window{chip.base, chip.size};
-    const QByteArray image = randomBytes(chip.size, 31);
+    const QByteArray image = head + randomBytes(chip.size - int(head.size()), 31);
     const QByteArray encoded = encodeImage(image, ImageFormat(encoding), window);
     Harness h;
     h.addSimulators(chip.kind, 1);
@@ -382,7 +399,7 @@ void TestCliApp::formats()
         const QByteArray written = stream ? h.out : readFile(file);
         QCOMPARE(written, encoded);
         const DecodedImage back = decodeImage(written, ImageFormat(encoding), window);
-        QVERIFY(back.ok);
+        QVERIFY(back.ok());
         QCOMPARE(back.bytes, image);
     } else {
         QCOMPARE(eepromOf(*h.sims[0]), image);
@@ -391,6 +408,7 @@ void TestCliApp::formats()
 
 void TestCliApp::formatErrors_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("message");
@@ -399,30 +417,41 @@ void TestCliApp::formatErrors_data()
     const QByteArray erased(768, char(0xFF));
     QByteArray bad = s1Record(0x0D10, data);
     bad[bad.size() - 3] = bad[bad.size() - 3] == '0' ? '1' : '0'; // checksum digit
+    const QByteArray badThird = "S0030000FC\r\n" + s1Record(0x0D00, data) + bad + "S9030000FC\r\n";
     QTest::newRow("bad checksum names line 3")
-        << "S0030000FC\r\n" + s1Record(0x0D00, data) + bad + "S9030000FC\r\n"
-        << int(ExitFile) << QStringLiteral("Błąd w pliku, wiersz 3: ") << erased;
+        << "firmware.s19" << badThird << int(ExitFile) << QStringLiteral("Błąd w pliku, wiersz 3: ")
+        << erased;
     QTest::newRow("no byte for the EEPROM")
-        << s1Record(0x8000, data) + "S9030000FC\r\n"
+        << "firmware.s19" << s1Record(0x8000, data) + "S9030000FC\r\n"
         << int(ExitFile) << QStringLiteral("Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)")
         << erased;
     QTest::newRow("flash data left out, EEPROM data programmed")
+        << "firmware.s19"
         << s1Record(0x8000, data) + s1Record(0x0D20, data) + s1Record(0x0FF8, data.left(8)) +
                "S9030000FC\r\n"
         << int(ExitOk)
         << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
         << erased.left(0x20) + data + erased.mid(0x30, 0x2F8 - 0x30) + data.left(8);
+    // Without a record name a file that is not records throughout is raw.
+    QTest::newRow("bad checksum, no record name: programmed raw")
+        << "firmware.txt" << badThird << int(ExitOk) << QString()
+        << badThird + erased.mid(badThird.size());
+    QTest::newRow("bad checksum, no record name, larger than the chip")
+        << "firmware.txt" << s1Record(0x0D00, data).repeated(20) + bad << int(ExitFile)
+        << QStringLiteral("firmware.txt: Rozmiar pliku przekracza pojemnosc pamieci EEPROM !")
+        << erased;
 }
 
 void TestCliApp::formatErrors()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(int, expected);
     QFETCH(QString, message);
     QFETCH(QByteArray, programmed);
     Harness h;
     h.addSimulators(sim::ChipKind::B32, 1);
-    const QString file = path(QStringLiteral("firmware.s19"));
+    const QString file = path(name);
     writeFile(file, content);
     QCOMPARE(
         h.run({QStringLiteral("program"), QStringLiteral("--chip"), QStringLiteral("68HC12B32"),

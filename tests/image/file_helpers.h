@@ -34,6 +34,12 @@ inline QByteArray pattern(int size, int seed)
     return b;
 }
 
+// A raw image of `size` bytes whose first bytes look like text.
+inline QByteArray startingWith(const QByteArray& head, int size, int seed = 0)
+{
+    return head + pattern(size - int(head.size()), seed);
+}
+
 // Every name below dir with its size, to see that nothing on disk changed.
 inline QStringList listing(const QString& dir)
 {

@@ -464,7 +464,7 @@ void TestImageCommands::formatsThroughCommands()
     if (format == ImageFormat::Raw)
         QCOMPARE(file, imageFileBytes(out));
     else
-        QCOMPARE(formatFromContent(file, QStringLiteral("x")), format);
+        QCOMPARE(formatFromContent(file), format);
 
     ImageState in;
     in.EepromSize = size;
@@ -481,27 +481,30 @@ void TestImageCommands::formatsThroughCommands()
 
 void TestImageCommands::recordFileRefused_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("notice");
-    QTest::newRow("checksum") << QByteArray("\n\nS1070D0001020304E0\n")
+    QTest::newRow("checksum") << "fw.s19" << QByteArray("\n\nS1070D0001020304E0\n")
                               << "Błąd w pliku, wiersz 3: zła suma kontrolna"
                               << "";
     QTest::newRow("nothing in the window")
-        << QByteArray(":02100000BEEF41\r\n")
+        << "fw.txt" << QByteArray(":02100000BEEF41\r\n")
         << "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)"
         << "";
-    QTest::newRow("flash left out") << QByteArray(":020D0000BEEF44\r\n:02100000BEEF41\r\n") << ""
-                                    << "Pominięto 2 bajtów spoza EEPROM (0D00-0FFF)";
+    QTest::newRow("flash left out")
+        << "fw.txt" << QByteArray(":020D0000BEEF44\r\n:02100000BEEF41\r\n") << ""
+        << "Pominięto 2 bajtów spoza EEPROM (0D00-0FFF)";
 }
 
 void TestImageCommands::recordFileRefused()
 {
+    QFETCH(QString, name);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
     QFETCH(QString, notice);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("fw.txt"));
+    const QString path = dir.filePath(name);
     QVERIFY(writeAll(path, content));
     ScriptedDialogs d;
     d.openAnswers << path;

@@ -1,4 +1,5 @@
 #include "image_file.h"
+#include "image_formats.h"
 
 #include "file_helpers.h"
 
@@ -9,6 +10,9 @@
 
 using namespace kestrel;
 using namespace testing;
+
+Q_DECLARE_METATYPE(kestrel::ImageFormat)
+Q_DECLARE_METATYPE(kestrel::ImageReadStatus)
 
 namespace {
 
@@ -57,6 +61,8 @@ private slots:
     void loadSizes_data();
     void loadSizes();
     void largerChipFileRefusedThenAccepted();
+    void formatByNameThenContent_data();
+    void formatByNameThenContent();
     void roundTrip_data();
     void roundTrip();
     void storeClearsWholeBuffer();
@@ -158,6 +164,77 @@ void TestImageFile::largerChipFileRefusedThenAccepted()
     const ImageReadResult r = readImageFile(path, 1024);
     QCOMPARE(r.status, ImageReadStatus::Ok);
     QCOMPARE(r.data.size(), 1024);
+}
+
+void TestImageFile::formatByNameThenContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("given"); // the format given, -1 for none
+    QTest::addColumn<ImageReadStatus>("status");
+    QTest::addColumn<ImageFormat>("format");
+    QTest::addColumn<int>("line"); // the line refused
+    const auto Ok = ImageReadStatus::Ok;
+    const auto Raw = ImageFormat::Raw;
+    const auto S = ImageFormat::SRecord;
+    const QByteArray good = "S1070D0001020304E1\r\n";
+    const QByteArray bad = "S1070D0001020304E2\r\n";
+    const QByteArray hex = ":020D0000BEEF44\r\n:00000001FF\r\n";
+    // Raw 68HC12B32 images that start like text.
+    for (const auto& [name, head] : {std::pair{"serial.eep", "S20231105"},
+                                     {"colon.img", ":10A"},
+                                     {"dump", "S9AB"},
+                                     {"nl.dat", "\nS1FF"},
+                                     {"serial.bin", "S2023"}})
+        QTest::newRow(name) << name << startingWith(head, 768) << -1 << Ok << Raw << 0;
+    QTest::newRow("records, no record name") << "fw.txt" << good + good << -1 << Ok << S << 0;
+    QTest::newRow("Intel HEX, no extension")
+        << "fw" << hex << -1 << Ok << ImageFormat::IntelHex << 0;
+    QTest::newRow("records contradicting, no record name")
+        << "fw.dat" << good + "S1040D0200EC\r\n"
+        << -1 << ImageReadStatus::BadLine << S << 2;
+    QTest::newRow("records for no EEPROM byte, no record name")
+        << "fw.txt" << QByteArray("S10510001122B7\r\n") << -1 << ImageReadStatus::NoData << S << 0;
+    // One bad line: the raw rules.
+    QTest::newRow("bad line, no record name: raw")
+        << "fw.txt" << good + bad << -1 << Ok << Raw << 0;
+    QTest::newRow("bad line, no record name, larger than the chip: raw")
+        << "fw.txt" << good.repeated(40) + bad << -1 << ImageReadStatus::TooLarge << Raw << 0;
+    QTest::newRow("bad line, record name")
+        << "fw.s19" << good + good + bad << -1 << ImageReadStatus::BadLine << S << 3;
+    QTest::newRow("raw bytes, record name")
+        << "fw.hex" << startingWith(":10A", 100) << -1 << ImageReadStatus::BadLine
+        << ImageFormat::IntelHex << 1;
+    QTest::newRow(".bin is raw") << "fw.bin" << good << -1 << Ok << Raw << 0;
+    QTest::newRow("raw given for a record name") << "fw.s19" << good << int(Raw) << Ok << Raw << 0;
+    QTest::newRow("records given for any name") << "fw.bin" << good << int(S) << Ok << S << 0;
+}
+
+void TestImageFile::formatByNameThenContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(int, given);
+    QFETCH(ImageReadStatus, status);
+    QFETCH(ImageFormat, format);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(writeAll(path, content));
+    const ChipWindow window{0x0D00, 768};
+    const ImageLoadResult r =
+        loadImageFile(path, window, given < 0 ? std::nullopt : std::optional(ImageFormat(given)));
+    QCOMPARE(r.status, status);
+    QCOMPARE(r.path, path);
+    QCOMPARE(r.line, line);
+    QCOMPARE(r.format, format);
+    if (status != ImageReadStatus::Ok)
+        QVERIFY(r.bytes.isEmpty());
+    else if (format == ImageFormat::Raw)
+        QCOMPARE(r.bytes, content + QByteArray(768 - int(content.size()), char(0xFF)));
+    else
+        QCOMPARE(r.bytes.left(4),
+                 QByteArray::fromHex(format == ImageFormat::IntelHex ? "BEEFFFFF" : "01020304"));
 }
 
 void TestImageFile::roundTrip_data()

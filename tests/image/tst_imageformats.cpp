@@ -1,4 +1,5 @@
 #include "image_formats.h"
+#include "image_messages.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -105,58 +106,93 @@ private slots:
 
 void TestImageFormats::formatByContent_data()
 {
-    QTest::addColumn<QByteArray>("head");
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<ImageFormat>("format");
-    QTest::newRow("S-record") << QByteArray("S00600004844521B\r\n") << "a.s19"
-                              << ImageFormat::SRecord;
+    const QByteArray good = "S1070D0001020304E1";
+    const QByteArray badChecksum = "S1070D0001020304E2";
+    QTest::newRow("S-record header only")
+        << QByteArray("S00600004844521B\r\n") << ImageFormat::SRecord;
     QTest::newRow("S-record after blank lines")
-        << QByteArray("\r\n  \n\t\nS1070D0001020304E1") << "a.txt" << ImageFormat::SRecord;
-    QTest::newRow("S4 is still S-record (refused later)")
-        << QByteArray("S4030000FC") << "x" << ImageFormat::SRecord;
-    QTest::newRow("Intel HEX") << QByteArray(":020C0000BEEF45\n") << "a.dat"
-                               << ImageFormat::IntelHex;
+        << QByteArray("\r\n  \n\t\nS1070D0001020304E1") << ImageFormat::SRecord;
+    QTest::newRow("Intel HEX") << QByteArray(":020C0000BEEF45\n") << ImageFormat::IntelHex;
     QTest::newRow("Intel HEX, lower case")
-        << QByteArray(":020c0000beef45") << "a" << ImageFormat::IntelHex;
-    QTest::newRow(".bin is raw whatever it holds")
-        << QByteArray(":020C0000BEEF45") << "a.BIN" << ImageFormat::Raw;
-    QTest::newRow("S then no hex") << QByteArray("S1xyz") << "a.s19" << ImageFormat::Raw;
-    QTest::newRow("colon then no hex") << QByteArray(":zz") << "a.hex" << ImageFormat::Raw;
-    QTest::newRow("binary bytes") << QByteArray("\x00\xFF\x12S1", 5) << "a.img" << ImageFormat::Raw;
-    QTest::newRow("blank only") << QByteArray(" \r\n\n") << "a.hex" << ImageFormat::Raw;
-    QTest::newRow("empty") << QByteArray() << "a.s19" << ImageFormat::Raw;
+        << QByteArray(":020c0000beef45") << ImageFormat::IntelHex;
+    // Records that contradict each other are still records: the format refuses them.
+    QTest::newRow("same address, other value")
+        << lines({good, "S1040D0200EC"}) << ImageFormat::SRecord;
+    QTest::newRow("a record after the end")
+        << lines({good, "S9030000FC", good}) << ImageFormat::SRecord;
+    // Anything but records throughout is raw.
+    QTest::newRow("S4 is no record") << QByteArray("S4030000FC") << ImageFormat::Raw;
+    QTest::newRow("S then no hex") << QByteArray("S1xyz") << ImageFormat::Raw;
+    QTest::newRow("colon then no hex") << QByteArray(":zz") << ImageFormat::Raw;
+    QTest::newRow("binary bytes") << QByteArray("\x00\xFF\x12S1", 5) << ImageFormat::Raw;
+    QTest::newRow("blank only") << QByteArray(" \r\n\n") << ImageFormat::Raw;
+    QTest::newRow("empty") << QByteArray() << ImageFormat::Raw;
     QTest::newRow("lower-case s is no record")
-        << QByteArray("s1070D0001020304E1") << "a" << ImageFormat::Raw;
+        << QByteArray("s1070D0001020304E1") << ImageFormat::Raw;
+    QTest::newRow("one bad checksum") << lines({good, badChecksum, good}) << ImageFormat::Raw;
+    QTest::newRow("one bad checksum, larger than the chip")
+        << lines(QList<QByteArray>(40, good) << badChecksum) << ImageFormat::Raw;
+    QTest::newRow("text after the end")
+        << lines({good, "S9030000FC", "koniec"}) << ImageFormat::Raw;
+    QTest::newRow("S-record and Intel HEX lines")
+        << lines({good, ":020C0000BEEF45"}) << ImageFormat::Raw;
+    QTest::newRow("line longer than a record") << "S1" + QByteArray(600, 'A') << ImageFormat::Raw;
+    // Raw images of the chip's size that start like text.
+    for (const auto& [name, head] : {std::pair{"serial.eep", "S20231105"},
+                                     {"colon.img", ":10A"},
+                                     {"dump", "S9AB"},
+                                     {"nl.dat", "\nS1FF"}})
+        QTest::newRow(name) << QByteArray(head) + randomBytes(768 - int(qstrlen(head)), 7)
+                            << ImageFormat::Raw;
 }
 
 void TestImageFormats::formatByContent()
 {
-    QFETCH(QByteArray, head);
-    QFETCH(QString, name);
+    QFETCH(QByteArray, file);
     QFETCH(ImageFormat, format);
-    QCOMPARE(formatFromContent(head, name), format);
+    QCOMPARE(formatFromContent(file), format);
+    // Decoded by content as the format found decodes it: raw by the raw rules.
+    const DecodedImage byContent = decodeImage(file, std::nullopt, B32);
+    const DecodedImage named = decodeImage(file, format, B32);
+    QCOMPARE(byContent.format, format);
+    QCOMPARE(byContent.status, named.status);
+    QCOMPARE(byContent.line, named.line);
+    QCOMPARE(byContent.reason, named.reason);
+    QCOMPARE(byContent.bytes, named.bytes);
+    QCOMPARE(byContent.skipped, named.skipped);
+    if (format == ImageFormat::Raw && file.size() <= B32.size)
+        QCOMPARE(byContent.bytes, file + erased(B32.size - int(file.size())));
+    if (format == ImageFormat::Raw && file.size() > B32.size)
+        QCOMPARE(byContent.status, DecodeStatus::TooLarge);
 }
 
 void TestImageFormats::formatByExtension_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<ImageFormat>("format");
+    QTest::addColumn<bool>("named"); // the name names the format
     for (const char* ext : {"s19", "s28", "s37", "srec", "mot", "sx", "S19", "SREC"})
         QTest::newRow(ext) << QStringLiteral("/tmp/fw.") + QLatin1String(ext)
-                           << ImageFormat::SRecord;
+                           << ImageFormat::SRecord << true;
     for (const char* ext : {"hex", "ihex", "ihx", "HEX"})
-        QTest::newRow(ext) << QStringLiteral("fw.") + QLatin1String(ext) << ImageFormat::IntelHex;
-    QTest::newRow("bin") << "fw.bin" << ImageFormat::Raw;
-    QTest::newRow("none") << "fw" << ImageFormat::Raw;
-    QTest::newRow("other") << "fw.txt" << ImageFormat::Raw;
-    QTest::newRow("folder named like a format") << "dir.hex/fw" << ImageFormat::Raw;
+        QTest::newRow(ext) << QStringLiteral("fw.") + QLatin1String(ext) << ImageFormat::IntelHex
+                           << true;
+    QTest::newRow("bin") << "fw.bin" << ImageFormat::Raw << true;
+    QTest::newRow("BIN") << "fw.BIN" << ImageFormat::Raw << true;
+    QTest::newRow("none") << "fw" << ImageFormat::Raw << false;
+    QTest::newRow("other") << "fw.txt" << ImageFormat::Raw << false;
+    QTest::newRow("folder named like a format") << "dir.hex/fw" << ImageFormat::Raw << false;
 }
 
 void TestImageFormats::formatByExtension()
 {
     QFETCH(QString, name);
     QFETCH(ImageFormat, format);
+    QFETCH(bool, named);
     QCOMPARE(formatFromExtension(name), format);
+    QCOMPARE(formatNamedBy(name), named ? std::optional(format) : std::nullopt);
 }
 
 void TestImageFormats::roundTrip_data()
@@ -188,13 +224,11 @@ void TestImageFormats::roundTrip()
             bytes = erased(size);
         const QByteArray file = encodeImage(bytes, format, window);
         const DecodedImage decoded = decodeImage(file, format, window);
-        QVERIFY2(decoded.ok, qPrintable(decoded.error));
+        QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
         QCOMPARE(decoded.bytes, bytes);
         QCOMPARE(decoded.skipped, 0);
         // What was written is recognised as what it is.
-        const ImageFormat seen = formatFromContent(file.left(FormatHeadSize), QStringLiteral("x"));
-        if (format != ImageFormat::Raw)
-            QCOMPARE(seen, format);
+        QCOMPARE(formatFromContent(file), format);
     }
 }
 
@@ -280,14 +314,14 @@ void TestImageFormats::handWrittenFiles()
     QFETCH(int, skipped);
     const ChipWindow window = chip == 0 ? B32 : D60;
     const DecodedImage decoded = decodeImage(file, format, window);
-    QVERIFY2(decoded.ok, qPrintable(decoded.error));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
     QCOMPARE(decoded.bytes.size(), window.size);
     QByteArray expected = erased(window.size);
     for (int i = 0; i + 1 < offsetsAndValues.size(); i += 2)
         expected[offsetsAndValues[i]] = char(offsetsAndValues[i + 1]);
     QCOMPARE(decoded.bytes, expected);
     QCOMPARE(decoded.skipped, skipped);
-    QCOMPARE(formatFromContent(file, QStringLiteral("plik")), format);
+    QCOMPARE(formatFromContent(file), format);
 }
 
 void TestImageFormats::errors_data()
@@ -361,9 +395,9 @@ void TestImageFormats::errors()
     QFETCH(int, line);
     QFETCH(QString, reason);
     const DecodedImage decoded = decodeImage(file, format, D60);
-    QVERIFY(!decoded.ok);
-    QCOMPARE(decoded.error, lineError(line, reason));
-    QCOMPARE(decoded.errorLine, line);
+    QCOMPARE(decoded.status, DecodeStatus::BadLine);
+    QCOMPARE(lineErrorMessage(decoded.line, decoded.reason), lineError(line, reason));
+    QCOMPARE(decoded.line, line);
     QVERIFY(decoded.bytes.isEmpty());
 }
 
@@ -383,12 +417,13 @@ void TestImageFormats::rawSizes()
     QFETCH(bool, ok);
     const QByteArray file = randomBytes(fileSize, 3);
     const DecodedImage decoded = decodeImage(file, ImageFormat::Raw, B32);
-    QCOMPARE(decoded.ok, ok);
+    QCOMPARE(decoded.ok(), ok);
     if (ok)
         QCOMPARE(decoded.bytes, file + erased(768 - fileSize));
     else
-        QCOMPARE(decoded.error,
-                 QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !"));
+        QCOMPARE(decoded.status, DecodeStatus::TooLarge);
+    QCOMPARE(fileTooLargeMessage(),
+             QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !"));
 }
 
 void TestImageFormats::piecesOfAnySize()
@@ -397,7 +432,7 @@ void TestImageFormats::piecesOfAnySize()
     const QByteArray file = lines(
         {"S00600004844521B", "S1070D0001020304E1", "S10510001122B7", "S1040D0200EC", "S9030000FC"});
     const DecodedImage whole = decodeImage(file, ImageFormat::SRecord, B32);
-    QCOMPARE(whole.errorLine, 4);
+    QCOMPARE(whole.line, 4);
     for (quint32 seed = 1; seed <= 50; ++seed) {
         QRandomGenerator random(seed);
         ImageDecoder decoder(ImageFormat::SRecord, B32);
@@ -408,7 +443,9 @@ void TestImageFormats::piecesOfAnySize()
             at += n;
         }
         const DecodedImage pieces = decoder.finish();
-        QCOMPARE(pieces.error, whole.error);
+        QCOMPARE(pieces.status, whole.status);
+        QCOMPARE(pieces.line, whole.line);
+        QCOMPARE(pieces.reason, whole.reason);
     }
 }
 
@@ -421,9 +458,8 @@ void TestImageFormats::messages()
     for (const QByteArray& file :
          {lines({"S10510001122B7", "S9030000FC"}), lines({"S00600004844521B", "S9030000FC"})}) {
         const DecodedImage decoded = decodeImage(file, ImageFormat::SRecord, B32);
-        QVERIFY(!decoded.ok);
-        QCOMPARE(decoded.error, noDataMessage(B32));
-        QCOMPARE(decoded.errorLine, 0);
+        QCOMPARE(decoded.status, DecodeStatus::NoData);
+        QCOMPARE(decoded.line, 0);
     }
 }
 
@@ -437,16 +473,28 @@ void TestImageFormats::largeInputsStayBounded()
     // One long line: refused as soon as it outgrows a record.
     RepeatingDevice longLine(":0", Total);
     const DecodedImage refused = decodeImage(longLine, ImageFormat::IntelHex, D60);
-    QCOMPARE(refused.error, lineError(1, QStringLiteral("wiersz dłuższy niż rekord")));
+    QCOMPARE(refused.status, DecodeStatus::BadLine);
+    QCOMPARE(lineErrorMessage(refused.line, refused.reason),
+             lineError(1, QStringLiteral("wiersz dłuższy niż rekord")));
     QVERIFY(longLine.pos() < 1024 * 1024);
 
     // 100 MB of valid records, read to the end.
     const QByteArray record = ":100D0000000102030405060708090A0B0C0D0E0F6B\r\n";
     RepeatingDevice records(record, Total - Total % record.size());
     const DecodedImage read = decodeImage(records, ImageFormat::IntelHex, B32);
-    QVERIFY2(read.ok, qPrintable(read.error));
+    QVERIFY2(read.ok(), qPrintable(read.reason));
     QCOMPARE(read.bytes.left(16), QByteArray::fromHex("000102030405060708090A0B0C0D0E0F"));
     QVERIFY(records.atEnd());
+
+    // By content: one pass decides and decodes; bytes that are no records stop it at once.
+    RepeatingDevice recordsByContent(record, Total - Total % record.size());
+    const DecodedImage found = decodeImage(recordsByContent, std::nullopt, B32);
+    QCOMPARE(found.format, ImageFormat::IntelHex);
+    QCOMPARE(found.bytes, read.bytes);
+    QVERIFY(recordsByContent.atEnd());
+    RepeatingDevice binary(QByteArray("S1\x00\xFF", 4), Total);
+    QCOMPARE(decodeImage(binary, std::nullopt, B32).status, DecodeStatus::TooLarge);
+    QVERIFY(binary.pos() < 1024 * 1024);
 
     const long grownKb = peakRssKb() - before;
     qInfo("peak memory grew by %ld KiB; %lld ms", grownKb, timer.elapsed());

@@ -1,0 +1,68 @@
+#include "image_messages.h"
+
+namespace kestrel {
+
+namespace {
+
+QString address4(qint64 address)
+{
+    return QString::number(address, 16).toUpper().rightJustified(4, u'0');
+}
+
+} // namespace
+
+QString fileTooLargeMessage()
+{
+    return QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
+}
+
+QString lineErrorMessage(qint64 line, const QString& reason)
+{
+    return QStringLiteral("Błąd w pliku, wiersz %1: %2").arg(line).arg(reason);
+}
+
+QString windowText(ChipWindow window)
+{
+    return address4(window.base) + u'-' + address4(qint64(window.base) + window.size - 1);
+}
+
+QString skippedMessage(qint64 skipped, ChipWindow window)
+{
+    return QStringLiteral("Pominięto %1 bajtów spoza EEPROM (%2)")
+        .arg(skipped)
+        .arg(windowText(window));
+}
+
+QString noDataMessage(ChipWindow window)
+{
+    return QStringLiteral("Plik nie zawiera danych dla EEPROM układu (%1)").arg(windowText(window));
+}
+
+QString refusedContentMessage(const ImageLoadResult& result, ChipWindow window)
+{
+    switch (result.status) {
+    case ImageReadStatus::TooLarge:
+        return fileTooLargeMessage();
+    case ImageReadStatus::BadLine:
+        return lineErrorMessage(result.line, result.reason);
+    case ImageReadStatus::NoData:
+        return noDataMessage(window);
+    case ImageReadStatus::Ok:
+    case ImageReadStatus::NoFile:
+    case ImageReadStatus::Unreadable:
+        break;
+    }
+    return {};
+}
+
+QString readFailedHeading()
+{
+    return QStringLiteral("Nie można odczytać pliku:");
+}
+
+QString writeFailedHeading()
+{
+    return QStringLiteral("Nie można zapisać pliku:");
+}
+
+} // namespace kestrel
