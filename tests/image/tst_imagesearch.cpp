@@ -1,5 +1,6 @@
-// Go to, find and the hex text the clipboard and the find dialog take.
+// Go to, find, the hex text the clipboard and the find dialog take, and the image's CRC-32.
 
+#include "image_crc.h"
 #include "image_search.h"
 
 #include <QtTest>
@@ -17,6 +18,8 @@ private slots:
     void find();
     void gotoTarget_data();
     void gotoTarget();
+    void crc32_data();
+    void crc32();
 };
 
 void TestImageSearch::hexBytes_data()
@@ -133,6 +136,27 @@ void TestImageSearch::gotoTarget()
         QVERIFY2(target.error.endsWith(allowed), qPrintable(target.error));
     else
         QVERIFY(target.error.isEmpty());
+}
+
+// Values as zlib and the crc32 tools give them.
+void TestImageSearch::crc32_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("crc");
+    QTest::newRow("check value") << QByteArray("123456789") << "cbf43926";
+    QTest::newRow("empty") << QByteArray() << "00000000";
+    QTest::newRow("erased 68HC12B32") << QByteArray(768, '\xFF') << "f9be48fc";
+    QTest::newRow("erased 68HC12D60") << QByteArray(1024, '\xFF') << "b83afff4";
+    QByteArray counting;
+    for (int i = 0; i < 768; ++i)
+        counting.append(static_cast<char>(i));
+    QTest::newRow("0..FF three times") << counting << "b0c0df2a";
+}
+
+void TestImageSearch::crc32()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(crc32Text(crc32Of(bytes)), "crc");
 }
 
 QTEST_APPLESS_MAIN(TestImageSearch)
