@@ -1,5 +1,6 @@
 // Go to, find, the hex text the clipboard and the find dialog take, and the image's CRC-32.
 
+#include "cursor_text.h"
 #include "image_crc.h"
 #include "image_search.h"
 
@@ -20,6 +21,8 @@ private slots:
     void gotoTarget();
     void crc32_data();
     void crc32();
+    void cursorPanel_data();
+    void cursorPanel();
 };
 
 void TestImageSearch::hexBytes_data()
@@ -157,6 +160,29 @@ void TestImageSearch::crc32()
 {
     QFETCH(QByteArray, bytes);
     QTEST(crc32Text(crc32Of(bytes)), "crc");
+}
+
+void TestImageSearch::cursorPanel_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("byte and word") << 0x10 << 0 << "0D10: 5A = 90  słowo 5AFF = 23295  CRC-32 ";
+    QTest::newRow("with a selection")
+        << 0x10 << 4 << "0D10: 5A = 90  słowo 5AFF = 23295  zaznaczono 4 B  CRC-32 ";
+    QTest::newRow("last byte: no word") << 767 << 0 << "0FFF: 01 = 1  CRC-32 ";
+}
+
+void TestImageSearch::cursorPanel()
+{
+    QFETCH(int, offset);
+    QFETCH(int, selected);
+    QFETCH(QString, text);
+    QByteArray image(768, '\xFF');
+    image[0x10] = 0x5A;
+    image[767] = 0x01;
+    const std::uint32_t crc = crc32Of(image);
+    QCOMPARE(cursorText(image, 0x0D00, offset, selected, crc), text + crc32Text(crc));
 }
 
 QTEST_APPLESS_MAIN(TestImageSearch)
