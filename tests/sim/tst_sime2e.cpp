@@ -122,8 +122,10 @@ void TestSimE2E::readProgramReadBack()
 
     const std::size_t words = static_cast<std::size_t>(size / 2);
     const std::size_t frames = 2 * (3 + words + 1) + (3 + 61 + words + 1 + 1);
-    QCOMPARE(sim.frameCount(), frames);
-    QCOMPARE(sendTimes.size(), 5 * frames);
+    // A reply the kernel handed over late makes a read ask for its word again: more frames, never
+    // fewer, and every byte of them accounted for.
+    QVERIFY2(sim.frameCount() >= frames, qPrintable(QString::number(sim.frameCount())));
+    QCOMPARE(sendTimes.size(), 5 * sim.frameCount());
     // The host's side: at least 2 ms between the bytes of a frame.
     auto hostGapUs = [](std::size_t frame) { // 1-based
         std::int64_t gap = INT64_MAX;
@@ -131,7 +133,7 @@ void TestSimE2E::readProgramReadBack()
             gap = std::min(gap, sendTimes[i] - sendTimes[i - 1]);
         return gap;
     };
-    for (std::size_t f = 1; f <= frames; ++f)
+    for (std::size_t f = 1; f <= sim.frameCount(); ++f)
         QVERIFY2(hostGapUs(f) >= 2000, qPrintable(QStringLiteral("frame %1").arg(f)));
     // The simulator's side, as the bytes came out of the pseudo-terminal: not one violation.
     // Delivery only delays bytes, and the simulator's pacing verdict allows for that.
