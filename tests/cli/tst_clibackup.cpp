@@ -1,9 +1,8 @@
-// kestrel-cli program --backup: the backup's names, its usage errors, and backups against
-// simulated adapters on a virtual clock.
+// kestrel-cli program --backup: the backups' names, and backups against simulated adapters on a
+// virtual clock.
 
 #include "backup_files.h"
 #include "cli_app.h"
-#include "cli_options.h"
 #include "exit_codes.h"
 #include "image_formats.h"
 #include "sim_line.h"
@@ -78,8 +77,6 @@ class TestCliBackup : public QObject
 private slots:
     void portFileNames_data();
     void portFileNames();
-    void usageErrors_data();
-    void usageErrors();
     void backupBeforeProgramming_data();
     void backupBeforeProgramming();
 };
@@ -107,46 +104,6 @@ void TestCliBackup::portFileNames()
     QFETCH(QStringList, ports);
     QFETCH(QStringList, files);
     QCOMPARE(backupFiles(QStringLiteral("kopie/{port}.bin"), ports), files);
-}
-
-void TestCliBackup::usageErrors_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("error"); // empty: accepted
-    const QStringList program{"program", "--chip", "68HC12B32", "--port", "/dev/ttyUSB0"};
-    const QStringList two = program + QStringList{"--port", "/dev/ttyUSB1"};
-    QTest::newRow("one port, plain name")
-        << program + QStringList{"--backup", "k.bin", "a.bin"} << "";
-    QTest::newRow("two ports with {port}")
-        << two + QStringList{"--backup", "k-{port}.s19", "--verify", "a.bin"} << "";
-    QTest::newRow("two ports without {port}")
-        << two + QStringList{"--backup", "k.bin", "a.bin"} << "{port}";
-    QTest::newRow("with verify command")
-        << QStringList{"verify", "--chip", "68HC12B32", "--port", "COM1", "--backup", "k.bin", "a"}
-        << "program";
-    QTest::newRow("standard output")
-        << program + QStringList{"--backup", "-", "a.bin"} << "--backup";
-    QTest::newRow("the programmed file")
-        << program + QStringList{"--backup", "a.bin", "a.bin"} << "„a.bin”";
-    QTest::newRow("twice") << program + QStringList{"--backup", "k", "--backup", "l", "a.bin"}
-                           << "--backup";
-}
-
-void TestCliBackup::usageErrors()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, error);
-    const ParsedCommandLine parsed = parseCommandLine(QStringList{"kestrel-cli"} + args);
-    if (error.isEmpty()) {
-        QCOMPARE(parsed.text, QString());
-        QCOMPARE(parsed.action, ParsedCommandLine::Action::Run);
-        QVERIFY(parsed.request.backup.has_value());
-        return;
-    }
-    QCOMPARE(parsed.action, ParsedCommandLine::Action::Fail);
-    QVERIFY2(parsed.text.contains(error), qPrintable(parsed.text));
-    Run run;
-    QCOMPARE(run.run(args), int(ExitUsage));
 }
 
 void TestCliBackup::backupBeforeProgramming_data()
