@@ -77,7 +77,8 @@ void TForm1::setTransferActive(bool active)
 {
     m_transferActive = active;
     Panel1->setEnabled(!active);
-    for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1})
+    for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1,
+                             KopiaProgramujWeryfikuj1})
         command->setEnabled(!active);
 }
 
@@ -298,6 +299,11 @@ void TForm1::Weryfikuj1Click()
 void TForm1::ZapiszWeryfikuj1Click()
 {
     m_transfers->startProgramVerify();
+}
+
+void TForm1::KopiaProgramujWeryfikuj1Click()
+{
+    m_transfers->startBackupProgramVerify();
 }
 
 void TForm1::StringGrid1KeyPress(QChar key)

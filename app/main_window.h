@@ -109,6 +109,7 @@ public:
     QAction* Zapisz1 = nullptr;
     QAction* Weryfikuj1 = nullptr;
     QAction* ZapiszWeryfikuj1 = nullptr;
+    QAction* KopiaProgramujWeryfikuj1 = nullptr;
 
     // Event handlers.
     void SpeedButton1Click();
@@ -125,6 +126,7 @@ public:
     void Zapisz1Click();
     void Weryfikuj1Click();
     void ZapiszWeryfikuj1Click();
+    void KopiaProgramujWeryfikuj1Click();
     void StringGrid1KeyPress(QChar key);
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1DrawCell(CellCanvas& canvas, int ACol, int ARow, const QRect& Rect);

@@ -338,6 +338,9 @@ void TForm1::createMenu()
     Weryfikuj1->setObjectName(QStringLiteral("Weryfikuj1"));
     ZapiszWeryfikuj1 = Pami1->addAction(QStringLiteral("Zapisz i weryfikuj"));
     ZapiszWeryfikuj1->setObjectName(QStringLiteral("ZapiszWeryfikuj1"));
+    KopiaProgramujWeryfikuj1 =
+        Pami1->addAction(QStringLiteral("Kopia, programowanie i weryfikacja"));
+    KopiaProgramujWeryfikuj1->setObjectName(QStringLiteral("KopiaProgramujWeryfikuj1"));
 }
 
 void TForm1::createStatusBar()
@@ -387,6 +390,8 @@ void TForm1::connectHandlers()
     connect(Zapisz1, &QAction::triggered, this, &TForm1::Zapisz1Click);
     connect(Weryfikuj1, &QAction::triggered, this, &TForm1::Weryfikuj1Click);
     connect(ZapiszWeryfikuj1, &QAction::triggered, this, &TForm1::ZapiszWeryfikuj1Click);
+    connect(KopiaProgramujWeryfikuj1, &QAction::triggered, this,
+            &TForm1::KopiaProgramujWeryfikuj1Click);
     connect(StringGrid1, &GridView::keyPress, this, &TForm1::StringGrid1KeyPress);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

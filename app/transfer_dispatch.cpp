@@ -54,7 +54,24 @@ bool TransferDispatch::startProgramVerify()
     return start(link::Operation::ProgramVerify);
 }
 
-bool TransferDispatch::start(link::Operation operation)
+bool TransferDispatch::startBackupProgramVerify()
+{
+    if (m_runner.running())
+        return false;
+    const int index = m_form.ChipIndex();
+    if (index < 0 || index >= ChipCount)
+        return false;
+    const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
+    if (!link::chipSupported(chip))
+        return start(link::Operation::BackupProgramVerify);
+    const std::optional<QString> file = m_backupFiles.choose(
+        m_form.dialogs(), QString::fromLatin1(chip.name), QDateTime::currentDateTime());
+    if (!file)
+        return false;
+    return start(link::Operation::BackupProgramVerify, *file);
+}
+
+bool TransferDispatch::start(link::Operation operation, const QString& backupPath)
 {
     if (m_runner.running())
         return false;
@@ -77,8 +94,8 @@ bool TransferDispatch::start(link::Operation operation)
     if (operation != link::Operation::Read)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
-    if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName,
-                        m_form.image().EepromBuffer)) {
+    if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName, m_form.image().EepromBuffer,
+                        backupPath)) {
         m_form.setTransferActive(false);
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup_file_chooser.h"
 #include "transfer_observer.h"
 #include "transfer_runner.h"
 
@@ -31,6 +32,10 @@ public:
     bool startRead();
     bool startVerify();
     bool startProgramVerify();
+    // Asks for the backup's file (see BackupFileChooser), then reads the chip into it, programs
+    // and verifies: one transfer, ending as startProgramVerify's does. Nothing happens when the
+    // dialog is cancelled; a chip this version does not serve is told so without the dialog.
+    bool startBackupProgramVerify();
     [[nodiscard]] bool running() const { return m_runner.running(); }
 
     // Asks the running worker to stop at its next frame boundary and waits for it to end,
@@ -58,7 +63,7 @@ signals:
     void transferFinished(kestrel::link::TransferResult result);
 
 private:
-    bool start(link::Operation operation);
+    bool start(link::Operation operation, const QString& backupPath = {});
 
     TForm1& m_form;
     TransferRunner m_runner;
@@ -66,6 +71,7 @@ private:
     TransferRunner::ClockFactory m_makeClock;
     TransferRunner::LineFactory m_makeLine;
     QString m_chipName;
+    BackupFileChooser m_backupFiles;
 };
 
 } // namespace kestrel

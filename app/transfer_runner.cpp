@@ -20,7 +20,7 @@ TransferRunner::~TransferRunner()
 
 bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chip,
                            ClockFactory makeClock, LineFactory makeLine, const QString& portName,
-                           const EepromBufferType& image)
+                           const EepromBufferType& image, const QString& backupPath)
 {
     if (m_thread.joinable() || routine == nullptr)
         return false;
@@ -28,13 +28,15 @@ bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chi
     m_queued = std::make_unique<QueuedObserver>(m_context, m_target, [this] { onFinished(); });
     link::TransferObserver* observer = m_queued.get();
     const link::ChipRow* row = &chip;
-    m_thread = std::thread([this, routine, row, makeLine = std::move(makeLine),
-                            makeClock = std::move(makeClock), portName, image, observer] {
-        std::unique_ptr<link::Clock> clock = makeClock();
-        std::unique_ptr<link::SerialLine> line = makeLine(*clock);
-        link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel, row};
-        m_result = link::runTransfer(routine, ctx);
-    });
+    m_thread =
+        std::thread([this, routine, row, makeLine = std::move(makeLine),
+                     makeClock = std::move(makeClock), portName, image, backupPath, observer] {
+            std::unique_ptr<link::Clock> clock = makeClock();
+            std::unique_ptr<link::SerialLine> line = makeLine(*clock);
+            link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel, row};
+            ctx.backupPath = backupPath;
+            m_result = link::runTransfer(routine, ctx);
+        });
     return true;
 }
 

@@ -27,10 +27,10 @@ public:
     ~TransferRunner() override;
 
     // Starts `routine` unless a transfer runs already. The clock and the line are made on the
-    // worker's thread, which then owns them.
+    // worker's thread, which then owns them. backupPath is the backup workers' file.
     [[nodiscard]] bool start(link::WorkerRoutine routine, const link::ChipRow& chip,
                              ClockFactory makeClock, LineFactory makeLine, const QString& portName,
-                             const EepromBufferType& image);
+                             const EepromBufferType& image, const QString& backupPath = {});
     [[nodiscard]] bool running() const { return m_thread.joinable(); }
 
     // Asks the worker to stop at the next frame boundary; its messages are no longer shown.

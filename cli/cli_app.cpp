@@ -1,5 +1,6 @@
 #include "cli_app.h"
 
+#include "backup_files.h"
 #include "exit_codes.h"
 #include "image_io.h"
 #include "progress.h"
@@ -112,7 +113,12 @@ int CliApp::runTransfers(const CliRequest& request)
     case Command::Ports:
         break;
     case Command::Program:
-        operation = request.verify ? link::Operation::ProgramVerify : link::Operation::Program;
+        // With --backup each port's chip is first read into its backup file.
+        if (request.backup)
+            operation = request.verify ? link::Operation::BackupProgramVerify
+                                       : link::Operation::BackupProgram;
+        else
+            operation = request.verify ? link::Operation::ProgramVerify : link::Operation::Program;
         break;
     case Command::Verify:
         operation = link::Operation::Verify;
@@ -156,6 +162,8 @@ int CliApp::runTransfers(const CliRequest& request)
         };
     }
 
+    const QStringList backups =
+        request.backup ? backupFiles(*request.backup, request.ports) : QStringList();
     std::vector<std::unique_ptr<PortJob>> jobs;
     for (int i = 0; i < static_cast<int>(request.ports.size()); ++i) {
         PortJob::Setup setup;
@@ -164,6 +172,7 @@ int CliApp::runTransfers(const CliRequest& request)
         setup.chip = &chip;
         setup.routine = link::workerFor(chip, operation);
         setup.image = image;
+        setup.backupFile = backups.value(i);
         setup.makeClock = env_.makeClock;
         setup.makeLine = makeLine;
         setup.cancel = env_.cancel;
@@ -191,6 +200,9 @@ int CliApp::runTransfers(const CliRequest& request)
         else if (request.quiet && outcome.exitCode != ExitOk)
             for (const QString& message : outcome.messages)
                 console.portMessage(i, message);
+        if (outcome.backupWritten && !request.quiet)
+            console.portMessage(
+                i, QStringLiteral("Kopia EEPROM zapisana: %1").arg(outcome.backupFile));
         exitCode = std::max(exitCode, outcome.exitCode);
         outcomes_.push_back(std::move(outcome));
     }

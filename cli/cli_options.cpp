@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "backup_files.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -16,7 +18,7 @@ QString description()
         "  chips                                    lista układów\n"
         "  ports                                    lista portów szeregowych tego komputera\n"
         "  read    --chip UKŁAD --port PORT PLIK    odczyt EEPROM do pliku\n"
-        "  program --chip UKŁAD --port PORT [--port PORT ...] [--verify] PLIK\n"
+        "  program --chip UKŁAD --port PORT [--port PORT ...] [--backup KOPIA] [--verify] PLIK\n"
         "                                           programowanie EEPROM z pliku\n"
         "  verify  --chip UKŁAD --port PORT [--port PORT ...] PLIK\n"
         "                                           porównanie EEPROM z plikiem\n"
@@ -24,12 +26,15 @@ QString description()
         "PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,\n"
         "wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).\n"
         "PLIK: obraz binarny, S-record lub Intel HEX; \"-\" to standardowe wejście/wyjście.\n"
+        "KOPIA: plik, do którego przed programowaniem trafia odczytana zawartość układu (format\n"
+        "wg rozszerzenia); przy kilku portach zawiera {port}, zastępowane nazwą portu\n"
+        "(/dev/ttyUSB0 -> dev-ttyUSB0). Bez udanej kopii układ nie jest programowany.\n"
         "\n"
         "Kody wyjścia:\n"
         "  0  sukces (verify: zgodne)\n"
         "  1  błąd wywołania (nieznana opcja, układ lub format; brak PLIKU)\n"
-        "  2  błąd pliku (odczyt, składnia, zapis)\n"
-        "  3  błąd portu (nie można otworzyć, zajęty, brak prędkości 12800)\n"
+        "  2  błąd pliku (odczyt, składnia, zapis, zapis kopii)\n"
+        "  3  błąd portu (nie można otworzyć, zajęty, brak uprawnień, brak prędkości 12800)\n"
         "  4  brak adaptera (nieudane sprawdzenie połączenia)\n"
         "  5  transfer nieudany (odczyt przerwany, utracone połączenie, sygnał)\n"
         "  6  weryfikacja wykazała różnice\n"
@@ -99,6 +104,11 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("PORT"));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     QStringLiteral("Po programowaniu odczytaj i porównaj."));
+    const QCommandLineOption backup(
+        QStringLiteral("backup"),
+        QStringLiteral("Przed programowaniem odczytaj układ do pliku KOPIA; {port} w nazwie "
+                       "zastępuje nazwa portu."),
+        QStringLiteral("KOPIA"));
     const QCommandLineOption format(
         QStringLiteral("format"),
         QStringLiteral("Format pliku: srec, ihex lub bin (domyślnie wg zawartości przy odczycie "
@@ -110,7 +120,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("json"),
         QStringLiteral("Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
                        "więcej."));
-    parser.addOptions({chip, port, verify, format, quiet, json});
+    parser.addOptions({chip, port, verify, backup, format, quiet, json});
     parser.addPositionalArgument(QStringLiteral("polecenie"),
                                  QStringLiteral("chips, ports, read, program lub verify."));
     parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
@@ -156,7 +166,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     r.json = parser.isSet(json);
 
     if (r.command == Command::Chips || r.command == Command::Ports) {
-        for (const QCommandLineOption* o : {&chip, &port, &verify, &format}) {
+        for (const QCommandLineOption* o : {&chip, &port, &verify, &backup, &format}) {
             if (parser.isSet(*o))
                 return fail(QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
                                 .arg(o->names().constFirst(), name));
@@ -211,6 +221,14 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         return fail(QStringLiteral("PLIK: pusta nazwa pliku"));
     if (r.command == Command::Read && r.json && r.file == QLatin1String("-"))
         return fail(QStringLiteral("--json: obraz na standardowym wyjściu i JSON wykluczają się"));
+    if (parser.isSet(backup)) {
+        const QStringList backups = parser.values(backup);
+        if (backups.size() > 1)
+            return fail(QStringLiteral("--backup: podano więcej niż jedną kopię"));
+        r.backup = backups.first();
+        if (const QString error = backupUsageError(r); !error.isEmpty())
+            return fail(error);
+    }
     return out;
 }
 

@@ -29,7 +29,8 @@ struct CliRequest
     const link::ChipRow* chip = nullptr;
     QStringList ports; // in the order given; "SYMULATOR" may repeat
     bool verify = false;
-    QString file; // "-": standard input or output
+    std::optional<QString> backup; // --backup FILE, "{port}" in it replaced per port
+    QString file;                  // "-": standard input or output
     std::optional<FileFormat> format;
     bool quiet = false;
     bool json = false;

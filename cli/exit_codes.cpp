@@ -21,6 +21,8 @@ int exitCodeFor(link::TransferResult result)
         return ExitTransfer;
     case TransferResult::NotSupported:
         return ExitNotSupported;
+    case TransferResult::BackupFailed:
+        return ExitFile;
     }
     return ExitTransfer;
 }
@@ -45,6 +47,8 @@ QString resultWord(link::TransferResult result)
         return QStringLiteral("interrupted");
     case TransferResult::NotSupported:
         return QStringLiteral("not-supported");
+    case TransferResult::BackupFailed:
+        return QStringLiteral("backup-failed");
     case TransferResult::Failed:
         break;
     }

@@ -11,8 +11,9 @@ enum ExitCode : int
 {
     ExitOk = 0,           // done; verify: the chip equals the file
     ExitUsage = 1,        // unknown option, chip or format; missing FILE
-    ExitFile = 2,         // the file cannot be read, parsed or written
-    ExitPort = 3,         // the port cannot be opened, is busy or refuses 12800 baud
+    ExitFile = 2,         // the file (or a backup) cannot be read, parsed or written
+    ExitPort = 3,         // the port cannot be opened (missing, busy, no permission) or
+                          // refuses 12800 baud
     ExitNoAdapter = 4,    // the connection check failed
     ExitTransfer = 5,     // read aborted, line lost, interrupted by a signal
     ExitDifferent = 6,    // verify found differences

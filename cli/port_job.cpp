@@ -61,6 +61,7 @@ private:
 PortJob::PortJob(Setup setup) : setup_(std::move(setup))
 {
     outcome_.port = setup_.port;
+    outcome_.backupFile = setup_.backupFile;
 }
 
 PortJob::~PortJob()
@@ -90,7 +91,9 @@ void PortJob::run()
         StepObserver observer(setup_, outcome_);
         link::TransferContext ctx{*line,        *clock,        observer,   setup_.port,
                                   setup_.image, setup_.cancel, setup_.chip};
+        ctx.backupPath = setup_.backupFile;
         outcome_.result = link::runTransfer(setup_.routine, ctx);
+        outcome_.backupWritten = ctx.backupWritten;
     }
     // A verify that found differences compared every byte all the same.
     const bool whole = outcome_.result == link::TransferResult::Done ||

@@ -32,6 +32,8 @@ struct PortOutcome
     QByteArray image;                  // the bytes a read or a differing verify got (entry 1 first)
     QStringList messages;              // the worker's messages, in order
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
+    QString backupFile;                // --backup: this port's backup (empty without it)
+    bool backupWritten = false;        // the backup file holds the chip's former content
 };
 
 // The worker of one port, run on a thread of its own with its own clock and line.
@@ -45,6 +47,7 @@ public:
         const link::ChipRow* chip = nullptr;
         link::WorkerRoutine routine = nullptr;
         EepromBufferType image{};
+        QString backupFile; // for the backup workers
         ClockFactory makeClock;
         LineFactory makeLine;
         std::atomic<bool>* cancel = nullptr;

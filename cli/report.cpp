@@ -54,12 +54,18 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
     const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"), QStringLiteral("KOD"),
                              QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA")};
     std::vector<QStringList> rows{header};
+    const bool backups = std::any_of(outcomes.begin(), outcomes.end(),
+                                     [](const PortOutcome& o) { return !o.backupFile.isEmpty(); });
+    if (backups)
+        rows.front() << QStringLiteral("KOPIA");
     for (const PortOutcome& o : outcomes) {
         const QString first = o.differingOffsets.empty()
                                   ? QStringLiteral("-")
                                   : address(chip.EepromBase + o.differingOffsets.front());
         rows.push_back({o.port, outcomeWord(o), QString::number(o.exitCode),
                         QString::number(o.seconds, 'f', 1), first});
+        if (backups)
+            rows.back() << (o.backupWritten ? o.backupFile : QStringLiteral("brak"));
     }
     return alignedTable(rows);
 }
@@ -73,7 +79,7 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
         const auto listed = std::min<std::size_t>(o.differingOffsets.size(), MaxListedDifferences);
         for (std::size_t i = 0; i < listed; ++i)
             first.append(address(chip.EepromBase + o.differingOffsets[i]));
-        const QJsonObject object{
+        QJsonObject object{
             {QStringLiteral("port"), o.port},
             {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
             {QStringLiteral("operation"), operation},
@@ -84,6 +90,10 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
             {QStringLiteral("differences"), static_cast<qint64>(o.differingOffsets.size())},
             {QStringLiteral("difference_addresses"), first},
         };
+        if (!o.backupFile.isEmpty()) {
+            object.insert(QStringLiteral("backup"), o.backupFile);
+            object.insert(QStringLiteral("backup_written"), o.backupWritten);
+        }
         out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }
     return out;

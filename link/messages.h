@@ -9,6 +9,22 @@ inline QString portFailedMessage()
 {
     return QStringLiteral("Niewłaściwa nazwa portu lub port jest aktywny !!");
 }
+// A port the user may not open: the device, and the group that owns it ("dialout" when it
+// cannot be told). The advice to join the group is given on Linux only; elsewhere the first
+// sentence alone.
+inline QString portPermissionMessage(const QString& device, const QString& group)
+{
+    const QString denied = QStringLiteral("Brak uprawnień do portu %1.").arg(device);
+#if defined(Q_OS_LINUX)
+    const QString name = group.isEmpty() ? QStringLiteral("dialout") : group;
+    return denied + QStringLiteral(" Dodaj użytkownika do grupy %1 (sudo usermod -aG %1 $USER) i "
+                                   "zaloguj się ponownie.")
+                        .arg(name);
+#else
+    (void)group;
+    return denied;
+#endif
+}
 inline QString speedUnsupportedMessage()
 {
     return QStringLiteral("Port nie obsługuje prędkości 12800 bodów");
@@ -64,6 +80,26 @@ inline QString verifyDifferentMessage(int count, int address, int chipByte, int 
         .arg(hex(address, 4), hex(chipByte, 2), hex(bufferByte, 2));
 }
 
+// The backup before programming could not be read: the read's own message, and what it means.
+inline QString backupReadFailedMessage(const QString& readMessage)
+{
+    return readMessage + QStringLiteral(" Kopia nie została wykonana. Układ nie został "
+                                        "zaprogramowany.");
+}
+// The backup was read but could not be written: its file and the system's reason.
+inline QString backupWriteFailedMessage(const QString& path, const QString& reason)
+{
+    QString why = reason.trimmed();
+    if (why.endsWith(u'.'))
+        why.chop(1);
+    return QStringLiteral("Nie można zapisać kopii: %1: %2. Układ nie został zaprogramowany.")
+        .arg(path, why);
+}
+
+inline QString statusBackupSaved()
+{
+    return QStringLiteral("Kopia zapisana");
+}
 inline QString statusSending()
 {
     return QStringLiteral("Trwa przesyłanie danych");

@@ -1,6 +1,7 @@
 #include "qserialport_line.h"
 
 #include "line_speed.h"
+#include "port_access.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
@@ -53,8 +54,14 @@ OpenStatus QSerialPortLine::open(const QString& portName, int readTimeoutMs)
     (void)port->setStopBits(QSerialPort::OneStop);
     (void)port->setFlowControl(QSerialPort::NoFlowControl);
     // QSerialPort opens exclusively (lock file and TIOCEXCL).
-    if (!port->open(QIODevice::ReadWrite))
+    if (!port->open(QIODevice::ReadWrite)) {
+        // QSerialPort reports a busy port (EBUSY, a lock file) as a permission error too: only
+        // a device this user may not open is told apart.
+        if (port->error() == QSerialPort::PermissionError &&
+            deviceAccessDenied(portDevicePath(portName)))
+            return OpenStatus::PermissionDenied;
         return OpenStatus::Failed;
+    }
     port_ = std::move(port);
 
     if (!port_->setBaudRate(LineBaud) || !speedIsExact()) {

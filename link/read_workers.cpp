@@ -194,6 +194,15 @@ TransferResult ReadWorker(TransferContext& ctx)
     return closeWith(link, TransferResult::Done);
 }
 
+TransferResult readEeprom(TransferContext& ctx, QByteArray& bytes)
+{
+    AdapterLink link{ctx.line, ctx.clock, ctx.cancel};
+    TransferResult result = TransferResult::PortFailed;
+    if (!readWholeEeprom(ctx, link, readChipOf(*ctx.chip), Phase::Reading, bytes, result))
+        return result;
+    return closeWith(link, TransferResult::Done);
+}
+
 TransferResult VerifyWorker(TransferContext& ctx)
 {
     const ReadChip chip = readChipOf(*ctx.chip);

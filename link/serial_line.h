@@ -10,6 +10,7 @@ enum class OpenStatus
 {
     Opened,
     Failed,           // no such port, held by another program, or no name
+    PermissionDenied, // the device exists but this user may not open it
     SpeedUnsupported, // the driver did not set 12800 baud exactly; port closed again
 };
 

@@ -1,6 +1,7 @@
 #include "worker_steps.h"
 
 #include "messages.h"
+#include "port_access.h"
 
 namespace kestrel::link {
 
@@ -39,6 +40,9 @@ bool openPort(AdapterLink& link, TransferContext& ctx, int readTimeoutMs, Transf
         break;
     case OpenStatus::Failed:
         ctx.observer.showMessage(portFailedMessage());
+        break;
+    case OpenStatus::PermissionDenied:
+        ctx.observer.showMessage(permissionDeniedMessageFor(link.PortName));
         break;
     }
     result = TransferResult::PortFailed;

@@ -108,6 +108,10 @@ WorkerRoutine workerFor(const ChipRow& chip, Operation operation)
         return VerifyWorker;
     case Operation::ProgramVerify:
         return ProgramVerifyWorker;
+    case Operation::BackupProgram:
+        return BackupProgramWorker;
+    case Operation::BackupProgramVerify:
+        return BackupProgramVerifyWorker;
     }
     return NotSupportedWorker;
 }

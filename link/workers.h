@@ -24,6 +24,10 @@ struct TransferContext
     EepromBufferType image{};            // snapshot of EepromBuffer taken when the transfer starts
     std::atomic<bool>* cancel = nullptr; // set to stop at the next frame boundary
     const ChipRow* chip = nullptr;       // the chip the sequences serve
+    // The backup workers: the file the chip's content goes to before programming (its
+    // extension names the format), and whether it was written.
+    QString backupPath{};
+    bool backupWritten = false;
 };
 
 enum class TransferResult
@@ -36,6 +40,7 @@ enum class TransferResult
     LineBroken,   // the line broke during the transfer
     Cancelled,    // stopped on request
     NotSupported, // the chip has no worker
+    BackupFailed, // the backup before programming could not be written; nothing programmed
     Failed,       // the worker stopped on an unexpected error
 };
 
@@ -48,7 +53,17 @@ TransferResult ReadWorker(TransferContext& ctx);
 TransferResult VerifyWorker(TransferContext& ctx);
 // Program, then, when programming ended with "Gotowe", verify with the port opened again.
 TransferResult ProgramVerifyWorker(TransferContext& ctx);
+// Read the chip into ctx.backupPath (written atomically, in the format its extension names),
+// then program, or program then verify, as the workers above. A backup that cannot be read or
+// written programs nothing.
+TransferResult BackupProgramWorker(TransferContext& ctx);
+TransferResult BackupProgramVerifyWorker(TransferContext& ctx);
 TransferResult NotSupportedWorker(TransferContext& ctx);
+
+// The read worker's sequence without handing the image over or showing "Gotowe": the whole
+// EEPROM into bytes (entry 1 first), the session closed. Done, or the read's failure with its
+// message shown.
+TransferResult readEeprom(TransferContext& ctx, QByteArray& bytes);
 
 enum class Operation
 {
@@ -56,6 +71,8 @@ enum class Operation
     Program,
     Verify,
     ProgramVerify,
+    BackupProgram,
+    BackupProgramVerify,
 };
 
 // The worker of an operation for the chip; NotSupportedWorker for a chip this version does not

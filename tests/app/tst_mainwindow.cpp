@@ -309,6 +309,10 @@ void TestMainWindow::menuItems_data()
                                         << "EEPROM"
                                         << "ZapiszWeryfikuj1"
                                         << "Zapisz i weryfikuj";
+    QTest::newRow("backup, program and verify") << "Pami1"
+                                                << "EEPROM"
+                                                << "KopiaProgramujWeryfikuj1"
+                                                << "Kopia, programowanie i weryfikacja";
 }
 
 void TestMainWindow::menuItems()
@@ -337,9 +341,9 @@ void TestMainWindow::eepromMenuOrder()
     QStringList names;
     for (const QAction* a : form.Pami1->actions())
         names << a->objectName();
-    QCOMPARE(names,
-             (QStringList{QStringLiteral("Czytaj1"), QStringLiteral("Zapisz1"),
-                          QStringLiteral("Weryfikuj1"), QStringLiteral("ZapiszWeryfikuj1")}));
+    QCOMPARE(names, (QStringList{QStringLiteral("Czytaj1"), QStringLiteral("Zapisz1"),
+                                 QStringLiteral("Weryfikuj1"), QStringLiteral("ZapiszWeryfikuj1"),
+                                 QStringLiteral("KopiaProgramujWeryfikuj1")}));
 }
 
 void TestMainWindow::speedButtonHints_data()

@@ -46,6 +46,9 @@ void TestCliOptions::accepted_data()
                        "--port", "SYMULATOR", "--format", "ihex",   "-"}
         << int(Command::Verify) << B32 << QStringList{"SYMULATOR", "SYMULATOR"} << "-" << false
         << int(FileFormat::IntelHex);
+    QTest::newRow("program with a backup, one port")
+        << QStringList{"program", "--chip", B32, "--port", "COM1", "--backup", "k.bin", "f.bin"}
+        << int(Command::Program) << B32 << QStringList{"COM1"} << "f.bin" << false << -1;
     QTest::newRow("options after the file, quiet")
         << QStringList{"program", "a.bin", "--chip", B32, "-q", "--port", "COM2", "--format", "bin"}
         << int(Command::Program) << B32 << QStringList{"COM2"} << "a.bin" << false
@@ -110,6 +113,17 @@ void TestCliOptions::refused_data()
     QTest::newRow("json and image both on stdout")
         << QStringList{"read", "--chip", B32, "--port", "COM1", "--json", "-"} << "--json";
     QTest::newRow("chips with a port") << QStringList{"chips", "--port", "COM1"} << "--port";
+    const QStringList program{"program", "--chip", B32, "--port", "COM1"};
+    QTest::newRow("backup of two ports without {port}")
+        << program + QStringList{"--port", "COM2", "--backup", "k.bin", "f"} << "{port}";
+    QTest::newRow("backup with verify")
+        << QStringList{"verify", "--chip", B32, "--port", "COM1", "--backup", "k.bin", "f"}
+        << "program";
+    QTest::newRow("backup to stdout") << program + QStringList{"--backup", "-", "f"} << "--backup";
+    QTest::newRow("backup over the file programmed")
+        << program + QStringList{"--backup", "./f", "f"} << "„f”";
+    QTest::newRow("two backups") << program + QStringList{"--backup", "k", "--backup", "l", "f"}
+                                 << "--backup";
     QTest::newRow("chip option without value") << QStringList{"read", "--chip"} << "chip";
 }
 

@@ -1,0 +1,85 @@
+#include "backup_files.h"
+
+#include "cli_options.h"
+
+#include <QFileInfo>
+#include <QHash>
+
+namespace kestrel::cli {
+
+namespace {
+
+bool fileNameSafe(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'.' || c == u'_' || c == u'-';
+}
+
+QString placeholder()
+{
+    return QString::fromUtf16(PortPlaceholder);
+}
+
+} // namespace
+
+QString portFileName(const QString& port)
+{
+    QString out;
+    for (const QChar c : port) {
+        if (fileNameSafe(c))
+            out += c;
+        else if (!out.endsWith(u'-'))
+            out += u'-';
+    }
+    qsizetype first = 0;
+    qsizetype last = out.size();
+    while (first < last && (out[first] == u'-' || out[first] == u'.'))
+        ++first;
+    while (last > first && (out[last - 1] == u'-' || out[last - 1] == u'.'))
+        --last;
+    out = out.mid(first, last - first);
+    return out.isEmpty() ? QStringLiteral("port") : out;
+}
+
+QStringList backupFiles(const QString& pattern, const QStringList& ports)
+{
+    QStringList names;
+    QHash<QString, int> uses;
+    for (const QString& port : ports) {
+        names << portFileName(port);
+        ++uses[names.back()];
+    }
+    QStringList files;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QString name = names[i];
+        if (uses.value(name) > 1)
+            name += QStringLiteral("-%1").arg(i + 1);
+        files << QString(pattern).replace(placeholder(), name);
+    }
+    return files;
+}
+
+QString backupUsageError(const CliRequest& request)
+{
+    if (!request.backup)
+        return {};
+    const QString& pattern = *request.backup;
+    if (request.command != Command::Program)
+        return QStringLiteral("--backup: tylko z poleceniem program");
+    if (pattern.isEmpty())
+        return QStringLiteral("--backup: pusta nazwa pliku");
+    if (pattern == QLatin1String("-"))
+        return QStringLiteral("--backup: kopia trafia do pliku, nie na standardowe wyjście");
+    if (request.ports.size() > 1 && !pattern.contains(placeholder()))
+        return QStringLiteral("--backup: przy kilku portach nazwa kopii musi zawierać %1, "
+                              "zastępowane nazwą portu")
+            .arg(placeholder());
+    const QString programmed = QFileInfo(request.file).absoluteFilePath();
+    for (const QString& file : backupFiles(pattern, request.ports))
+        if (request.file != QLatin1String("-") && QFileInfo(file).absoluteFilePath() == programmed)
+            return QStringLiteral("--backup: kopia zastąpiłaby programowany plik „%1”")
+                .arg(request.file);
+    return {};
+}
+
+} // namespace kestrel::cli
