@@ -73,8 +73,9 @@ DecodedImage decodeElf(QByteArray file, ChipWindow window)
     // An object file's sections have no addresses yet.
     if (header->e_type != ET_EXEC && header->e_type != ET_DYN)
         return refused(elf::notLinked());
+    // libelf gives no sections for a section header table that lies past the file's end.
     std::size_t sections = 0;
-    if (elf_getshdrnum(e, &sections) != 0)
+    if (elf_getshdrnum(e, &sections) != 0 || (header->e_shoff != 0 && sections == 0))
         return refused(elf::damaged());
 
     WindowCollector collector(window.base, window.size);
