@@ -76,6 +76,16 @@ LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
     return loaded(loadImageFile(file, window, format), file, window);
 }
 
+LoadedImage loadImageToConvert(const QString& file, const link::ChipRow& chip,
+                               QIODevice& standardInput)
+{
+    const ChipWindow window = windowOf(chip);
+    if (isStandardStream(file))
+        return loaded(loadImageDevice(standardInput, std::nullopt, window),
+                      QStringLiteral("standardowe wejście"), window);
+    return loaded(loadImageFile(file, window), file, window);
+}
+
 ImageOutput::ImageOutput(const QString& file, std::optional<FileFormat> format,
                          const link::ChipRow& chip, QIODevice& standardOutput)
     : file_(file),

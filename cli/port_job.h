@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct PortOutcome
     QByteArray image;                  // the bytes a read or a differing verify got (entry 1 first)
     QStringList messages;              // the worker's messages, in order
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
+
+    // A production run's: the serial number programmed (--serial).
+    std::optional<std::uint64_t> serial;
 };
 
 // The worker of one port, run on a thread of its own with its own clock and line.

@@ -61,6 +61,14 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
         rows.push_back({o.port, outcomeWord(o), QString::number(o.exitCode),
                         QString::number(o.seconds, 'f', 1), first});
     }
+    // A production run: each board's serial number.
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const PortOutcome& o) { return o.serial; })) {
+        rows.front() << QStringLiteral("NUMER");
+        for (std::size_t i = 0; i < outcomes.size(); ++i)
+            rows[i + 1] << (outcomes[i].serial ? QString::number(*outcomes[i].serial)
+                                               : QStringLiteral("-"));
+    }
     return alignedTable(rows);
 }
 
@@ -73,7 +81,7 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
         const auto listed = std::min<std::size_t>(o.differingOffsets.size(), MaxListedDifferences);
         for (std::size_t i = 0; i < listed; ++i)
             first.append(address(chip.EepromBase + o.differingOffsets[i]));
-        const QJsonObject object{
+        QJsonObject object{
             {QStringLiteral("port"), o.port},
             {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
             {QStringLiteral("operation"), operation},
@@ -84,6 +92,8 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
             {QStringLiteral("differences"), static_cast<qint64>(o.differingOffsets.size())},
             {QStringLiteral("difference_addresses"), first},
         };
+        if (o.serial)
+            object.insert(QStringLiteral("serial"), qint64(*o.serial));
         out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }
     return out;

@@ -15,12 +15,13 @@ namespace kestrel::cli {
 // The word for an outcome: resultWord() of its transfer result.
 [[nodiscard]] QString outcomeWord(const PortOutcome& outcome);
 
-// The summary table of a run with several ports: port, result, seconds, first differing address.
+// The summary table of a run with several ports: port, result, seconds, first differing address;
+// and each port's serial number when the run gave them.
 [[nodiscard]] QString summaryTable(const std::vector<PortOutcome>& outcomes,
                                    const link::ChipRow& chip);
 
 // One JSON object per port, one line each: port, chip, operation, result, exit_code, seconds,
-// bytes, differences, difference_addresses (the first 16, as "0D10").
+// bytes, differences, difference_addresses (the first 16, as "0D10"); serial when given.
 [[nodiscard]] QByteArray jsonLines(const std::vector<PortOutcome>& outcomes,
                                    const link::ChipRow& chip, const QString& operation);
 
