@@ -48,14 +48,14 @@ QString hex(int value)
 }
 
 // ".byte 0x12,0x34,..." lines of the bytes.
-QByteArray byteLines(const QByteArray& bytes)
+QString byteLines(const QByteArray& bytes)
 {
-    QByteArray out;
+    QString out;
     for (qsizetype i = 0; i < bytes.size(); i += 16) {
-        QByteArrayList values;
+        QStringList values;
         for (const char b : bytes.mid(i, 16))
-            values << "0x" + QByteArray::number(static_cast<std::uint8_t>(b), 16);
-        out += "        .byte " + values.join(',') + '\n';
+            values << hex(static_cast<std::uint8_t>(b));
+        out += QStringLiteral("  .byte ") + values.join(u',') + u'\n';
     }
     return out;
 }
@@ -104,77 +104,62 @@ bool TestToolchainFiles::build(Program& p, const QString& name, ChipWindow windo
     const QByteArray last = QByteArray::fromHex("5AC3");
     p.eeprom = first + QByteArray(window.size - FirstBytes - 2, char(0xFF)) + last;
 
-    const QByteArray eepromSections = "        .section .eeprom,\"aw\"\n" + byteLines(first) +
-                                      "        .section .eeprom_end,\"aw\"\n" + byteLines(last);
-    const QByteArray code = "        .text\n"
-                            "        .globl _start\n"
-                            "_start: ldaa 0x" +
-                            QByteArray::number(window.base, 16) +
-                            "\n"
-                            "        staa 0x0800\n"
-                            "        bra _start\n"
-                            "        .section .bank,\"ax\"\n"
-                            "        .fill " +
-                            QByteArray::number(BankBytes) + ",1,0x3c\n";
+    const QString eeprom = QStringLiteral("  .section .eeprom,\"aw\"\n") + byteLines(first) +
+                           QStringLiteral("  .section .eeprom_end,\"aw\"\n") + byteLines(last);
+    const QString code = QStringLiteral(R"(  .text
+  .globl _start
+_start: ldaa %1
+  staa 0x0800
+  bra _start
+  .section .bank,"ax"
+  .fill %2,1,0x3c
+)")
+                             .arg(hex(window.base))
+                             .arg(BankBytes);
+    // A small linker script: EEPROM, flash and a bank beyond 16 bits.
+    const QString script = QStringLiteral(R"(MEMORY {
+  eeprom (rw) : ORIGIN = %1, LENGTH = %2
+  flash (rx) : ORIGIN = 0x8000, LENGTH = 0x8000
+  bank (rx) : ORIGIN = 0x18000, LENGTH = 0x4000
+}
+SECTIONS {
+  .text : { *(.text) } > flash
+  .bank : { *(.bank) } > bank
+  .eeprom : { *(.eeprom) } > eeprom
+  .eeprom_end %3 : { *(.eeprom_end) } > eeprom
+}
+)");
     const QString folder = m_dir.path();
-    const auto assembleAndLink = [&](const QString& stem, const QByteArray& source, int eepromAt,
-                                     int lastAt) {
-        QFile file(m_dir.filePath(stem + QStringLiteral(".s")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(source) != source.size())
-            return QStringLiteral("cannot write ") + file.fileName();
-        file.close();
-        const Run as = run(QStringLiteral("m68hc11-as"),
-                           {QStringLiteral("-m68hc12"), QStringLiteral("-o"),
-                            stem + QStringLiteral(".o"), stem + QStringLiteral(".s")},
-                           folder);
-        if (as.exitCode != 0)
-            return as.output;
-        // A small linker script: EEPROM, flash and a bank beyond 16 bits.
-        const QByteArray script = "MEMORY {\n"
-                                  "  eeprom (rw) : ORIGIN = " +
-                                  QByteArray::number(eepromAt) +
-                                  ", LENGTH = " + QByteArray::number(window.size) +
-                                  "\n"
-                                  "  flash (rx) : ORIGIN = 0x8000, LENGTH = 0x8000\n"
-                                  "  bank (rx) : ORIGIN = 0x18000, LENGTH = 0x4000\n"
-                                  "}\n"
-                                  "SECTIONS {\n"
-                                  "  .text : { *(.text) } > flash\n"
-                                  "  .bank : { *(.bank) } > bank\n"
-                                  "  .eeprom : { *(.eeprom) } > eeprom\n"
-                                  "  .eeprom_end " +
-                                  QByteArray::number(lastAt) +
-                                  " : { *(.eeprom_end) } > eeprom\n"
-                                  "}\n";
-        QFile scriptFile(m_dir.filePath(stem + QStringLiteral(".ld")));
-        if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script) != script.size())
-            return QStringLiteral("cannot write ") + scriptFile.fileName();
-        scriptFile.close();
-        const Run ld =
-            run(QStringLiteral("m68hc11-ld"),
-                {QStringLiteral("-m"), QStringLiteral("m68hc12elf"), QStringLiteral("-T"),
-                 stem + QStringLiteral(".ld"), QStringLiteral("-e"), QStringLiteral("0x8000"),
-                 QStringLiteral("-o"), stem + QStringLiteral(".elf"), stem + QStringLiteral(".o")},
-                folder);
+    const auto write = [&](const QString& file, const QString& text) {
+        QFile f(m_dir.filePath(file));
+        return f.open(QIODevice::WriteOnly) && f.write(text.toLatin1()) == text.size();
+    };
+    // Assembles and links the source with the EEPROM from eepromAt on; gives the tools' words
+    // when they failed.
+    const auto link = [&](const QString& stem, const QString& source, int eepromAt) {
+        const int lastAt = eepromAt + window.size - 2;
+        if (!write(stem + ".s", source) ||
+            !write(stem + ".ld", script.arg(eepromAt).arg(window.size).arg(lastAt)))
+            return QStringLiteral("cannot write in ") + folder;
+        const Run as = run("m68hc11-as", {"-m68hc12", "-o", stem + ".o", stem + ".s"}, folder);
+        const Run ld = as.exitCode != 0 ? as
+                                        : run("m68hc11-ld",
+                                              {"-m", "m68hc12elf", "-T", stem + ".ld", "-e",
+                                               "0x8000", "-o", stem + ".elf", stem + ".o"},
+                                              folder);
         return ld.exitCode == 0 ? QString() : ld.output;
     };
-    const int lastAddress = window.base + window.size - 2;
-    QString error = assembleAndLink(name, eepromSections + code, window.base, lastAddress);
+    p.elf = m_dir.filePath(name + ".elf");
+    p.offsetElf = m_dir.filePath(name + "-offsets.elf");
+    p.srec = m_dir.filePath(name + "-objcopy.s19");
+    QString error = link(name, eeprom + code, window.base);
     if (error.isEmpty())
-        error =
-            assembleAndLink(name + QStringLiteral("-offsets"), eepromSections, 0, window.size - 2);
-    if (!error.isEmpty()) {
+        error = link(name + "-offsets", eeprom, 0);
+    if (error.isEmpty())
+        error = run("m68hc11-objcopy", {"-O", "srec", p.elf, p.srec}, folder).output;
+    if (!QFileInfo::exists(p.srec))
         qWarning("%s", qPrintable(error));
-        return false;
-    }
-    p.elf = m_dir.filePath(name + QStringLiteral(".elf"));
-    p.offsetElf = m_dir.filePath(name + QStringLiteral("-offsets.elf"));
-    p.srec = m_dir.filePath(name + QStringLiteral("-objcopy.s19"));
-    const Run objcopy = run(QStringLiteral("m68hc11-objcopy"),
-                            {QStringLiteral("-O"), QStringLiteral("srec"), p.elf, p.srec}, folder);
-    if (objcopy.exitCode != 0)
-        qWarning("%s", qPrintable(objcopy.output));
-    return objcopy.exitCode == 0;
+    return QFileInfo::exists(p.srec);
 }
 
 void TestToolchainFiles::initTestCase()
