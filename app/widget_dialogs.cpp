@@ -31,6 +31,7 @@ enum OpenFilter
     RawImage,
     SRecords,
     IntelHexRecords,
+    ElfFile,
     AnyFile,
 };
 
@@ -39,10 +40,12 @@ enum OpenFilter
 QStringList WidgetDialogs::openFilters()
 {
     return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex "
-                           "*.ihex *.ihx)"),
+                           "*.ihex *.ihx *.elf *.out)"),
             QStringLiteral("Obraz binarny (*.bin)"),
             QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
-            QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
+            QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"),
+            QStringLiteral("ELF (*.elf *.out)"),
+            QStringLiteral("wszystkie (*)")};
 }
 
 std::optional<ImageFormat> WidgetDialogs::openFilterFormat(const QString& filter)
@@ -54,6 +57,8 @@ std::optional<ImageFormat> WidgetDialogs::openFilterFormat(const QString& filter
         return ImageFormat::SRecord;
     case IntelHexRecords:
         return ImageFormat::IntelHex;
+    case ElfFile:
+        return ImageFormat::Elf;
     case AllImages:
     case AnyFile:
     default:

@@ -17,7 +17,7 @@ public:
     // Filters of the open dialog; the first is preselected.
     [[nodiscard]] static QStringList openFilters();
     // The format an open dialog's filter names: raw for "Obraz binarny (*.bin)", the record
-    // formats for theirs; nothing for the filters that leave it to the file.
+    // formats and ELF for theirs; nothing for the filters that leave it to the file.
     [[nodiscard]] static std::optional<ImageFormat> openFilterFormat(const QString& filter);
     // Filters of the save dialog; the first is preselected.
     [[nodiscard]] static QStringList saveFilters();

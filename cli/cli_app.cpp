@@ -1,8 +1,10 @@
 #include "cli_app.h"
 
 #include "backup_files.h"
+#include "convert_command.h"
 #include "exit_codes.h"
 #include "image_io.h"
+#include "production_run.h"
 #include "progress.h"
 #include "real_clock.h"
 #include "report.h"
@@ -82,6 +84,10 @@ int CliApp::run(const CliRequest& request)
         return listChips(request);
     if (request.command == Command::Ports)
         return listPorts(request);
+    if (request.command == Command::Convert) {
+        Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
+        return convertImage(request, *env_.in, *env_.out, console);
+    }
     return runTransfers(request);
 }
 
@@ -111,6 +117,7 @@ int CliApp::runTransfers(const CliRequest& request)
     case Command::Read:
     case Command::Chips:
     case Command::Ports:
+    case Command::Convert:
         break;
     case Command::Program:
         // With --backup each port's chip is first read into its backup file.
@@ -126,8 +133,7 @@ int CliApp::runTransfers(const CliRequest& request)
     }
 
     // The file first: nothing is sent to a chip for a file that cannot be used.
-    EepromBufferType image{};
-    std::fill(image.begin(), image.end(), 0xFF);
+    QByteArray fileBytes(chip.EepromSize, char(0xFF));
     std::unique_ptr<ImageOutput> output;
     if (request.command == Command::Read) {
         output = std::make_unique<ImageOutput>(request.file, request.format, chip, *env_.out);
@@ -144,9 +150,12 @@ int CliApp::runTransfers(const CliRequest& request)
         }
         if (!loaded.notice.isEmpty() && !request.quiet)
             console.error(loaded.notice);
-        for (qsizetype i = 0; i < loaded.bytes.size() && i < EepromLastEntry; ++i)
-            image[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(loaded.bytes[i]);
+        fileBytes = loaded.bytes;
     }
+    // A production run: each board's image, and the log open before any chip is touched.
+    ProductionRun production(request, fileBytes);
+    if (!production.openLog(console))
+        return ExitFile;
     if (cancelled()) {
         console.error(interruptedMessage());
         return ExitTransfer;
@@ -171,7 +180,7 @@ int CliApp::runTransfers(const CliRequest& request)
         setup.port = request.ports[i];
         setup.chip = &chip;
         setup.routine = link::workerFor(chip, operation);
-        setup.image = image;
+        setup.image = production.image(i);
         setup.backupFile = backups.value(i);
         setup.makeClock = env_.makeClock;
         setup.makeLine = makeLine;
@@ -195,6 +204,7 @@ int CliApp::runTransfers(const CliRequest& request)
     for (int i = 0; i < static_cast<int>(jobs.size()); ++i) {
         jobs[static_cast<std::size_t>(i)]->join();
         PortOutcome outcome = jobs[static_cast<std::size_t>(i)]->outcome();
+        production.describe(i, outcome);
         if (outcome.result == link::TransferResult::Cancelled)
             console.portMessage(i, interruptedMessage());
         else if (request.quiet && outcome.exitCode != ExitOk)
@@ -218,6 +228,8 @@ int CliApp::runTransfers(const CliRequest& request)
             exitCode = ExitFile;
         }
     }
+
+    exitCode = production.writeLog(outcomes_, operationName(request), exitCode, console);
 
     if (request.json) {
         writeOut(jsonLines(outcomes_, chip, operationName(request)));

@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "backup_files.h"
+#include "production_options.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,10 +23,13 @@ QString description()
         "                                           programowanie EEPROM z pliku\n"
         "  verify  --chip UKŁAD --port PORT [--port PORT ...] PLIK\n"
         "                                           porównanie EEPROM z plikiem\n"
+        "  convert --chip UKŁAD WEJŚCIE WYJŚCIE     zamiana formatu pliku obrazu\n"
         "\n"
         "PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,\n"
         "wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).\n"
-        "PLIK: obraz binarny, S-record lub Intel HEX; \"-\" to standardowe wejście/wyjście.\n"
+        "PLIK: obraz binarny, S-record, Intel HEX lub ELF (ELF tylko do odczytu); \"-\" to\n"
+        "standardowe wejście/wyjście.\n"
+        "Linia produkcyjna: program --set ADRES=BAJTY --serial ADRES:BAJTY:PIERWSZY --log PLIK.\n"
         "KOPIA: plik, do którego przed programowaniem trafia odczytana zawartość układu (format\n"
         "wg rozszerzenia); przy kilku portach zawiera {port}, zastępowane nazwą portu\n"
         "(/dev/ttyUSB0 -> dev-ttyUSB0). Bez udanej kopii układ nie jest programowany.\n"
@@ -55,6 +59,52 @@ QString quoted(const QString& text)
     return QStringLiteral("„%1”").arg(text);
 }
 
+QString elfNotWritten(const QString& what)
+{
+    return QStringLiteral("%1: zapis w formacie ELF nie jest obsługiwany (srec, ihex lub bin)")
+        .arg(what);
+}
+
+// convert --chip UKŁAD WEJŚCIE WYJŚCIE: the format given is the output's.
+ParsedCommandLine convertArguments(const QCommandLineParser& parser,
+                                   std::initializer_list<const QCommandLineOption*> refused,
+                                   const QCommandLineOption& format,
+                                   const ProductionOptions& production, QStringList positional,
+                                   ParsedCommandLine out)
+{
+    for (const QCommandLineOption* o : refused)
+        if (parser.isSet(*o))
+            return fail(QStringLiteral("--%1: polecenie convert nie przyjmuje tej opcji")
+                            .arg(o->names().constFirst()));
+    if (QString error = production.refuseAll(parser, QStringLiteral("convert")); !error.isNull())
+        return fail(error);
+    CliRequest& r = out.request;
+    if (parser.isSet(format)) {
+        const QStringList formats = parser.values(format);
+        r.format = formatFromName(formats.last());
+        if (formats.size() > 1 || !r.format)
+            return fail(QStringLiteral("--format: nieznany format %1 (srec, ihex lub bin)")
+                            .arg(quoted(formats.join(u','))));
+        if (r.format == FileFormat::Elf)
+            return fail(elfNotWritten(QStringLiteral("--format")));
+    }
+    if (positional.size() < 2)
+        return fail(
+            QStringLiteral("brak argumentu %1")
+                .arg(positional.isEmpty() ? QStringLiteral("WEJŚCIE") : QStringLiteral("WYJŚCIE")));
+    if (positional.size() > 2)
+        return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.at(2))));
+    r.file = positional.at(0);
+    r.output = positional.at(1);
+    if (r.file.isEmpty() || r.output.isEmpty())
+        return fail(
+            QStringLiteral("%1: pusta nazwa pliku")
+                .arg(r.file.isEmpty() ? QStringLiteral("WEJŚCIE") : QStringLiteral("WYJŚCIE")));
+    if (!r.format && formatNamedBy(r.output) == FileFormat::Elf)
+        return fail(elfNotWritten(QStringLiteral("WYJŚCIE")));
+    return out;
+}
+
 } // namespace
 
 std::optional<FileFormat> formatFromName(const QString& name)
@@ -65,6 +115,8 @@ std::optional<FileFormat> formatFromName(const QString& name)
         return FileFormat::SRecord;
     if (name == QLatin1String("ihex"))
         return FileFormat::IntelHex;
+    if (name == QLatin1String("elf"))
+        return FileFormat::Elf;
     return std::nullopt;
 }
 
@@ -81,6 +133,8 @@ QString commandName(Command command)
         return QStringLiteral("program");
     case Command::Verify:
         return QStringLiteral("verify");
+    case Command::Convert:
+        return QStringLiteral("convert");
     }
     return {};
 }
@@ -111,8 +165,9 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("KOPIA"));
     const QCommandLineOption format(
         QStringLiteral("format"),
-        QStringLiteral("Format pliku: srec, ihex lub bin (domyślnie wg zawartości przy odczycie "
-                       "pliku, wg rozszerzenia przy zapisie, bin dla \"-\")."),
+        QStringLiteral("Format pliku: srec, ihex, bin lub elf (elf tylko do odczytu; domyślnie "
+                       "wg nazwy, potem zawartości przy odczycie pliku, wg rozszerzenia przy "
+                       "zapisie, bin dla \"-\"). Przy convert: format WYJŚCIA."),
         QStringLiteral("FORMAT"));
     const QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Wypisuj tylko błędy."));
@@ -121,8 +176,10 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
                        "więcej."));
     parser.addOptions({chip, port, verify, backup, format, quiet, json});
-    parser.addPositionalArgument(QStringLiteral("polecenie"),
-                                 QStringLiteral("chips, ports, read, program lub verify."));
+    const ProductionOptions production(parser);
+    parser.addPositionalArgument(
+        QStringLiteral("polecenie"),
+        QStringLiteral("chips, ports, read, program, verify lub convert."));
     parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
                                  QStringLiteral("[PLIK]"));
 
@@ -147,7 +204,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     CliRequest& r = out.request;
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return fail(QStringLiteral("brak polecenia (chips, ports, read, program lub verify)"));
+        return fail(
+            QStringLiteral("brak polecenia (chips, ports, read, program, verify lub convert)"));
     const QString name = positional.takeFirst();
     if (name == QLatin1String("chips"))
         r.command = Command::Chips;
@@ -159,8 +217,11 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         r.command = Command::Program;
     else if (name == QLatin1String("verify"))
         r.command = Command::Verify;
+    else if (name == QLatin1String("convert"))
+        r.command = Command::Convert;
     else
-        return fail(QStringLiteral("nieznane polecenie %1 (chips, ports, read, program lub verify)")
+        return fail(QStringLiteral(
+                        "nieznane polecenie %1 (chips, ports, read, program, verify lub convert)")
                         .arg(quoted(name)));
     r.quiet = parser.isSet(quiet);
     r.json = parser.isSet(json);
@@ -173,6 +234,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         }
         if (!positional.isEmpty())
             return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.first())));
+        if (QString error = production.refuseAll(parser, name); !error.isNull())
+            return fail(error);
         return out;
     }
 
@@ -185,6 +248,11 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     if (r.chip == nullptr)
         return fail(QStringLiteral("--chip: nieznany układ %1 (listę podaje \"kestrel-cli chips\")")
                         .arg(quoted(chips.first())));
+
+    if (r.command == Command::Convert)
+        return convertArguments(parser, {&port, &verify, &backup, &json}, format, production,
+                                positional,
+                                out);
 
     if (!parser.isSet(port))
         return fail(QStringLiteral("brak opcji --port"));
@@ -208,9 +276,13 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         const QStringList formats = parser.values(format);
         r.format = formatFromName(formats.last());
         if (formats.size() > 1 || !r.format)
-            return fail(QStringLiteral("--format: nieznany format %1 (srec, ihex lub bin)")
+            return fail(QStringLiteral("--format: nieznany format %1 (srec, ihex, bin lub elf)")
                             .arg(quoted(formats.join(u','))));
+        if (r.command == Command::Read && r.format == FileFormat::Elf)
+            return fail(elfNotWritten(QStringLiteral("--format")));
     }
+    if (QString error = production.take(parser, r); !error.isNull())
+        return fail(error);
 
     if (positional.isEmpty())
         return fail(QStringLiteral("brak argumentu PLIK"));
@@ -219,6 +291,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     r.file = positional.first();
     if (r.file.isEmpty())
         return fail(QStringLiteral("PLIK: pusta nazwa pliku"));
+    if (r.command == Command::Read && !r.format && formatNamedBy(r.file) == FileFormat::Elf)
+        return fail(elfNotWritten(QStringLiteral("PLIK")));
     if (r.command == Command::Read && r.json && r.file == QLatin1String("-"))
         return fail(QStringLiteral("--json: obraz na standardowym wyjściu i JSON wykluczają się"));
     if (parser.isSet(backup)) {

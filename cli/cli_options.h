@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board_images.h"
 #include "chip_catalogue.h"
 #include "image_formats.h"
 
@@ -17,6 +18,7 @@ enum class Command
     Read,
     Program,
     Verify,
+    Convert,
 };
 
 // How an image file is read or written, when --format says so.
@@ -34,6 +36,14 @@ struct CliRequest
     std::optional<FileFormat> format;
     bool quiet = false;
     bool json = false;
+
+    // convert: the file written ("-": standard output); `file` is the one read.
+    QString output;
+    // A production run: bytes written over the image and a serial number per board (program),
+    // the log (read, program, verify).
+    std::vector<BytePatch> patches;
+    std::optional<SerialField> serial;
+    QString log;
 };
 
 struct ParsedCommandLine
@@ -53,7 +63,7 @@ struct ParsedCommandLine
 // argument at fault.
 [[nodiscard]] ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
-// "srec", "ihex", "bin".
+// "srec", "ihex", "bin", "elf" (ELF is only read).
 [[nodiscard]] std::optional<FileFormat> formatFromName(const QString& name);
 
 [[nodiscard]] QString commandName(Command command);

@@ -46,8 +46,7 @@ LoadedImage loaded(const ImageLoadResult& read, const QString& shownName, ChipWi
     case ImageReadStatus::Ok:
         out.ok = true;
         out.bytes = read.bytes;
-        if (read.skipped > 0)
-            out.notice = skippedMessage(read.skipped, window);
+        out.notice = loadNotice(read, window);
         break;
     case ImageReadStatus::NoFile:
         out.error = readFailed(shownName, missingReason(shownName));
@@ -57,6 +56,7 @@ LoadedImage loaded(const ImageLoadResult& read, const QString& shownName, ChipWi
         break;
     case ImageReadStatus::TooLarge:
     case ImageReadStatus::BadLine:
+    case ImageReadStatus::BadFile:
     case ImageReadStatus::NoData:
         out.error = shownName + QStringLiteral(": ") + refusedContentMessage(read, window);
         break;
@@ -74,6 +74,16 @@ LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
         return loaded(loadImageDevice(standardInput, format.value_or(ImageFormat::Raw), window),
                       QStringLiteral("standardowe wejście"), window);
     return loaded(loadImageFile(file, window, format), file, window);
+}
+
+LoadedImage loadImageToConvert(const QString& file, const link::ChipRow& chip,
+                               QIODevice& standardInput)
+{
+    const ChipWindow window = windowOf(chip);
+    if (isStandardStream(file))
+        return loaded(loadImageDevice(standardInput, std::nullopt, window),
+                      QStringLiteral("standardowe wejście"), window);
+    return loaded(loadImageFile(file, window), file, window);
 }
 
 ImageOutput::ImageOutput(const QString& file, std::optional<FileFormat> format,

@@ -25,10 +25,16 @@ struct LoadedImage
 
 // Reads FILE ("-": standardInput) for the chip's EEPROM window. The format is `format` when
 // given, raw binary for standard input, else the one the name names, else told by the content
-// (records of one format throughout, anything else raw).
-// Records outside the window are left out and told in `notice`.
+// (ELF, records of one format throughout, anything else raw).
+// Data outside the window are left out and told in `notice`, as is a file counted from the
+// EEPROM's first byte.
 [[nodiscard]] LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
                                     const link::ChipRow& chip, QIODevice& standardInput);
+
+// Reads FILE ("-": standardInput) for a conversion: the format is the one the name names, else
+// told by the content, standard input's included.
+[[nodiscard]] LoadedImage loadImageToConvert(const QString& file, const link::ChipRow& chip,
+                                             QIODevice& standardInput);
 
 // The file a read writes: opened before the transfer, so that a name that cannot be written is
 // refused before the chip is read, and written only with the whole image. A file is replaced

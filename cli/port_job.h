@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -34,6 +35,9 @@ struct PortOutcome
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
     QString backupFile;                // --backup: this port's backup (empty without it)
     bool backupWritten = false;        // the backup file holds the chip's former content
+
+    // A production run's: the serial number programmed (--serial).
+    std::optional<std::uint64_t> serial;
 };
 
 // The worker of one port, run on a thread of its own with its own clock and line.

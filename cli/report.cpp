@@ -67,6 +67,14 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
         if (backups)
             rows.back() << (o.backupWritten ? o.backupFile : QStringLiteral("brak"));
     }
+    // A production run: each board's serial number.
+    if (std::any_of(outcomes.begin(), outcomes.end(),
+                    [](const PortOutcome& o) { return o.serial; })) {
+        rows.front() << QStringLiteral("NUMER");
+        for (std::size_t i = 0; i < outcomes.size(); ++i)
+            rows[i + 1] << (outcomes[i].serial ? QString::number(*outcomes[i].serial)
+                                               : QStringLiteral("-"));
+    }
     return alignedTable(rows);
 }
 
@@ -94,6 +102,8 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
             object.insert(QStringLiteral("backup"), o.backupFile);
             object.insert(QStringLiteral("backup_written"), o.backupWritten);
         }
+        if (o.serial)
+            object.insert(QStringLiteral("serial"), qint64(*o.serial));
         out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }
     return out;

@@ -15,13 +15,14 @@ namespace kestrel::cli {
 // The word for an outcome: resultWord() of its transfer result.
 [[nodiscard]] QString outcomeWord(const PortOutcome& outcome);
 
-// The summary table of a run with several ports: port, result, seconds, first differing address,
-// and with --backup each port's backup file ("brak" when none was written).
+// The summary table of a run with several ports: port, result, seconds, first differing address;
+// and each port's serial number when the run gave them;
+// with --backup each port's backup file ("brak" when none was written).
 [[nodiscard]] QString summaryTable(const std::vector<PortOutcome>& outcomes,
                                    const link::ChipRow& chip);
 
 // One JSON object per port, one line each: port, chip, operation, result, exit_code, seconds,
-// bytes, differences, difference_addresses (the first 16, as "0D10"); with --backup also backup
+// bytes, differences, difference_addresses (the first 16, as "0D10"); serial when given; with --backup also backup
 // (the file) and backup_written.
 [[nodiscard]] QByteArray jsonLines(const std::vector<PortOutcome>& outcomes,
                                    const link::ChipRow& chip, const QString& operation);

@@ -32,14 +32,19 @@ inline void check(const std::uint8_t* data, std::size_t size, kestrel::ImageForm
             require(whole.bytes.size() == window.size, "image of the window's size");
             require(whole.reason.isEmpty() && whole.line == 0, "no refusal with an image");
             require(whole.skipped >= 0, "skipped count not negative");
-            const QByteArray written = encodeImage(whole.bytes, format, window);
-            const DecodedImage again = decodeImage(written, format, window);
+            require(!whole.offsetBased || whole.skipped == 0, "nothing skipped counted from 0");
+            // ELF is only read: its image is written as S-records.
+            const ImageFormat out = format == ImageFormat::Elf ? ImageFormat::SRecord : format;
+            const QByteArray written = encodeImage(whole.bytes, out, window);
+            const DecodedImage again = decodeImage(written, out, window);
             require(again.ok() && again.bytes == whole.bytes && again.skipped == 0,
                     "written image reads back");
         } else {
             const bool badLine = whole.status == DecodeStatus::BadLine;
-            require(whole.status == DecodeStatus::NoData || badLine, "a refusal of the content");
-            require(badLine == !whole.reason.isEmpty(), "a refused line has its reason");
+            const bool badFile = whole.status == DecodeStatus::BadFile;
+            require(whole.status == DecodeStatus::NoData || badLine || badFile,
+                    "a refusal of the content");
+            require((badLine || badFile) == !whole.reason.isEmpty(), "a refusal has its reason");
             require(whole.bytes.isEmpty(), "a refusal has no image");
             require(badLine ? whole.line >= 1 && whole.line <= file.count('\n') + 1
                             : whole.line == 0,
@@ -54,7 +59,7 @@ inline void check(const std::uint8_t* data, std::size_t size, kestrel::ImageForm
         const DecodedImage pieces = decoder.finish();
         require(pieces.status == whole.status && pieces.line == whole.line &&
                     pieces.reason == whole.reason && pieces.bytes == whole.bytes &&
-                    pieces.skipped == whole.skipped,
+                    pieces.skipped == whole.skipped && pieces.offsetBased == whole.offsetBased,
                 "pieces decode as the whole");
 
         // By content: decoded as the format it is taken for decodes it, in one piece or two.

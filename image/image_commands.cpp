@@ -47,6 +47,7 @@ LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const Q
         return result;
     case ImageReadStatus::TooLarge:
     case ImageReadStatus::BadLine:
+    case ImageReadStatus::BadFile:
     case ImageReadStatus::NoData:
         dialogs.showMessage(refusedContentMessage(read, window));
         result.outcome = LoadOutcome::Refused;
@@ -55,8 +56,7 @@ LoadCommandResult loadImagePath(ImageState& state, UserDialogs& dialogs, const Q
         break;
     }
     storeImageBytes(state, read.bytes);
-    if (read.skipped > 0)
-        result.notice = skippedMessage(read.skipped, window);
+    result.notice = loadNotice(read, window);
     result.outcome = LoadOutcome::Loaded;
     return result;
 }

@@ -95,6 +95,7 @@ ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> fo
         result.status = ImageReadStatus::Ok;
         result.bytes = decoded.bytes;
         result.skipped = decoded.skipped;
+        result.offsetBased = decoded.offsetBased;
         break;
     case DecodeStatus::TooLarge:
         result.status = ImageReadStatus::TooLarge;
@@ -102,6 +103,10 @@ ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> fo
     case DecodeStatus::BadLine:
         result.status = ImageReadStatus::BadLine;
         result.line = decoded.line;
+        result.reason = decoded.reason;
+        break;
+    case DecodeStatus::BadFile:
+        result.status = ImageReadStatus::BadFile;
         result.reason = decoded.reason;
         break;
     case DecodeStatus::NoData:

@@ -23,7 +23,8 @@ enum class ImageReadStatus
     Unreadable, // could not be opened or read; reason says why
     // Loading only: a record file that is refused.
     BadLine, // line `line` is refused; reason says why
-    NoData,  // records, none of them for the chip's EEPROM
+    BadFile, // an ELF file that is refused; reason says why
+    NoData,  // records or sections, none of them for the chip's EEPROM
 };
 
 struct ImageReadResult
@@ -58,15 +59,17 @@ struct ImageLoadResult
     ImageFormat format = ImageFormat::Raw;
     QString path;       // the file's name as given; empty for an open device
     qint64 line = 0;    // BadLine: the line refused, counted from 1
-    QString reason;     // Unreadable: the system's reason; BadLine: why the line is refused
+    QString reason;     // Unreadable: the system's reason; BadLine, BadFile: why it is refused
     QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
     qint64 skipped = 0; // Ok: data bytes outside the window
+    bool offsetBased = false; // Ok: the file's addresses counted from the EEPROM's first byte
 };
 
 // Reads an image file for the chip's EEPROM: in the format given, else in the one its name names
-// (formatNamedBy), else by its content (a file of records of one format throughout is read in
-// that format, any other as raw). Raw files follow readImageFile; record files are read piece by
-// piece, so memory stays bounded for any size.
+// (formatNamedBy), else by its content (ELF when it begins as ELF, a file of records of one format
+// throughout in that format, any other as raw). Raw files follow readImageFile; record files are
+// read piece by piece, so memory stays bounded for any size; ELF files are held whole, up to
+// MaxElfFileSize.
 [[nodiscard]] ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
                                             std::optional<ImageFormat> format = std::nullopt);
 // The same from an open device (standard input), in the given format or else by its content.

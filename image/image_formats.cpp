@@ -1,5 +1,6 @@
 #include "image_formats.h"
 
+#include "elf_reader.h"
 #include "intel_hex.h"
 #include "srecord.h"
 
@@ -60,6 +61,7 @@ public:
         if (!stopped() && m_length > 0)
             endLine();
         m_length = 0;
+        m_collector.finish();
     }
 
     [[nodiscard]] bool stopped() const { return m_malformed || (m_refused && !m_checkAll); }
@@ -75,12 +77,17 @@ public:
             result.status = DecodeStatus::BadLine;
             result.line = m_refusedLine;
             result.reason = m_reason;
+        } else if (m_collector.offsetBased() && m_collector.offsetConflictAddress() >= 0) {
+            result.status = DecodeStatus::BadLine;
+            result.line = m_offsetConflictLine;
+            result.reason = record::conflict(m_collector.offsetConflictAddress());
         } else if (!m_collector.anyInWindow()) {
             result.status = DecodeStatus::NoData;
         } else {
             result.status = DecodeStatus::Ok;
             result.bytes = m_collector.bytes();
             result.skipped = m_collector.skipped();
+            result.offsetBased = m_collector.offsetBased();
         }
         return result;
     }
@@ -136,6 +143,8 @@ private:
         const QString contradiction = m_reader->takeRecord();
         if (!contradiction.isNull())
             refuse(contradiction);
+        if (m_offsetConflictLine == 0 && m_collector.offsetConflictAddress() >= 0)
+            m_offsetConflictLine = m_lineNumber;
     }
 
     ImageFormat m_format;
@@ -150,6 +159,7 @@ private:
     bool m_malformed = false;
     qint64 m_refusedLine = 0;
     QString m_reason;
+    qint64 m_offsetConflictLine = 0; // the line whose record contradicts one at 0 .. size - 1
 };
 
 // The bare bytes, at most the window's size.
@@ -206,6 +216,8 @@ std::optional<ImageFormat> formatNamedBy(const QString& fileName)
         return ImageFormat::SRecord;
     if (IntelHex.contains(suffix))
         return ImageFormat::IntelHex;
+    if (suffix == QLatin1String("elf") || suffix == QLatin1String("out"))
+        return ImageFormat::Elf;
     if (suffix == QLatin1String("bin"))
         return ImageFormat::Raw;
     return std::nullopt;
@@ -213,7 +225,8 @@ std::optional<ImageFormat> formatNamedBy(const QString& fileName)
 
 ImageFormat formatFromExtension(const QString& fileName)
 {
-    return formatNamedBy(fileName).value_or(ImageFormat::Raw);
+    const std::optional<ImageFormat> named = formatNamedBy(fileName);
+    return named && named != ImageFormat::Elf ? *named : ImageFormat::Raw;
 }
 
 ImageFormat formatFromContent(const QByteArray& file)
@@ -224,17 +237,21 @@ ImageFormat formatFromContent(const QByteArray& file)
 
 struct ImageDecoder::State
 {
-    State(std::optional<ImageFormat> format, ChipWindow window)
+    State(std::optional<ImageFormat> format, ChipWindow window) : format(format)
     {
         const bool byContent = !format.has_value();
         if (byContent || format == ImageFormat::Raw)
             raw.emplace(window);
+        if (byContent || format == ImageFormat::Elf)
+            elf.emplace(window);
         for (const ImageFormat recordFormat : {ImageFormat::SRecord, ImageFormat::IntelHex})
             if (byContent || format == recordFormat)
                 records.push_back(std::make_unique<RecordLines>(recordFormat, window, byContent));
     }
 
+    std::optional<ImageFormat> format;
     std::optional<RawBytes> raw;
+    std::optional<ElfBytes> elf;
     std::vector<std::unique_ptr<RecordLines>> records;
     bool going = true;
 };
@@ -252,6 +269,7 @@ bool ImageDecoder::feed(QByteArrayView piece)
     if (!s.going)
         return false;
     bool going = s.raw && s.raw->feed(piece);
+    going = (s.elf && s.elf->feed(piece)) || going;
     for (const auto& lines : s.records)
         if (!lines->stopped())
             going = lines->feed(piece) || going;
@@ -265,9 +283,22 @@ DecodedImage ImageDecoder::finish()
     s.going = false;
     for (const auto& lines : s.records)
         lines->finish();
-    if (!s.raw)
-        return s.records.front()->result();
-    // By content: a record format whose lines are all records, else raw.
+    if (s.format) {
+        switch (*s.format) {
+        case ImageFormat::SRecord:
+        case ImageFormat::IntelHex:
+            return s.records.front()->result();
+        case ImageFormat::Elf:
+            return s.elf->result();
+        case ImageFormat::Raw:
+            break;
+        }
+        return s.raw->result();
+    }
+    // By content: ELF when it begins as ELF, a record format whose lines are all records, else
+    // raw.
+    if (s.elf->identified())
+        return s.elf->result();
     for (const auto& lines : s.records)
         if (lines->allRecords())
             return lines->result();
@@ -310,6 +341,7 @@ QByteArray encodeImage(const QByteArray& bytes, ImageFormat format, ChipWindow w
     case ImageFormat::IntelHex:
         return writeIntelHex(bytes, window.base);
     case ImageFormat::Raw:
+    case ImageFormat::Elf:
         break;
     }
     return bytes;

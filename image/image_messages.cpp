@@ -21,6 +21,27 @@ QString lineErrorMessage(qint64 line, const QString& reason)
     return QStringLiteral("Błąd w pliku, wiersz %1: %2").arg(line).arg(reason);
 }
 
+QString fileErrorMessage(const QString& reason)
+{
+    return QStringLiteral("Błąd w pliku: %1").arg(reason);
+}
+
+QString offsetBasedMessage()
+{
+    return QStringLiteral("Adresy w pliku liczone od początku EEPROM");
+}
+
+QString loadNotice(const ImageLoadResult& result, ChipWindow window)
+{
+    if (result.status != ImageReadStatus::Ok)
+        return {};
+    if (result.offsetBased)
+        return offsetBasedMessage();
+    if (result.skipped > 0)
+        return skippedMessage(result.skipped, window);
+    return {};
+}
+
 QString windowText(ChipWindow window)
 {
     return address4(window.base) + u'-' + address4(qint64(window.base) + window.size - 1);
@@ -45,6 +66,8 @@ QString refusedContentMessage(const ImageLoadResult& result, ChipWindow window)
         return fileTooLargeMessage();
     case ImageReadStatus::BadLine:
         return lineErrorMessage(result.line, result.reason);
+    case ImageReadStatus::BadFile:
+        return fileErrorMessage(result.reason);
     case ImageReadStatus::NoData:
         return noDataMessage(window);
     case ImageReadStatus::Ok:

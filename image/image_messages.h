@@ -14,15 +14,23 @@ namespace kestrel {
 [[nodiscard]] QString fileTooLargeMessage();
 // "Błąd w pliku, wiersz 3: zła suma kontrolna"
 [[nodiscard]] QString lineErrorMessage(qint64 line, const QString& reason);
+// "Błąd w pliku: plik ELF uszkodzony lub niepełny": a file refused as a whole.
+[[nodiscard]] QString fileErrorMessage(const QString& reason);
 // "Plik nie zawiera danych dla EEPROM układu (0D00-0FFF)".
 [[nodiscard]] QString noDataMessage(ChipWindow window);
 // "Pominięto N bajtów spoza EEPROM (0D00-0FFF)", told after a load that left data out.
 [[nodiscard]] QString skippedMessage(qint64 skipped, ChipWindow window);
+// "Adresy w pliku liczone od początku EEPROM", told after a load of a file counted from the
+// EEPROM's first byte.
+[[nodiscard]] QString offsetBasedMessage();
+// What a load that was taken has to tell: the skipped bytes, or that the file was counted from
+// the EEPROM's first byte; empty when nothing.
+[[nodiscard]] QString loadNotice(const ImageLoadResult& result, ChipWindow window);
 // "0D00-0FFF": the window's first and last address.
 [[nodiscard]] QString windowText(ChipWindow window);
 
-// The message for a file whose content was refused (TooLarge, BadLine, NoData); empty for any
-// other status.
+// The message for a file whose content was refused (TooLarge, BadLine, BadFile, NoData); empty for
+// any other status.
 [[nodiscard]] QString refusedContentMessage(const ImageLoadResult& result, ChipWindow window);
 
 // The first words of the messages of a file that cannot be read or written, before its name

@@ -1,34 +1,72 @@
 #include "record_reader.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kestrel {
 
-WindowCollector::WindowCollector(int base, int size)
-    : m_base(base), m_bytes(std::max(size, 0), char(0xFF)),
-      m_written(static_cast<std::size_t>(std::max(size, 0)), false)
+WindowCollector::Area::Area(qint64 firstAddress, int size)
+    : first(firstAddress), bytes(std::max(size, 0), char(0xFF)),
+      written(static_cast<std::size_t>(std::max(size, 0)), false)
 {
 }
 
-bool WindowCollector::put(qint64 address, const unsigned char* data, int n)
+void WindowCollector::Area::put(qint64 address, char value)
 {
-    const qint64 size = m_bytes.size();
-    // The part of [address, address + n) inside the window.
-    const qint64 first = std::clamp<qint64>(m_base - address, 0, n);
-    const qint64 last = std::clamp<qint64>(m_base + size - address, first, n);
-    m_skipped += n - (last - first);
+    const auto offset = static_cast<std::size_t>(address - first);
+    if (written[offset] && bytes[qsizetype(offset)] != value) {
+        if (conflict < 0)
+            conflict = address;
+        return;
+    }
+    bytes[qsizetype(offset)] = value;
+    written[offset] = true;
+    any = true;
+}
+
+WindowCollector::WindowCollector(int base, int size) : m_window(base, size), m_low(0, size) {}
+
+namespace {
+
+// The part [first, last) of [address, address + n) inside [areaFirst, areaFirst + size).
+std::pair<qint64, qint64> overlap(qint64 address, qint64 n, qint64 areaFirst, qint64 size)
+{
+    const qint64 first = std::clamp<qint64>(areaFirst - address, 0, n);
+    const qint64 last = std::clamp<qint64>(areaFirst + size - address, first, n);
+    return {first, last};
+}
+
+} // namespace
+
+bool WindowCollector::put(qint64 address, const unsigned char* data, qint64 n)
+{
+    const qint64 size = m_window.bytes.size();
+    const auto [first, last] = overlap(address, n, m_window.first, size);
     for (qint64 i = first; i < last; ++i) {
-        const auto offset = static_cast<std::size_t>(address + i - m_base);
-        const char value = static_cast<char>(data[i]);
-        if (m_written[offset] && m_bytes[qsizetype(offset)] != value) {
-            m_conflict = address + i;
+        m_window.put(address + i, static_cast<char>(data[i]));
+        if (m_window.conflict >= 0)
             return false;
-        }
-        m_bytes[qsizetype(offset)] = value;
-        m_written[offset] = true;
-        m_any = true;
+    }
+    // Outside the window: before it and after it.
+    for (const auto& [from, to] : {std::pair<qint64, qint64>{0, first}, {last, n}}) {
+        m_skipped += to - from;
+        const auto [lowFirst, lowLast] = overlap(address + from, to - from, 0, size);
+        m_beyondLow += (to - from) - (lowLast - lowFirst);
+        for (qint64 i = from + lowFirst; i < from + lowLast; ++i)
+            m_low.put(address + i, static_cast<char>(data[i]));
     }
     return true;
+}
+
+void WindowCollector::finish()
+{
+    if (m_offsetBased || m_window.any || !m_low.any || m_beyondLow > 0)
+        return;
+    m_offsetBased = true;
+    std::swap(m_window, m_low);
+    m_skipped = 0;
+    // The conflict among the bytes taken stays the one offsetConflictAddress() names.
+    m_low.conflict = std::exchange(m_window.conflict, -1);
 }
 
 namespace record {

@@ -11,7 +11,8 @@ namespace kestrel {
 // Internals of the record formats, shared by their readers and writers.
 
 // The chip's EEPROM as a file fills it: bytes inside the window land in the image, the rest is
-// counted and left out.
+// counted and left out. Bytes at 0 .. size - 1 are kept apart as well: a file none of whose data
+// falls inside the window, but all of it there, is counted from the window's first byte.
 class WindowCollector
 {
 public:
@@ -19,20 +20,39 @@ public:
 
     // Places n bytes from address on. False when one of them lands on a byte of the image that
     // an earlier record gave another value; conflictAddress() names it.
-    [[nodiscard]] bool put(qint64 address, const unsigned char* data, int n);
+    [[nodiscard]] bool put(qint64 address, const unsigned char* data, qint64 n);
+    // The file ended: takes it as counted from the window's first byte when it is so.
+    void finish();
 
-    [[nodiscard]] const QByteArray& bytes() const { return m_bytes; }
+    [[nodiscard]] const QByteArray& bytes() const { return m_window.bytes; }
     [[nodiscard]] qint64 skipped() const { return m_skipped; }
-    [[nodiscard]] bool anyInWindow() const { return m_any; }
-    [[nodiscard]] qint64 conflictAddress() const { return m_conflict; }
+    [[nodiscard]] bool anyInWindow() const { return m_window.any; }
+    [[nodiscard]] qint64 conflictAddress() const { return m_window.conflict; }
+    // After finish(): the image holds the bytes at 0 .. size - 1.
+    [[nodiscard]] bool offsetBased() const { return m_offsetBased; }
+    // The first byte at 0 .. size - 1 given two values, -1 for none. Such a file is refused only
+    // when it is counted from the window's first byte.
+    [[nodiscard]] qint64 offsetConflictAddress() const { return m_low.conflict; }
 
 private:
-    qint64 m_base;
-    QByteArray m_bytes;
-    std::vector<bool> m_written;
+    // Bytes from first on, each written once or again with its value.
+    struct Area
+    {
+        explicit Area(qint64 firstAddress, int size);
+        void put(qint64 address, char value);
+
+        qint64 first;
+        QByteArray bytes;
+        std::vector<bool> written;
+        qint64 conflict = -1;
+        bool any = false;
+    };
+
+    Area m_window;
+    Area m_low;
     qint64 m_skipped = 0;
-    qint64 m_conflict = -1;
-    bool m_any = false;
+    qint64 m_beyondLow = 0; // bytes outside both the window and 0 .. size - 1
+    bool m_offsetBased = false;
 };
 
 // Reads a record format line by line.

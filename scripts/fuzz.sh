@@ -6,8 +6,8 @@ set -e
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${FUZZ_SECONDS:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_FUZZ=ON
-cmake --build build-fuzz -j2 --target fuzz_srecord fuzz_intelhex
-for reader in srecord intelhex; do
+cmake --build build-fuzz -j2 --target fuzz_srecord fuzz_intelhex fuzz_elf
+for reader in srecord intelhex elf; do
     found=build-fuzz/corpus-$reader
     mkdir -p "$found"
     echo "fuzzing the $reader reader for $SECONDS_EACH s"

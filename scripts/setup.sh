@@ -2,9 +2,11 @@
 # Installs the Debian 12 packages KESTREL needs, then configures and builds it in ./build.
 set -e
 cd "$(dirname "$0")/.."
-PKGS="cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev fonts-urw-base35 xvfb xauth
-      qt6-translations-l10n desktop-file-utils dpkg-dev clang libclang-rt-14-dev stress-ng
-      zlib1g-dev"
+# The tests also run the GNU m68hc1x toolchain and the srecord tools on the files KESTREL reads
+# and writes.
+PKGS="cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libelf-dev zlib1g-dev
+      libgl-dev fonts-urw-base35 xvfb xauth qt6-translations-l10n desktop-file-utils dpkg-dev clang
+      libclang-rt-14-dev stress-ng srecord binutils-m68hc1x"
 MISSING=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || MISSING="$MISSING $p"

@@ -108,7 +108,8 @@ void TestWidgetDialogs::openDialog_data()
     QTest::newRow("binary image") << "obraz.s19" << true << 1 << std::optional(ImageFormat::Raw);
     QTest::newRow("S-record") << "obraz.bin" << true << 2 << std::optional(ImageFormat::SRecord);
     QTest::newRow("Intel HEX") << "obraz" << true << 3 << std::optional(ImageFormat::IntelHex);
-    QTest::newRow("any file") << "obraz.hex" << true << 4 << byFile;
+    QTest::newRow("ELF") << "obraz.bin" << true << 4 << std::optional(ImageFormat::Elf);
+    QTest::newRow("any file") << "obraz.hex" << true << 5 << byFile;
 }
 
 void TestWidgetDialogs::openDialog()
@@ -159,10 +160,13 @@ void TestWidgetDialogs::openDialog()
     QVERIFY(answer.answered());
     const QStringList expected = {
         QStringLiteral(
-            "Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex *.ihex *.ihx)"),
+            "Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex *.ihex *.ihx *.elf "
+            "*.out)"),
         QStringLiteral("Obraz binarny (*.bin)"),
         QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
-        QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"), QStringLiteral("wszystkie (*)")};
+        QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"),
+        QStringLiteral("ELF (*.elf *.out)"),
+        QStringLiteral("wszystkie (*)")};
     QCOMPARE(filters, expected);
     QCOMPARE(preselected, expected.front());
     // What the user reads in the list of file types.

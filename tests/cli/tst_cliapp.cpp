@@ -2,7 +2,8 @@
 // chips, every exit code from a real cause, interruption, several ports, the output modes.
 
 #include "adapter.h"
-#include "cli_app.h"
+#include "cli_harness.h"
+#include "elf_writer.h"
 #include "exit_codes.h"
 #include "fake_line.h"
 #include "image_formats.h"
@@ -11,7 +12,6 @@
 #include "sim_transport.h"
 #include "virtual_clock.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
@@ -19,43 +19,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <random>
-
 using namespace kestrel;
 using namespace kestrel::cli;
 using kestrel::testsupport::FakeLine;
 using kestrel::testsupport::VirtualClock;
+using namespace kestrel::clitest;
 
 namespace {
-
-QByteArray randomBytes(int size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    QByteArray out(size, '\0');
-    for (char& b : out)
-        b = static_cast<char>(random());
-    return out;
-}
-
-QByteArray eepromOf(const sim::Simulator& s)
-{
-    const auto bytes = s.eeprom();
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 std::uint8_t lastFrameCommand(const sim::Simulator& s)
 {
@@ -87,63 +57,6 @@ private:
     std::unique_ptr<link::SerialLine> inner_;
     int left_;
     std::atomic<bool>& flag_;
-};
-
-// One kestrel-cli run in process: simulated adapters (one per --port), buffers for the
-// standard streams, a virtual clock on every port's thread.
-struct Harness
-{
-    std::vector<std::unique_ptr<sim::Simulator>> sims;
-    // Replaces the simulator line of a port.
-    std::function<std::unique_ptr<link::SerialLine>(int port, VirtualClock&)> line;
-    QByteArray in;
-    QByteArray out;
-    QByteArray err;
-    std::atomic<bool> cancel{false};
-    std::vector<PortOutcome> outcomes;
-    std::vector<link::SerialPortEntry> machinePorts;
-
-    void addSimulators(sim::ChipKind kind, int count, sim::Faults faults = {})
-    {
-        for (int i = 0; i < count; ++i)
-            sims.push_back(std::make_unique<sim::Simulator>(kind, faults));
-    }
-
-    int run(const QStringList& args)
-    {
-        QBuffer inBuffer(&in);
-        QBuffer outBuffer(&out);
-        QBuffer errBuffer(&err);
-        inBuffer.open(QIODevice::ReadOnly);
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        CliEnvironment env;
-        env.in = &inBuffer;
-        env.out = &outBuffer;
-        env.err = &errBuffer;
-        env.cancel = &cancel;
-        env.makeClock = [] { return std::unique_ptr<link::Clock>(new VirtualClock); };
-        env.makeLine = [this](int port, const QString&,
-                              link::Clock& clock) -> std::unique_ptr<link::SerialLine> {
-            auto& virtualClock = static_cast<VirtualClock&>(clock);
-            if (line)
-                return line(port, virtualClock);
-            return std::make_unique<sim::SimLine>(*sims.at(static_cast<std::size_t>(port)), clock);
-        };
-        env.machinePorts = [this] { return machinePorts; };
-        CliApp app(std::move(env));
-        const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
-        outcomes = app.outcomes();
-        return code;
-    }
-    [[nodiscard]] QString errText() const { return QString::fromUtf8(err); }
-    [[nodiscard]] std::size_t framesSent() const
-    {
-        std::size_t n = 0;
-        for (const auto& s : sims)
-            n += s->frameCount();
-        return n;
-    }
 };
 
 struct Chip
@@ -440,6 +353,20 @@ void TestCliApp::formatErrors_data()
         << "firmware.txt" << s1Record(0x0D00, data).repeated(20) + bad << int(ExitFile)
         << QStringLiteral("firmware.txt: Rozmiar pliku przekracza pojemnosc pamieci EEPROM !")
         << erased;
+    using testsupport::ElfSection;
+    const QByteArray elf = testsupport::elfFile(
+        {{ElfSection{".text", 0x8000, data}, ElfSection{".eeprom", 0x0D20, data}}});
+    QTest::newRow("ELF: EEPROM section programmed, code left out")
+        << "firmware.elf" << elf << int(ExitOk)
+        << QStringLiteral("kestrel-cli: Pominięto 16 bajtów spoza EEPROM (0D00-0FFF)")
+        << erased.left(0x20) + data + erased.mid(0x30);
+    QTest::newRow("ELF by its content, counted from 0")
+        << "firmware" << testsupport::elfFile({{ElfSection{".eeprom", 0x0010, data}}})
+        << int(ExitOk) << QStringLiteral("kestrel-cli: Adresy w pliku liczone od początku EEPROM")
+        << erased.left(0x10) + data + erased.mid(0x20);
+    QTest::newRow("ELF truncated")
+        << "firmware.out" << elf.left(elf.size() - 10) << int(ExitFile)
+        << QStringLiteral("firmware.out: Błąd w pliku: plik ELF uszkodzony lub niepełny") << erased;
 }
 
 void TestCliApp::formatErrors()
@@ -481,6 +408,7 @@ void TestCliApp::exitCodes_data()
         NoInputFile,
         InputTooLarge,
         OutputUnwritable,
+        LogUnwritable,
         None,
     };
     const QString B32 = QStringLiteral("68HC12B32");
@@ -515,6 +443,8 @@ void TestCliApp::exitCodes_data()
         << QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !") << false;
     QTest::newRow("output folder missing") << read << D60 << int(OutputUnwritable) << int(ExitFile)
                                            << QStringLiteral("Nie można zapisać pliku") << false;
+    QTest::newRow("log folder missing") << program << B32 << int(LogUnwritable) << int(ExitFile)
+                                        << QStringLiteral("Nie można zapisać pliku") << false;
 }
 
 void TestCliApp::exitCodes()
@@ -535,6 +465,7 @@ void TestCliApp::exitCodes()
         NoInputFile,
         InputTooLarge,
         OutputUnwritable,
+        LogUnwritable,
         None,
     };
     Harness h;
@@ -558,8 +489,15 @@ void TestCliApp::exitCodes()
     if (cause == OutputUnwritable)
         file = path(QStringLiteral("no/such/folder/image.bin"));
 
-    const int code = h.run({command, QStringLiteral("--chip"), chip, QStringLiteral("--port"),
-                            QStringLiteral("/dev/ttyUSB7"), file});
+    QStringList args{command,
+                     QStringLiteral("--chip"),
+                     chip,
+                     QStringLiteral("--port"),
+                     QStringLiteral("/dev/ttyUSB7"),
+                     file};
+    if (cause == LogUnwritable)
+        args << QStringLiteral("--log") << path(QStringLiteral("no/such/folder/run.jsonl"));
+    const int code = h.run(args);
     QCOMPARE(code, expected);
     QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
     QCOMPARE(h.framesSent() > 0, anyFrame);
@@ -845,8 +783,9 @@ void TestCliApp::portsList()
     QCOMPARE(lines.size(), 4);
     QCOMPARE(QJsonDocument::fromJson(lines[2]).object().value(QStringLiteral("manufacturer")),
              QJsonValue(QStringLiteral("FTDI")));
-    QCOMPARE(h.run({QStringLiteral("ports"), QStringLiteral("--chip"), QStringLiteral("68HC12B32")}),
-             int(ExitUsage));
+    QCOMPARE(
+        h.run({QStringLiteral("ports"), QStringLiteral("--chip"), QStringLiteral("68HC12B32")}),
+        int(ExitUsage));
 }
 
 QTEST_GUILESS_MAIN(TestCliApp)

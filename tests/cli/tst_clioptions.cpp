@@ -1,5 +1,6 @@
 // The command line of kestrel-cli: what runs, and usage errors that name the option at fault.
 
+#include "board_images.h"
 #include "cli_options.h"
 
 #include <QtTest>
@@ -14,6 +15,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void productionOptions_data();
+    void productionOptions();
     void helpAndVersion();
 };
 
@@ -53,6 +56,14 @@ void TestCliOptions::accepted_data()
         << QStringList{"program", "a.bin", "--chip", B32, "-q", "--port", "COM2", "--format", "bin"}
         << int(Command::Program) << B32 << QStringList{"COM2"} << "a.bin" << false
         << int(FileFormat::Raw);
+    QTest::newRow("convert, output format")
+        << QStringList{"convert", "--chip", B32, "fw.elf", "-", "--format", "ihex"}
+        << int(Command::Convert) << B32 << QStringList{} << "fw.elf" << false
+        << int(FileFormat::IntelHex);
+    QTest::newRow("program an ELF from standard input")
+        << QStringList{"program", "--chip", B32, "--port", "COM1", "--format", "elf", "-"}
+        << int(Command::Program) << B32 << QStringList{"COM1"} << "-" << false
+        << int(FileFormat::Elf);
 }
 
 void TestCliOptions::accepted()
@@ -125,6 +136,38 @@ void TestCliOptions::refused_data()
     QTest::newRow("two backups") << program + QStringList{"--backup", "k", "--backup", "l", "f"}
                                  << "--backup";
     QTest::newRow("chip option without value") << QStringList{"read", "--chip"} << "chip";
+    QTest::newRow("read into an ELF file")
+        << QStringList{"read", "--chip", B32, "--port", "COM1", "out.elf"} << "ELF";
+    QTest::newRow("convert with a port")
+        << QStringList{"convert", "--chip", B32, "--port", "COM1", "a.s19", "b.hex"} << "--port";
+    QTest::newRow("convert into ELF")
+        << QStringList{"convert", "--chip", B32, "a.s19", "b.out"} << "ELF";
+    QTest::newRow("convert without output")
+        << QStringList{"convert", "--chip", B32, "a.s19"} << "WYJŚCIE";
+    QTest::newRow("convert with a log")
+        << QStringList{"convert", "--chip", B32, "--log", "l", "a.s19", "b.hex"} << "--log";
+    const QStringList programFile{"program", "--chip", B32, "--port", "COM1", "f.bin"};
+    QTest::newRow("--set before the window")
+        << programFile + QStringList{"--set", "0CFF=00"} << "--set: adresy 0CFF-0CFF poza EEPROM";
+    QTest::newRow("--set past the window") << programFile + QStringList{"--set", "0D10=00,0FFF=0102"}
+                                           << "--set: adresy 0FFF-1000 poza EEPROM";
+    QTest::newRow("--set, odd hex digits")
+        << programFile + QStringList{"--set", "0D10=ABC"} << "„0D10=ABC”";
+    QTest::newRow("--set without bytes") << programFile + QStringList{"--set", "0D10"} << "„0D10”";
+    QTest::newRow("--set with verify")
+        << QStringList{"verify", "--chip", B32, "--port", "COM1", "--set", "0D10=00", "f"}
+        << "--set: tylko z poleceniem program";
+    QTest::newRow("--serial past the window") << programFile + QStringList{"--serial", "0FFE:4:1"}
+                                              << "--serial: adresy 0FFE-1001 poza EEPROM";
+    QTest::newRow("--serial: the second board's number does not fit")
+        << QStringList{"program", "--chip", B32, "--port",   "COM1",
+                       "--port",  "COM2",   "f", "--serial", "0FF0:1:255"}
+        << "numer 256 nie mieści się w polu 1-bajtowym";
+    QTest::newRow("--serial of 0 bytes")
+        << programFile + QStringList{"--serial", "0FF0:0:1"} << "--serial";
+    QTest::newRow("--serial, FIRST not a number")
+        << programFile + QStringList{"--serial", "0FF0:2:x1"} << "„0FF0:2:x1”";
+    QTest::newRow("--log with chips") << QStringList{"chips", "--log", "l"} << "--log";
 }
 
 void TestCliOptions::refused()
@@ -137,6 +180,55 @@ void TestCliOptions::refused()
     QVERIFY2(parsed.text.contains(named), qPrintable(parsed.text));
 }
 
+void TestCliOptions::productionOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("boards");
+    QTest::addColumn<QStringList>("patches"); // "0D10=DEADBEEF": address, bytes
+    QTest::addColumn<int>("serialAddress");
+    QTest::addColumn<QString>("first"); // FIRST, in hex
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<QString>("log");
+    QTest::newRow("the example") << QStringList{"--set", "0D10=DEADBEEF", "--serial", "0FF0:4:1000"}
+                                 << 2 << QStringList{"0D10=DEADBEEF"} << 0x0FF0 << "3E8" << 4 << "";
+    QTest::newRow("several patches, FIRST in hex, a log")
+        << QStringList{"--set",    "0d00=00, 0FFE=A55a", "--set", "0x0E00=01",
+                       "--serial", "0FFD:3:0xFFFFFE",    "--log", "run.jsonl"}
+        << 2 << QStringList{"0D00=00", "0FFE=A55A", "0E00=01"} << 0x0FFD << "FFFFFE" << 3
+        << "run.jsonl";
+    QTest::newRow("eight bytes") << QStringList{"--serial", "0D00:8:1"} << 1 << QStringList{}
+                                 << 0x0D00 << "1" << 8 << "";
+}
+
+void TestCliOptions::productionOptions()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, boards);
+    QFETCH(QStringList, patches);
+    QFETCH(int, serialAddress);
+    QFETCH(QString, first);
+    QFETCH(int, bytes);
+    QFETCH(QString, log);
+    QStringList args{"kestrel-cli", "program", "--chip", "68HC12B32", "f.bin"};
+    for (int i = 0; i < boards; ++i)
+        args << QStringLiteral("--port") << QStringLiteral("SYMULATOR");
+    const ParsedCommandLine parsed = parseCommandLine(args + options);
+    QCOMPARE(parsed.text, QString());
+    const CliRequest& r = parsed.request;
+    QStringList got;
+    for (const BytePatch& p : r.patches)
+        got << QString::number(p.address, 16).toUpper().rightJustified(4, u'0') + u'=' +
+                   QString::fromLatin1(p.bytes.toHex().toUpper());
+    QCOMPARE(got, patches);
+    QCOMPARE(r.log, log);
+    QVERIFY(r.serial.has_value());
+    QCOMPARE(r.serial->address, serialAddress);
+    QCOMPARE(QString::number(r.serial->first, 16).toUpper(), first);
+    QCOMPARE(r.serial->bytes, bytes);
+    // The CRC-32 of the log: the check value of its definition.
+    QCOMPARE(crc32Text("123456789"), QStringLiteral("CBF43926"));
+}
+
 void TestCliOptions::helpAndVersion()
 {
     const ParsedCommandLine help =
@@ -145,7 +237,8 @@ void TestCliOptions::helpAndVersion()
     // Every exit code is documented in the help.
     for (int code = 0; code <= 7; ++code)
         QVERIFY2(help.text.contains(QStringLiteral("\n  %1  ").arg(code)), qPrintable(help.text));
-    for (const char* option : {"--chip", "--port", "--verify", "--format", "--quiet", "--json"})
+    for (const char* option : {"--chip", "--port", "--verify", "--format", "--quiet", "--json",
+                               "convert", "--set", "--serial", "--log"})
         QVERIFY2(help.text.contains(QLatin1String(option)), option);
 
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-cli"));

@@ -495,6 +495,15 @@ void TestImageCommands::recordFileRefused_data()
     QTest::newRow("flash left out")
         << "fw.txt" << QByteArray(":020D0000BEEF44\r\n:02100000BEEF41\r\n") << ""
         << "Pominięto 2 bajtów spoza EEPROM (0D00-0FFF)";
+    QTest::newRow("counted from the EEPROM's first byte")
+        << "fw.hex" << QByteArray(":02000000BEEF51\r\n:00000001FF\r\n") << ""
+        << "Adresy w pliku liczone od początku EEPROM";
+    QTest::newRow("damaged ELF") << "fw.elf"
+                                 << QByteArray("\x7f"
+                                               "ELF\x01\x02\x01") +
+                                        QByteArray(40, '\0')
+                                 << "Błąd w pliku: plik ELF uszkodzony lub niepełny"
+                                 << "";
 }
 
 void TestImageCommands::recordFileRefused()

@@ -191,7 +191,7 @@ void TestInstall::debianPackage()
         run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
     QVERIFY2(depends.exitCode == 0, qPrintable(depends.output));
     for (const char* package : {"libqt6core6", "libqt6widgets6", "libqt6serialport6", "libc6",
-                                "qt6-qpa-plugins", "libqt6svg6"})
+                                "qt6-qpa-plugins", "libqt6svg6", "libelf1", "zlib1g"})
         QVERIFY2(depends.output.contains(QLatin1String(package)), qPrintable(depends.output));
     const Run description =
         run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Description")});

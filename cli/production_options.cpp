@@ -1,0 +1,64 @@
+#include "production_options.h"
+
+namespace kestrel::cli {
+
+ProductionOptions::ProductionOptions(QCommandLineParser& parser)
+    : set_(QStringLiteral("set"),
+           QStringLiteral("program: bajty wpisane w obraz przed programowaniem, np. "
+                          "0D10=DEADBEEF (adresy szesnastkowo, w EEPROM układu; kilka po "
+                          "przecinku lub kilka opcji)."),
+           QStringLiteral("ADRES=BAJTY")),
+      serial_(QStringLiteral("serial"),
+              QStringLiteral("program: numer seryjny każdej płytki, np. 0FF0:4:1000: porty w "
+                             "podanej kolejności dostają PIERWSZY, PIERWSZY+1, ... zapisane od "
+                             "najstarszego bajtu jako BAJTY bajtów pod ADRESEM (ADRES "
+                             "szesnastkowo; BAJTY i PIERWSZY dziesiętnie, PIERWSZY też 0x...)."),
+              QStringLiteral("ADRES:BAJTY:PIERWSZY")),
+      log_(QStringLiteral("log"),
+           QStringLiteral("read, program, verify: dopisz do PLIKU jeden wiersz JSON na port "
+                          "(czas, port, układ, operacja, wynik, kod wyjścia, numer seryjny, "
+                          "CRC-32 obrazu)."),
+           QStringLiteral("PLIK"))
+{
+    parser.addOptions({set_, serial_, log_});
+}
+
+QString ProductionOptions::refuseAll(const QCommandLineParser& parser, const QString& command) const
+{
+    for (const QCommandLineOption* o : {&set_, &serial_, &log_})
+        if (parser.isSet(*o))
+            return QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
+                .arg(o->names().constFirst(), command);
+    return {};
+}
+
+QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& request) const
+{
+    const ChipWindow window{request.chip->EepromBase, request.chip->EepromSize};
+    for (const QCommandLineOption* o : {&set_, &serial_})
+        if (parser.isSet(*o) && request.command != Command::Program)
+            return QStringLiteral("--%1: tylko z poleceniem program").arg(o->names().constFirst());
+    for (const QString& value : parser.values(set_))
+        if (QString error = parsePatches(value, window, request.patches); !error.isNull())
+            return error;
+    if (parser.isSet(serial_)) {
+        const QStringList values = parser.values(serial_);
+        if (values.size() > 1)
+            return QStringLiteral("--serial: podano więcej niż jedno pole numeru");
+        SerialField field;
+        if (QString error =
+                parseSerialField(values.first(), window, int(request.ports.size()), field);
+            !error.isNull())
+            return error;
+        request.serial = field;
+    }
+    if (parser.isSet(log_)) {
+        const QStringList values = parser.values(log_);
+        if (values.size() > 1 || values.first().isEmpty())
+            return QStringLiteral("--log: podaj jeden plik");
+        request.log = values.first();
+    }
+    return {};
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,94 @@
+#include "production_run.h"
+
+#include "exit_codes.h"
+#include "report.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace kestrel::cli {
+
+namespace {
+
+ChipWindow windowOf(const link::ChipRow& chip)
+{
+    return ChipWindow{chip.EepromBase, chip.EepromSize};
+}
+
+} // namespace
+
+ProductionRun::ProductionRun(const CliRequest& request, QByteArray fileBytes)
+    : request_(request),
+      boards_(std::move(fileBytes), windowOf(*request.chip), request.patches, request.serial)
+{
+}
+
+bool ProductionRun::openLog(Console& console)
+{
+    if (request_.log.isEmpty())
+        return true;
+    log_ = std::make_unique<RunLog>();
+    QString error;
+    if (log_->open(request_.log, error))
+        return true;
+    console.error(error);
+    log_.reset();
+    return false;
+}
+
+EepromBufferType ProductionRun::image(int port) const
+{
+    EepromBufferType entries{};
+    std::fill(entries.begin(), entries.end(), 0xFF);
+    const QByteArray bytes = boards_.image(port);
+    for (qsizetype i = 0; i < bytes.size() && i < EepromLastEntry; ++i)
+        entries[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(bytes[i]);
+    return entries;
+}
+
+void ProductionRun::describe(int port, PortOutcome& outcome) const
+{
+    outcome.serial = boards_.serial(port);
+}
+
+int ProductionRun::writeLog(const std::vector<PortOutcome>& outcomes, const QString& operation,
+                            int exitCode, Console& console)
+{
+    if (!log_)
+        return exitCode;
+    const link::ChipRow& chip = *request_.chip;
+    const bool read = request_.command == Command::Read;
+    for (int i = 0; i < static_cast<int>(outcomes.size()); ++i) {
+        const PortOutcome& o = outcomes[static_cast<std::size_t>(i)];
+        // Local time with its offset from UTC: "2025-03-14T09:26:53.589+01:00".
+        const QDateTime now = QDateTime::currentDateTime();
+        QJsonObject line{
+            {QStringLiteral("time"),
+             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODateWithMs)},
+            {QStringLiteral("port"), request_.ports.value(i)},
+            {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
+            {QStringLiteral("operation"), operation},
+            {QStringLiteral("result"), outcomeWord(o)},
+            // A read's file is written after the transfer: the run's code tells whether it was.
+            {QStringLiteral("exit_code"), read ? std::max(exitCode, o.exitCode) : o.exitCode},
+        };
+        if (o.serial)
+            line.insert(QStringLiteral("serial"), qint64(*o.serial));
+        // The image programmed or compared; a read's only when it was read whole.
+        if (!read)
+            line.insert(QStringLiteral("crc32"), crc32Text(boards_.image(i)));
+        else if (o.bytes == chip.EepromSize)
+            line.insert(QStringLiteral("crc32"), crc32Text(o.image.left(chip.EepromSize)));
+        QString error;
+        if (!log_->append(QJsonDocument(line).toJson(QJsonDocument::Compact), error)) {
+            console.error(error);
+            return std::max(exitCode, int(ExitFile));
+        }
+    }
+    return exitCode;
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "board_images.h"
+#include "cli_options.h"
+#include "port_job.h"
+#include "progress.h"
+#include "run_log.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace kestrel::cli {
+
+// What a run adds for a production line: each board's own image (patches, serial number) and
+// the log of what each port did.
+class ProductionRun
+{
+public:
+    // fileBytes: the image loaded from the file (erased for a read), the chip's EEPROM size.
+    ProductionRun(const CliRequest& request, QByteArray fileBytes);
+
+    // Opens the log when one is asked for, before any chip is touched. False, with the message
+    // given, when it cannot be opened.
+    [[nodiscard]] bool openLog(Console& console);
+
+    // The image the port's board is programmed with or compared to.
+    [[nodiscard]] EepromBufferType image(int port) const;
+    // Fills in what the outcome shows of the run: the port's serial number.
+    void describe(int port, PortOutcome& outcome) const;
+
+    // Appends one line per port to the log. Gives the run's exit code: exitCode, or ExitFile when
+    // the log could not be written.
+    [[nodiscard]] int writeLog(const std::vector<PortOutcome>& outcomes, const QString& operation,
+                               int exitCode, Console& console);
+
+private:
+    const CliRequest& request_;
+    BoardImages boards_;
+    std::unique_ptr<RunLog> log_;
+};
+
+} // namespace kestrel::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace kestrel::cli {
+
+// The production log (--log FILE): one line of JSON per port and operation, appended. The file is
+// opened for appending before any chip is touched, and each line goes out in one write of its
+// own, so that several runs may share the file without mixing their lines.
+class RunLog
+{
+public:
+    RunLog() = default;
+    ~RunLog();
+    RunLog(const RunLog&) = delete;
+    RunLog& operator=(const RunLog&) = delete;
+
+    // Opens (creates) the file for appending; on failure `error` holds the message.
+    [[nodiscard]] bool open(const QString& path, QString& error);
+    // Appends one line (its line end added); on failure `error` holds the message.
+    [[nodiscard]] bool append(const QByteArray& line, QString& error);
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
+} // namespace kestrel::cli
