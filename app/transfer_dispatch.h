@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace kestrel {
 
@@ -66,6 +67,7 @@ private:
     TransferRunner::ClockFactory m_makeClock;
     TransferRunner::LineFactory m_makeLine;
     QString m_chipName;
+    std::optional<link::Phase> m_phase; // the phase the running transfer is in
 };
 
 } // namespace kestrel

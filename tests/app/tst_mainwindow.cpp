@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -155,7 +156,9 @@ void TestMainWindow::startUpGrids()
 {
     auto form = shownForm();
     QCOMPARE(form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(form->windowTitle(), QStringLiteral("KESTREL v1.0"));
+    // The title's place for the changed mark; the window shows no mark at start.
+    QCOMPARE(form->windowTitle(), QStringLiteral("KESTREL v1.0[*]"));
+    QCOMPARE(form->windowHandle()->title(), QStringLiteral("KESTREL v1.0"));
     QCOMPARE(form->StringGrid1->model(), form->StringGrid2->model());
     QCOMPARE(form->StringGrid1->model()->rowCount(), 32);
     QCOMPARE(rowLabel(*form, 1), QStringLiteral("B600"));
@@ -293,6 +296,14 @@ void TestMainWindow::menuItems_data()
                                << "BUFOR"
                                << "N1"
                                << "";
+    QTest::newRow("undo") << "Wczytajzdysku1"
+                          << "BUFOR"
+                          << "Cofnij1"
+                          << "Cofnij";
+    QTest::newRow("redo") << "Wczytajzdysku1"
+                          << "BUFOR"
+                          << "Ponow1"
+                          << "Ponów";
     QTest::newRow("read") << "Pami1"
                           << "EEPROM"
                           << "Czytaj1"
@@ -831,6 +842,24 @@ void TestMainWindow::charGridLeavesCursorAndImage()
 void TestMainWindow::transferActiveDisablesCommands()
 {
     TForm1 form;
+    // Undo and redo: greyed with nothing to undo or redo, and while a transfer runs.
+    QVERIFY(!form.Cofnij1->isEnabled());
+    QVERIFY(!form.Ponow1->isEnabled());
+    form.Wype1->trigger();
+    QVERIFY(!form.Cofnij1->isEnabled()); // the buffer held FF already: no step
+    form.StringGrid1KeyPress(QChar(u'1'));
+    QVERIFY(form.Cofnij1->isEnabled());
+    form.Cofnij1->trigger();
+    QVERIFY(!form.Cofnij1->isEnabled());
+    QVERIFY(form.Ponow1->isEnabled());
+    form.StringGrid1KeyPress(QChar(u'2'));
+    QVERIFY(!form.Ponow1->isEnabled()); // a new step drops what could be redone
+    form.setTransferActive(true);
+    QVERIFY(!form.Cofnij1->isEnabled());
+    form.Cofnij1->trigger();
+    QCOMPARE(form.image().EepromBuffer[1], 2);
+    form.setTransferActive(false);
+    QVERIFY(form.Cofnij1->isEnabled());
     form.setTransferActive(true);
     QVERIFY(form.transferActive());
     QVERIFY(!form.Panel1->isEnabled());

@@ -1,3 +1,4 @@
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
 #include "real_clock.h"
@@ -52,11 +53,13 @@ public:
     bool broken() const override { return false; }
 };
 
-// Answers the close question as told and records every question and message.
+// Answers the questions as told (from `answers` first, then `answer`) and records every
+// question and message.
 class AnsweringDialogs final : public UserDialogs
 {
 public:
     bool answer = false;
+    QList<bool> answers;
     QStringList questions;
     std::optional<QString> askOpenFile() override { return std::nullopt; }
     std::optional<QString> askSaveFile(const QString&) override { return std::nullopt; }
@@ -64,7 +67,7 @@ public:
     bool askOkCancel(const QString& text) override
     {
         questions << text;
-        return answer;
+        return answers.isEmpty() ? answer : answers.takeFirst();
     }
 };
 
@@ -91,6 +94,8 @@ private slots:
     void errorEndsTheTransfer();
     void emptyPortName();
     void readThroughSimulator();
+    void readAsksFirst_data();
+    void readAsksFirst();
     void programThenReadBack_data();
     void programThenReadBack();
     void cancelStopsAtFrameBoundary();
@@ -286,6 +291,60 @@ void TestTransferDispatch::readThroughSimulator()
     QCOMPARE(last.data(EepromModel::CharTextRole).toString(), charText(pattern[767]));
 }
 
+void TestTransferDispatch::readAsksFirst_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<bool>("answer");
+    for (const char* command : {"SpeedButton4", "Czytaj1"}) {
+        QTest::addRow("%s, saved", command) << command << false << false;
+        QTest::addRow("%s, changed, OK", command) << command << true << true;
+        QTest::addRow("%s, changed, Cancel", command) << command << true << false;
+    }
+}
+
+void TestTransferDispatch::readAsksFirst()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, changed);
+    QFETCH(bool, answer);
+    selectChip(ChipB32);
+    std::vector<std::uint8_t> chip(768);
+    for (std::size_t i = 0; i < chip.size(); ++i)
+        chip[i] = static_cast<std::uint8_t>(i * 13 + 1);
+    QVERIFY(simulatorOf(ChipB32).modify([&](sim::Target& t) { return t.loadEeprom(chip); }));
+    if (changed)
+        QTest::keyClicks(m_form->StringGrid1, QStringLiteral("3e"));
+    const EepromBufferType before = m_form->image().EepromBuffer;
+    const auto holdsChip = [&] {
+        return std::equal(chip.begin(), chip.end(), m_form->image().EepromBuffer.begin() + 1);
+    };
+    AnsweringDialogs dialogs;
+    dialogs.answer = answer;
+    m_form->setDialogs(&dialogs);
+    clickCommand(command);
+    waitEnd();
+    m_form->setDialogs(nullptr);
+    QCOMPARE(dialogs.questions, changed ? QStringList{readOverChangesQuestion()} : QStringList());
+
+    if (changed && !answer) {
+        QCOMPARE(m_form->statusText(), QStringLiteral("-----Oczekiwanie-----"));
+        QVERIFY(m_form->image().EepromBuffer == before);
+        QVERIFY(m_form->isWindowModified());
+        return;
+    }
+    // The read is one step and saved; undo brings back the buffer before it.
+    QVERIFY(holdsChip());
+    QVERIFY(!m_form->isWindowModified());
+    m_form->Cofnij1->trigger();
+    QVERIFY(m_form->image().EepromBuffer == before);
+    QCOMPARE(m_form->model().index(0, 0).data().toString(), hexText(before[1]));
+    QVERIFY(m_form->isWindowModified());
+    m_form->Ponow1->trigger();
+    QVERIFY(holdsChip());
+    QVERIFY(!m_form->isWindowModified());
+}
+
 void TestTransferDispatch::programThenReadBack_data()
 {
     QTest::addColumn<int>("chip");
@@ -320,8 +379,12 @@ void TestTransferDispatch::programThenReadBack()
     // Read it back into a cleared image.
     m_form->SpeedButton3->click();
     QCOMPARE(m_form->image().EepromBuffer[1], 0xFF);
+    AnsweringDialogs dialogs; // the read replaces the fill
+    dialogs.answer = true;
+    m_form->setDialogs(&dialogs);
     m_form->SpeedButton4->click();
     waitEnd();
+    m_form->setDialogs(nullptr);
     QVERIFY(m_messages.isEmpty());
     for (int e = 1; e <= size; ++e)
         QCOMPARE(m_form->image().EepromBuffer[e], image[static_cast<std::size_t>(e - 1)]);
@@ -360,25 +423,35 @@ void TestTransferDispatch::closingDuringTransfer_data()
 {
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("command");
-    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1";
-    QTest::newRow("OK stops it and closes") << true << "Czytaj1";
-    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1";
-    QTest::newRow("OK stops the verify") << true << "Weryfikuj1";
+    QTest::addColumn<bool>("changed"); // a byte typed before the transfer started
+    QTest::addColumn<bool>("secondAnswer");
+    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1" << false << false;
+    QTest::newRow("OK stops it and closes") << true << "Czytaj1" << false << false;
+    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1" << false << false;
+    QTest::newRow("OK stops the verify") << true << "Weryfikuj1" << false << false;
     // Stopped while programming: no verify follows.
-    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1";
+    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1" << false << false;
+    // Then the unsaved changes.
+    QTest::newRow("changed, OK to both") << true << "Weryfikuj1" << true << true;
+    QTest::newRow("changed, Cancel at the second keeps the verify")
+        << true << "Weryfikuj1" << true << false;
 }
 
 void TestTransferDispatch::closingDuringTransfer()
 {
     QFETCH(bool, answer);
     QFETCH(QString, command);
+    QFETCH(bool, changed);
+    QFETCH(bool, secondAnswer);
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
     AnsweringDialogs dialogs;
-    dialogs.answer = answer;
+    dialogs.answers = {answer, secondAnswer};
     m_form->setDialogs(&dialogs);
     m_form->show();
     selectChip(ChipD60);
+    if (changed)
+        QTest::keyClicks(m_form->StringGrid1, QStringLiteral("12"));
     const std::size_t framesBefore = simulatorOf(ChipD60).frameCount();
     clickCommand(command);
     QVERIFY(m_form->transfers().running());
@@ -387,10 +460,14 @@ void TestTransferDispatch::closingDuringTransfer()
     QElapsedTimer timer;
     timer.start();
     const bool closed = m_form->close();
-    QCOMPARE(dialogs.questions, QStringList{QStringLiteral(
-                                    "Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")});
-    QCOMPARE(closed, answer);
-    if (answer) {
+    QStringList questions{
+        QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")};
+    if (changed)
+        questions << closeWithChangesQuestion();
+    QCOMPARE(dialogs.questions, questions);
+    const bool closes = answer && (!changed || secondAnswer);
+    QCOMPARE(closed, closes);
+    if (closes) {
         QVERIFY(timer.elapsed() < 10000); // a guard against a hang, not a figure
         QVERIFY(!m_form->transfers().running());
         QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Cancelled);

@@ -1,3 +1,4 @@
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
 #include "sim_line.h"
@@ -39,16 +40,18 @@ QString mismatchText(int count, int address, int chipByte, int bufferByte)
 const QString EqualText = QStringLiteral("Zawartość EEPROM zgodna z buforem");
 const QString VerifyingStatus = QStringLiteral("Trwa weryfikacja EEPROM");
 
-// Answers the load dialog with one file and the save dialog with another.
+// Answers the load dialog with one file and the save dialog with another, and every question
+// with `answer`.
 class FileDialogs final : public UserDialogs
 {
 public:
     QString openPath;
     QString savePath;
+    bool answer = false;
     std::optional<QString> askOpenFile() override { return openPath; }
     std::optional<QString> askSaveFile(const QString&) override { return savePath; }
     void showMessage(const QString&) override {}
-    bool askOkCancel(const QString&) override { return false; }
+    bool askOkCancel(const QString&) override { return answer; }
 };
 
 } // namespace
@@ -71,6 +74,8 @@ private slots:
     void programVerifyReportsStuckCell();
     void failedProgramIsNotVerified_data();
     void failedProgramIsNotVerified();
+    void savedStateAfterTransfer_data();
+    void savedStateAfterTransfer();
 
 private:
     void selectChip(int index);
@@ -132,12 +137,14 @@ std::vector<std::uint8_t> TestVerifyCommands::prepareImages(int chipIndex,
     const bool loaded = m_sim->modify([&](sim::Target& t) { return t.loadEeprom(chip); });
     if (!loaded)
         qFatal("EEPROM image too large");
-    EepromBufferType& buffer = m_form->image().EepromBuffer;
+    EepromBufferType buffer{};
     for (int e = 1; e <= EepromLastEntry; ++e)
         buffer[e] = e <= size ? chip[e - 1] : static_cast<int>(random() & 0xFF);
     for (const int offset : differing)
         buffer[offset + 1] = chip[offset] ^ 0xA5;
-    m_form->refreshGrids();
+    // As a file loaded: one step of the history, saved.
+    m_form->history().change(1, std::span(buffer).subspan(1), loadStep());
+    m_form->history().markSaved();
     return chip;
 }
 
@@ -258,6 +265,7 @@ void TestVerifyCommands::marksGoWithBufferChange_data()
     QTest::newRow("another verify that finds no port") << "verify no port" << false;
     QTest::newRow("program and verify") << "program verify" << false;
     QTest::newRow("program") << "program" << false;
+    QTest::newRow("undo") << "undo" << false;
     QTest::newRow("key that is no hex digit") << "no digit" << true;
     QTest::newRow("save") << "save" << true;
 }
@@ -286,6 +294,9 @@ void TestVerifyCommands::marksGoWithBufferChange()
     m_messages.clear();
     if (change == QLatin1String("typed digit")) {
         QTest::keyClick(m_form->StringGrid1, Qt::Key_7);
+    } else if (change == QLatin1String("undo")) {
+        m_form->Cofnij1->trigger();
+        QCOMPARE(m_form->image().EepromBuffer[6], 0xFF);
     } else if (change == QLatin1String("no digit")) {
         QTest::keyClick(m_form->StringGrid1, Qt::Key_X);
     } else if (change == QLatin1String("toolbar fill")) {
@@ -505,6 +516,72 @@ void TestVerifyCommands::failedProgramIsNotVerified()
                              [](const sim::FrameRecord& f) { return f.bytes[0] == 0x5B; });
     });
     QVERIFY(sessions <= 1);
+}
+
+void TestVerifyCommands::savedStateAfterTransfer_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<link::TransferResult>("result");
+    QTest::addColumn<bool>("changedAfter");
+    using R = link::TransferResult;
+    QTest::newRow("program") << "Zapisz1"
+                             << "" << R::Done << false;
+    QTest::newRow("program and verify") << "ZapiszWeryfikuj1"
+                                        << "" << R::Done << false;
+    // Programming ended "Gotowe"; what the verify then found does not matter.
+    QTest::newRow("program and verify, stuck cell") << "ZapiszWeryfikuj1"
+                                                    << "stuck" << R::Mismatch << false;
+    QTest::newRow("program and verify, line lost while verifying")
+        << "ZapiszWeryfikuj1"
+        << "hang up verifying" << R::LineBroken << false;
+    QTest::newRow("program, line lost while programming")
+        << "SpeedButton5"
+        << "hang up programming" << R::LineBroken << true;
+    QTest::newRow("program and verify, no port") << "ZapiszWeryfikuj1"
+                                                 << "no port" << R::PortFailed << true;
+    QTest::newRow("verify") << "SpeedButton6"
+                            << "" << R::Mismatch << true;
+    QTest::newRow("read, no adapter") << "Czytaj1"
+                                      << "silent" << R::NoAdapter << true;
+}
+
+void TestVerifyCommands::savedStateAfterTransfer()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, fault);
+    QFETCH(link::TransferResult, result);
+    QFETCH(bool, changedAfter);
+    selectChip(ChipB32);
+    sim::Faults faults;
+    faults.silent = fault == QLatin1String("silent");
+    if (fault == QLatin1String("stuck"))
+        faults.stuck.emplace_back(std::uint16_t(ChipTable[ChipB32].EepromBase), std::uint8_t(0x5A));
+    if (fault == QLatin1String("hang up programming"))
+        faults.hangUpAfterFrames = 40;
+    if (fault == QLatin1String("hang up verifying")) {
+        // The line goes 10 frames after as many as a programming run takes.
+        useOwnSimulator(ChipB32);
+        m_form->Zapisz1->trigger();
+        waitEnd();
+        faults.hangUpAfterFrames = int(m_sim->frameCount()) + 10;
+    }
+    useOwnSimulator(ChipB32, faults);
+    if (fault == QLatin1String("no port"))
+        m_form->ComboBox1->setCurrentIndex(2);
+    QTest::keyClicks(m_form->StringGrid1, QStringLiteral("a5"));
+    QVERIFY(m_form->isWindowModified());
+    const EepromBufferType before = m_form->image().EepromBuffer;
+
+    FileDialogs dialogs; // the read replaces the typed byte
+    dialogs.answer = true;
+    m_form->setDialogs(&dialogs);
+    clickCommand(command);
+    waitEnd();
+    m_form->setDialogs(nullptr);
+    QCOMPARE(m_form->transfers().lastResult(), result);
+    QCOMPARE(m_form->isWindowModified(), changedAfter);
+    QVERIFY(m_form->image().EepromBuffer == before);
 }
 
 QTEST_MAIN(TestVerifyCommands)
