@@ -53,13 +53,11 @@ public:
     bool broken() const override { return false; }
 };
 
-// Answers the questions as told (from `answers` first, then `answer`) and records every
-// question and message.
+// Answers the close question as told and records every question and message.
 class AnsweringDialogs final : public UserDialogs
 {
 public:
     bool answer = false;
-    QList<bool> answers;
     QStringList questions;
     std::optional<QString> askOpenFile() override { return std::nullopt; }
     std::optional<QString> askSaveFile(const QString&) override { return std::nullopt; }
@@ -67,7 +65,7 @@ public:
     bool askOkCancel(const QString& text) override
     {
         questions << text;
-        return answers.isEmpty() ? answer : answers.takeFirst();
+        return answer;
     }
 };
 
@@ -94,8 +92,6 @@ private slots:
     void errorEndsTheTransfer();
     void emptyPortName();
     void readThroughSimulator();
-    void readAsksFirst_data();
-    void readAsksFirst();
     void programThenReadBack_data();
     void programThenReadBack();
     void cancelStopsAtFrameBoundary();
@@ -291,60 +287,6 @@ void TestTransferDispatch::readThroughSimulator()
     QCOMPARE(last.data(EepromModel::CharTextRole).toString(), charText(pattern[767]));
 }
 
-void TestTransferDispatch::readAsksFirst_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("changed");
-    QTest::addColumn<bool>("answer");
-    for (const char* command : {"SpeedButton4", "Czytaj1"}) {
-        QTest::addRow("%s, saved", command) << command << false << false;
-        QTest::addRow("%s, changed, OK", command) << command << true << true;
-        QTest::addRow("%s, changed, Cancel", command) << command << true << false;
-    }
-}
-
-void TestTransferDispatch::readAsksFirst()
-{
-    QFETCH(QString, command);
-    QFETCH(bool, changed);
-    QFETCH(bool, answer);
-    selectChip(ChipB32);
-    std::vector<std::uint8_t> chip(768);
-    for (std::size_t i = 0; i < chip.size(); ++i)
-        chip[i] = static_cast<std::uint8_t>(i * 13 + 1);
-    QVERIFY(simulatorOf(ChipB32).modify([&](sim::Target& t) { return t.loadEeprom(chip); }));
-    if (changed)
-        QTest::keyClicks(m_form->StringGrid1, QStringLiteral("3e"));
-    const EepromBufferType before = m_form->image().EepromBuffer;
-    const auto holdsChip = [&] {
-        return std::equal(chip.begin(), chip.end(), m_form->image().EepromBuffer.begin() + 1);
-    };
-    AnsweringDialogs dialogs;
-    dialogs.answer = answer;
-    m_form->setDialogs(&dialogs);
-    clickCommand(command);
-    waitEnd();
-    m_form->setDialogs(nullptr);
-    QCOMPARE(dialogs.questions, changed ? QStringList{readOverChangesQuestion()} : QStringList());
-
-    if (changed && !answer) {
-        QCOMPARE(m_form->statusText(), QStringLiteral("-----Oczekiwanie-----"));
-        QVERIFY(m_form->image().EepromBuffer == before);
-        QVERIFY(m_form->isWindowModified());
-        return;
-    }
-    // The read is one step and saved; undo brings back the buffer before it.
-    QVERIFY(holdsChip());
-    QVERIFY(!m_form->isWindowModified());
-    m_form->Cofnij1->trigger();
-    QVERIFY(m_form->image().EepromBuffer == before);
-    QCOMPARE(m_form->model().index(0, 0).data().toString(), hexText(before[1]));
-    QVERIFY(m_form->isWindowModified());
-    m_form->Ponow1->trigger();
-    QVERIFY(holdsChip());
-    QVERIFY(!m_form->isWindowModified());
-}
-
 void TestTransferDispatch::programThenReadBack_data()
 {
     QTest::addColumn<int>("chip");
@@ -423,18 +365,14 @@ void TestTransferDispatch::closingDuringTransfer_data()
 {
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("changed"); // a byte typed before the transfer started
-    QTest::addColumn<bool>("secondAnswer");
-    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1" << false << false;
-    QTest::newRow("OK stops it and closes") << true << "Czytaj1" << false << false;
-    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1" << false << false;
-    QTest::newRow("OK stops the verify") << true << "Weryfikuj1" << false << false;
+    QTest::addColumn<bool>("changed"); // a byte typed before: its question comes second
+    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1" << false;
+    QTest::newRow("OK stops it and closes") << true << "Czytaj1" << false;
+    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1" << false;
+    QTest::newRow("OK stops the verify") << true << "Weryfikuj1" << false;
     // Stopped while programming: no verify follows.
-    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1" << false << false;
-    // Then the unsaved changes.
-    QTest::newRow("changed, OK to both") << true << "Weryfikuj1" << true << true;
-    QTest::newRow("changed, Cancel at the second keeps the verify")
-        << true << "Weryfikuj1" << true << false;
+    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1" << false;
+    QTest::newRow("changed, OK to both") << true << "Weryfikuj1" << true;
 }
 
 void TestTransferDispatch::closingDuringTransfer()
@@ -442,11 +380,10 @@ void TestTransferDispatch::closingDuringTransfer()
     QFETCH(bool, answer);
     QFETCH(QString, command);
     QFETCH(bool, changed);
-    QFETCH(bool, secondAnswer);
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
     AnsweringDialogs dialogs;
-    dialogs.answers = {answer, secondAnswer};
+    dialogs.answer = answer;
     m_form->setDialogs(&dialogs);
     m_form->show();
     selectChip(ChipD60);
@@ -465,9 +402,8 @@ void TestTransferDispatch::closingDuringTransfer()
     if (changed)
         questions << closeWithChangesQuestion();
     QCOMPARE(dialogs.questions, questions);
-    const bool closes = answer && (!changed || secondAnswer);
-    QCOMPARE(closed, closes);
-    if (closes) {
+    QCOMPARE(closed, answer);
+    if (answer) {
         QVERIFY(timer.elapsed() < 10000); // a guard against a hang, not a figure
         QVERIFY(!m_form->transfers().running());
         QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Cancelled);

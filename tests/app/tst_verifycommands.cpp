@@ -40,18 +40,22 @@ QString mismatchText(int count, int address, int chipByte, int bufferByte)
 const QString EqualText = QStringLiteral("Zawartość EEPROM zgodna z buforem");
 const QString VerifyingStatus = QStringLiteral("Trwa weryfikacja EEPROM");
 
-// Answers the load dialog with one file and the save dialog with another, and every question
-// with `answer`.
+// Answers the load dialog with one file and the save dialog with another.
 class FileDialogs final : public UserDialogs
 {
 public:
     QString openPath;
     QString savePath;
-    bool answer = false;
     std::optional<QString> askOpenFile() override { return openPath; }
     std::optional<QString> askSaveFile(const QString&) override { return savePath; }
     void showMessage(const QString&) override {}
-    bool askOkCancel(const QString&) override { return answer; }
+    bool askOkCancel(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+    bool answer = false;
+    QStringList questions;
 };
 
 } // namespace
@@ -522,66 +526,76 @@ void TestVerifyCommands::savedStateAfterTransfer_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("answer"); // to the read's question
     QTest::addColumn<link::TransferResult>("result");
     QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<bool>("read"); // the buffer took the chip's bytes
     using R = link::TransferResult;
     QTest::newRow("program") << "Zapisz1"
-                             << "" << R::Done << false;
+                             << "" << false << R::Done << false << false;
     QTest::newRow("program and verify") << "ZapiszWeryfikuj1"
-                                        << "" << R::Done << false;
-    // Programming ended "Gotowe"; what the verify then found does not matter.
-    QTest::newRow("program and verify, stuck cell") << "ZapiszWeryfikuj1"
-                                                    << "stuck" << R::Mismatch << false;
+                                        << "" << false << R::Done << false << false;
+    // Programming ended "Gotowe"; the verify after it does not count.
     QTest::newRow("program and verify, line lost while verifying")
         << "ZapiszWeryfikuj1"
-        << "hang up verifying" << R::LineBroken << false;
-    QTest::newRow("program, line lost while programming")
-        << "SpeedButton5"
-        << "hang up programming" << R::LineBroken << true;
-    QTest::newRow("program and verify, no port") << "ZapiszWeryfikuj1"
-                                                 << "no port" << R::PortFailed << true;
+        << "hang up verifying" << false << R::LineBroken << false << false;
+    QTest::newRow("program, line lost") << "SpeedButton5"
+                                        << "hang up" << false << R::LineBroken << true << false;
     QTest::newRow("verify") << "SpeedButton6"
-                            << "" << R::Mismatch << true;
-    QTest::newRow("read, no adapter") << "Czytaj1"
-                                      << "silent" << R::NoAdapter << true;
+                            << "" << false << R::Mismatch << true << false;
+    QTest::newRow("read, OK") << "SpeedButton4"
+                              << "" << true << R::Done << false << true;
+    QTest::newRow("menu read, Cancel") << "Czytaj1"
+                                       << "" << false << R::Done << true << false;
+    QTest::newRow("read, OK, no adapter") << "Czytaj1"
+                                          << "silent" << true << R::NoAdapter << true << false;
 }
 
 void TestVerifyCommands::savedStateAfterTransfer()
 {
     QFETCH(QString, command);
     QFETCH(QString, fault);
-    QFETCH(link::TransferResult, result);
+    QFETCH(bool, answer);
     QFETCH(bool, changedAfter);
+    QFETCH(bool, read);
     selectChip(ChipB32);
     sim::Faults faults;
     faults.silent = fault == QLatin1String("silent");
-    if (fault == QLatin1String("stuck"))
-        faults.stuck.emplace_back(std::uint16_t(ChipTable[ChipB32].EepromBase), std::uint8_t(0x5A));
-    if (fault == QLatin1String("hang up programming"))
-        faults.hangUpAfterFrames = 40;
+    faults.hangUpAfterFrames = fault == QLatin1String("hang up") ? 40 : 0;
     if (fault == QLatin1String("hang up verifying")) {
-        // The line goes 10 frames after as many as a programming run takes.
+        // 10 frames after as many as a programming run takes.
         useOwnSimulator(ChipB32);
         m_form->Zapisz1->trigger();
         waitEnd();
         faults.hangUpAfterFrames = int(m_sim->frameCount()) + 10;
+        m_statuses.clear();
     }
-    useOwnSimulator(ChipB32, faults);
-    if (fault == QLatin1String("no port"))
-        m_form->ComboBox1->setCurrentIndex(2);
+    useOwnSimulator(ChipB32, faults); // erased
     QTest::keyClicks(m_form->StringGrid1, QStringLiteral("a5"));
-    QVERIFY(m_form->isWindowModified());
     const EepromBufferType before = m_form->image().EepromBuffer;
-
-    FileDialogs dialogs; // the read replaces the typed byte
-    dialogs.answer = true;
+    FileDialogs dialogs;
+    dialogs.answer = answer;
     m_form->setDialogs(&dialogs);
     clickCommand(command);
     waitEnd();
     m_form->setDialogs(nullptr);
-    QCOMPARE(m_form->transfers().lastResult(), result);
+    const bool reading =
+        command == QLatin1String("SpeedButton4") || command == QLatin1String("Czytaj1");
+    QCOMPARE(dialogs.questions, reading ? QStringList{readOverChangesQuestion()} : QStringList());
+    // Cancel starts nothing.
+    QCOMPARE(m_statuses.isEmpty(), reading && !answer);
+    if (!m_statuses.isEmpty())
+        QTEST(m_form->transfers().lastResult(), "result");
     QCOMPARE(m_form->isWindowModified(), changedAfter);
-    QVERIFY(m_form->image().EepromBuffer == before);
+    QCOMPARE(m_form->image().EepromBuffer[1], read ? 0xFF : 0xA5);
+    QCOMPARE(m_form->image().EepromBuffer == before, !read);
+    if (!read)
+        return;
+    // One step: undo brings back the buffer before the read, redo the chip's bytes.
+    m_form->Cofnij1->trigger();
+    QVERIFY(m_form->image().EepromBuffer == before && m_form->isWindowModified());
+    m_form->Ponow1->trigger();
+    QVERIFY(m_form->image().EepromBuffer[1] == 0xFF && !m_form->isWindowModified());
 }
 
 QTEST_MAIN(TestVerifyCommands)
