@@ -525,30 +525,25 @@ void TestVerifyCommands::failedProgramIsNotVerified()
 void TestVerifyCommands::savedStateAfterTransfer_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("answer"); // to the read's question
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<link::TransferResult>("result");
     QTest::addColumn<bool>("changedAfter");
     QTest::addColumn<bool>("read"); // the buffer took the chip's bytes
     using R = link::TransferResult;
-    QTest::newRow("program") << "Zapisz1"
-                             << "" << false << R::Done << false << false;
-    QTest::newRow("program and verify") << "ZapiszWeryfikuj1"
-                                        << "" << false << R::Done << false << false;
+    QTest::newRow("program") << "Zapisz1" << false << "none" << R::Done << false << false;
+    QTest::newRow("program and verify")
+        << "ZapiszWeryfikuj1" << false << "none" << R::Done << false << false;
     // Programming ended "Gotowe"; the verify after it does not count.
     QTest::newRow("program and verify, line lost while verifying")
-        << "ZapiszWeryfikuj1"
-        << "hang up verifying" << false << R::LineBroken << false << false;
-    QTest::newRow("program, line lost") << "SpeedButton5"
-                                        << "hang up" << false << R::LineBroken << true << false;
-    QTest::newRow("verify") << "SpeedButton6"
-                            << "" << false << R::Mismatch << true << false;
-    QTest::newRow("read, OK") << "SpeedButton4"
-                              << "" << true << R::Done << false << true;
-    QTest::newRow("menu read, Cancel") << "Czytaj1"
-                                       << "" << false << R::Done << true << false;
-    QTest::newRow("read, OK, no adapter") << "Czytaj1"
-                                          << "silent" << true << R::NoAdapter << true << false;
+        << "ZapiszWeryfikuj1" << false << "hang up verifying" << R::LineBroken << false << false;
+    QTest::newRow("program, line lost")
+        << "SpeedButton5" << false << "hang up" << R::LineBroken << true << false;
+    QTest::newRow("verify") << "SpeedButton6" << false << "none" << R::Mismatch << true << false;
+    QTest::newRow("read, OK") << "SpeedButton4" << true << "none" << R::Done << false << true;
+    QTest::newRow("menu read, Cancel") << "Czytaj1" << false << "none" << R::Done << true << false;
+    QTest::newRow("read, OK, no adapter")
+        << "Czytaj1" << true << "silent" << R::NoAdapter << true << false;
 }
 
 void TestVerifyCommands::savedStateAfterTransfer()
