@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "hex_entry.h"
 #include "image_commands.h"
@@ -24,6 +25,9 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
+
+#include <span>
+#include <utility>
 
 namespace kestrel {
 
@@ -80,6 +84,13 @@ void TForm1::setTransferActive(bool active)
     for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1,
                              KopiaProgramujWeryfikuj1})
         command->setEnabled(!active);
+    updateUndoCommands();
+}
+
+void TForm1::updateUndoCommands()
+{
+    Cofnij1->setEnabled(!m_transferActive && m_history->canUndo());
+    Ponow1->setEnabled(!m_transferActive && m_history->canRedo());
 }
 
 void TForm1::setStatusText(const QString& text)
@@ -111,31 +122,38 @@ void TForm1::setDialogs(UserDialogs* dialogs)
 
 void TForm1::loadImage()
 {
-    runLoad([this] { return loadImageCommand(m_image, *m_dialogs); });
+    runLoad([this](ImageState& into) { return loadImageCommand(into, *m_dialogs); });
 }
 
 void TForm1::loadImageFrom(const QString& path)
 {
-    runLoad([this, &path] { return loadImagePath(m_image, *m_dialogs, path); });
+    runLoad([this, &path](ImageState& into) { return loadImagePath(into, *m_dialogs, path); });
 }
 
-void TForm1::runLoad(const std::function<LoadCommandResult()>& load)
+void TForm1::runLoad(const std::function<LoadCommandResult(ImageState&)>& load)
 {
     // The buffer belongs to a running transfer, or to the load already under way.
     if (m_transferActive || m_loading)
         return;
     m_loading = true;
-    const LoadCommandResult result = load();
+    if (!m_history->confirmDiscard(*m_dialogs, loadOverChangesQuestion())) {
+        m_loading = false;
+        return;
+    }
+    // Read into a copy: the buffer takes the file as one step of its history.
+    ImageState loaded = m_image;
+    const LoadCommandResult result = load(loaded);
     m_loading = false;
-    showLoaded(result);
+    showLoaded(result, loaded);
 }
 
-void TForm1::showLoaded(const LoadCommandResult& result)
+void TForm1::showLoaded(const LoadCommandResult& result, const ImageState& loaded)
 {
     if (result.outcome != LoadOutcome::Loaded)
         return;
     setFileLabel(result.path);
-    refreshGrids();
+    m_history->change(1, std::span(loaded.EepromBuffer).subspan(1), loadStep());
+    m_history->markSaved();
     if (!result.notice.isEmpty())
         m_dialogs->showMessage(result.notice);
 }
@@ -176,12 +194,22 @@ void TForm1::dropEvent(QDropEvent* event)
 
 void TForm1::saveImage()
 {
-    [[maybe_unused]] const SaveCommandResult result = saveImageCommand(m_image, *m_dialogs);
+    const SaveCommandResult result = saveImageCommand(m_image, *m_dialogs);
+    if (result.outcome == SaveOutcome::Saved)
+        m_history->markSaved();
 }
 
 void TForm1::ComboBox2Change()
 {
     const int index = ChipIndex();
+    // Back on the chip applied: a change refused below, shown again.
+    if (index == m_appliedChip)
+        return;
+    if (!m_history->confirmDiscard(*m_dialogs, chipChangeQuestion())) {
+        ComboBox2->setCurrentIndex(m_appliedChip);
+        return;
+    }
+    m_appliedChip = index;
     if (index >= 0 && index < ChipCount) {
         m_image.EepromSize = ChipTable[static_cast<std::size_t>(index)].EepromSize;
         m_image.EepromBase = ChipTable[static_cast<std::size_t>(index)].EepromBase;
@@ -196,18 +224,41 @@ void TForm1::ComboBox2Change()
     m_quietSelection = false;
     StringGrid1->doItemsLayout();
     StringGrid2->doItemsLayout();
+    // A new buffer: the steps of the old one no longer fit it.
+    m_history->clear();
+}
+
+void TForm1::fillStepFF(int last)
+{
+    const std::vector<std::int32_t> bytes(static_cast<std::size_t>(last), 0xFF);
+    m_history->change(1, bytes, fillStep());
 }
 
 void TForm1::Wype1Click()
 {
-    m_image.fillFF(1, std::max(512, m_image.EepromSize));
-    refreshGrids();
+    fillStepFF(std::max(512, m_image.EepromSize));
 }
 
 void TForm1::SpeedButton3Click()
 {
-    m_image.fillFF(1, EepromLastEntry);
-    refreshGrids();
+    fillStepFF(EepromLastEntry);
+}
+
+void TForm1::Cofnij1Click()
+{
+    if (m_transferActive || m_loading)
+        return;
+    // The entry under the cursor may change: the next digit starts a new byte.
+    m_image.NibbleCount = 0;
+    m_history->undo();
+}
+
+void TForm1::Ponow1Click()
+{
+    if (m_transferActive || m_loading)
+        return;
+    m_image.NibbleCount = 0;
+    m_history->redo();
 }
 
 void TForm1::StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect)
@@ -266,9 +317,16 @@ void TForm1::Zapissznadysk1Click()
     saveImage();
 }
 
+void TForm1::readChip()
+{
+    if (m_transferActive || !m_history->confirmDiscard(*m_dialogs, readOverChangesQuestion()))
+        return;
+    m_transfers->startRead();
+}
+
 void TForm1::SpeedButton4Click()
 {
-    m_transfers->startRead();
+    readChip();
 }
 
 void TForm1::SpeedButton5Click()
@@ -278,7 +336,7 @@ void TForm1::SpeedButton5Click()
 
 void TForm1::Czytaj1Click()
 {
-    m_transfers->startRead();
+    readChip();
 }
 
 void TForm1::Zapisz1Click()
@@ -311,11 +369,22 @@ void TForm1::StringGrid1KeyPress(QChar key)
     // The buffer belongs to a running transfer.
     if (m_transferActive)
         return;
+    // The digit is applied, then handed to the history as the step that writes it: the first
+    // digit opens a typed byte's step, the second closes it.
+    const bool secondDigit = m_image.NibbleCount == 1;
+    const int cursorEntry = entryOf(m_image.CursorCol, m_image.CursorRow);
+    const std::int32_t held = cursorEntry >= 1 && cursorEntry <= EepromLastEntry
+                                  ? m_image.EepromBuffer[static_cast<std::size_t>(cursorEntry)]
+                                  : 0;
     const HexKeyEffect effect = applyHexKeyText(m_image, QStringView(&key, 1),
                                                 StringGrid1->topRow(), m_model->rowCount() + 1);
     if (!effect.changed())
         return;
-    refreshEntry(effect.changedEntry);
+    // The digit went into the entry under the cursor.
+    const std::int32_t typed =
+        std::exchange(m_image.EepromBuffer[static_cast<std::size_t>(cursorEntry)], held);
+    m_history->change(effect.changedEntry, std::span(&typed, 1), typedByteStep(),
+                      secondDigit ? BufferEdit::Join::Closes : BufferEdit::Join::Opens);
     // The scroll chain takes the scroll bar and the character grid along.
     if (effect.newTopRow)
         StringGrid1->setTopRow(*effect.newTopRow);
@@ -325,12 +394,17 @@ void TForm1::StringGrid1KeyPress(QChar key)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (m_transfers->running() &&
+        !m_dialogs->askOkCancel(
+            QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?"))) {
+        event->ignore();
+        return;
+    }
+    if (!m_history->confirmDiscard(*m_dialogs, closeWithChangesQuestion())) {
+        event->ignore();
+        return;
+    }
     if (m_transfers->running()) {
-        if (!m_dialogs->askOkCancel(
-                QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?"))) {
-            event->ignore();
-            return;
-        }
         // The worker stops at its next frame boundary, ends the session and closes the port.
         if (!m_transfers->stopAndWait(900))
             (void)m_transfers->waitFinished(5000);

@@ -28,6 +28,7 @@ class QDropEvent;
 
 namespace kestrel {
 
+class BufferHistory;
 class TransferDispatch;
 struct LoadCommandResult;
 
@@ -64,6 +65,10 @@ public:
     [[nodiscard]] bool transferActive() const { return m_transferActive; }
     // Starts and reports the read, program and verify transfers.
     [[nodiscard]] TransferDispatch& transfers() { return *m_transfers; }
+
+    // The buffer's undo history and its saved state; every change of the buffer's bytes goes
+    // through it as one step.
+    [[nodiscard]] BufferHistory& history() { return *m_history; }
 
     // The third status panel.
     void setStatusText(const QString& text);
@@ -104,6 +109,8 @@ public:
     QAction* Zapissznadysk1 = nullptr;
     QAction* Wype1 = nullptr;
     QAction* N1 = nullptr;
+    QAction* Cofnij1 = nullptr;
+    QAction* Ponow1 = nullptr;
     QMenu* Pami1 = nullptr;
     QAction* Czytaj1 = nullptr;
     QAction* Zapisz1 = nullptr;
@@ -127,6 +134,8 @@ public:
     void Weryfikuj1Click();
     void ZapiszWeryfikuj1Click();
     void KopiaProgramujWeryfikuj1Click();
+    void Cofnij1Click();
+    void Ponow1Click();
     void StringGrid1KeyPress(QChar key);
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1DrawCell(CellCanvas& canvas, int ACol, int ARow, const QRect& Rect);
@@ -155,14 +164,19 @@ private:
     void connectHandlers();
     void loadImage();
     void saveImage();
-    void runLoad(const std::function<LoadCommandResult()>& load);
-    void showLoaded(const LoadCommandResult& result);
+    void runLoad(const std::function<LoadCommandResult(ImageState&)>& load);
+    void showLoaded(const LoadCommandResult& result, const ImageState& loaded);
+    void fillStepFF(int last);
+    void updateUndoCommands();
+    void readChip();
 
     ImageState m_image;
     EepromModel* m_model = nullptr;
     QLabel* m_statusPanels[3] = {};
     bool m_transferActive = false;
     TransferDispatch* m_transfers = nullptr;
+    BufferHistory* m_history = nullptr;
+    int m_appliedChip = 0; // the chip whose layout the buffer has
     bool m_quietSelection = false;
     bool m_loading = false; // a load command runs (its reading may let events through)
     std::unique_ptr<UserDialogs> m_widgetDialogs;

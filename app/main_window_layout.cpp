@@ -2,6 +2,7 @@
 
 #include "main_window.h"
 
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "hex_entry.h"
 #include "image_commands.h"
@@ -123,7 +124,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("KESTREL v1.0"));
+    // A changed buffer shows as "KESTREL v1.0*".
+    setWindowTitle(QStringLiteral("KESTREL v1.0[*]"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrel.svg")));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -134,6 +136,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setPalette(windowPalette);
 
     m_model = new EepromModel(m_image, this);
+    m_history = new BufferHistory(*m_model, this);
     m_widgetDialogs = std::make_unique<WidgetDialogs>(this);
     m_dialogs = m_widgetDialogs.get();
     m_transfers = new TransferDispatch(*this);
@@ -327,6 +330,15 @@ void TForm1::createMenu()
     Wype1->setObjectName(QStringLiteral("Wype1"));
     N1 = Wczytajzdysku1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
+    Cofnij1 = Wczytajzdysku1->addAction(QStringLiteral("Cofnij"));
+    Cofnij1->setObjectName(QStringLiteral("Cofnij1"));
+    Cofnij1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Ponow1 = Wczytajzdysku1->addAction(QStringLiteral("Ponów"));
+    Ponow1->setObjectName(QStringLiteral("Ponow1"));
+    Ponow1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    Cofnij1->setEnabled(false);
+    Ponow1->setEnabled(false);
 
     Pami1 = MainMenu1->addMenu(QStringLiteral("EEPROM"));
     Pami1->setObjectName(QStringLiteral("Pami1"));
@@ -392,6 +404,10 @@ void TForm1::connectHandlers()
     connect(ZapiszWeryfikuj1, &QAction::triggered, this, &TForm1::ZapiszWeryfikuj1Click);
     connect(KopiaProgramujWeryfikuj1, &QAction::triggered, this,
             &TForm1::KopiaProgramujWeryfikuj1Click);
+    connect(Cofnij1, &QAction::triggered, this, &TForm1::Cofnij1Click);
+    connect(Ponow1, &QAction::triggered, this, &TForm1::Ponow1Click);
+    connect(m_history, &BufferHistory::stepsChanged, this, &TForm1::updateUndoCommands);
+    connect(m_history, &BufferHistory::changedStateChanged, this, &TForm1::setWindowModified);
     connect(StringGrid1, &GridView::keyPress, this, &TForm1::StringGrid1KeyPress);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

@@ -1,7 +1,9 @@
 #include "transfer_dispatch.h"
 
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
+#include "messages.h"
 #include "real_clock.h"
 #include "transports.h"
 
@@ -94,6 +96,7 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
     if (operation != link::Operation::Read)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
+    m_phase.reset();
     if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName, m_form.image().EepromBuffer,
                         backupPath)) {
         m_form.setTransferActive(false);
@@ -113,6 +116,9 @@ bool TransferDispatch::stopAndWait(int timeoutMs)
 void TransferDispatch::setStatus(const QString& text)
 {
     m_form.setStatusText(text);
+    // Programming ended "Gotowe": the chip holds the buffer, which cannot change meanwhile.
+    if (m_phase == link::Phase::Writing && text == link::statusDone())
+        m_form.history().markSaved();
 }
 
 namespace {
@@ -139,6 +145,7 @@ std::uint32_t phaseColor(link::Phase phase)
 
 void TransferDispatch::startPhase(link::Phase phase)
 {
+    m_phase = phase;
     const std::uint32_t bgr = phaseColor(phase);
     // A new colour starts a phase, whose next call sets the progress to 0: the bar empties first,
     // so that no frame shows the new colour at the old phase's percentage.
@@ -166,8 +173,11 @@ void TransferDispatch::showMessage(const QString& text)
 
 void TransferDispatch::imageRead(const QByteArray& bytes)
 {
-    link::storeReadImage(bytes, m_form.image().EepromBuffer);
-    m_form.refreshGrids();
+    EepromBufferType read = m_form.image().EepromBuffer;
+    link::storeReadImage(bytes, read);
+    BufferHistory& history = m_form.history();
+    history.change(1, std::span(read).subspan(1), readStep());
+    history.markSaved();
 }
 
 void TransferDispatch::verified(const QByteArray& chipBytes,

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace kestrel {
 
@@ -72,6 +73,7 @@ private:
     TransferRunner::LineFactory m_makeLine;
     QString m_chipName;
     BackupFileChooser m_backupFiles;
+    std::optional<link::Phase> m_phase; // the phase the running transfer is in
 };
 
 } // namespace kestrel

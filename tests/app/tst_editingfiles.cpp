@@ -1,6 +1,7 @@
 // Hex entry, loading and saving through the main window: keys typed into the hex grid, the
 // toolbar buttons and menu commands with scripted dialogs.
 
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "image_commands.h"
 #include "main_window.h"
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -103,6 +105,18 @@ QString charCell(TForm1& form, int col, int row)
 std::int32_t entry(TForm1& form, int col, int row)
 {
     return form.image().EepromBuffer[static_cast<std::size_t>(entryOf(col, row))];
+}
+
+// The buffer is `image`, and both grids show it over the chip's rows.
+bool showsImage(TForm1& form, const EepromBufferType& image)
+{
+    for (int e = 1; e <= form.image().EepromSize; ++e) {
+        const QModelIndex cell = form.model().index((e - 1) / 16, (e - 1) % 16);
+        if (cell.data().toString() != hexText(image[e]) ||
+            cell.data(EepromModel::CharTextRole).toString() != charText(image[e]))
+            return false;
+    }
+    return form.image().EepromBuffer == image;
 }
 
 // Clicks a data cell of the hex grid, scrolling it into view first.
@@ -237,6 +251,8 @@ private slots:
     void saveFormats();
     void dropRefusedDuringTransfer();
     void shortcuts();
+    void bufferSteps_data();
+    void bufferSteps();
 };
 
 void TestEditingFiles::typedKeys_data()
@@ -613,6 +629,7 @@ void TestEditingFiles::loadCommands()
     clickCell(*w, 9, 7);
     QTest::keyClick(w->StringGrid1, '2');
     w.dialogs.openAnswers << path;
+    w.dialogs.okCancelAnswers << true; // the typed digit is replaced
     QSignalSpy changed(&w->model(), &QAbstractItemModel::dataChanged);
 
     runCommand(*w, how);
@@ -795,6 +812,7 @@ void TestEditingFiles::saveCommands()
     clickCell(*w, 1, 1);
     QTest::keyClicks(w->StringGrid1, QStringLiteral("00"));
     w.dialogs.openAnswers << path;
+    w.dialogs.okCancelAnswers << true; // the typed byte is replaced
     runCommand(*w, QStringLiteral("menu load"));
     for (int i = 1; i <= size; ++i)
         QCOMPARE(w->image().EepromBuffer[static_cast<std::size_t>(i)],
@@ -982,6 +1000,7 @@ void TestEditingFiles::loadRecordFiles()
         }
     } dialogs;
     dialogs.onMessage = [&] { cellAtNotice = hexCell(*w, 1, 1); };
+    dialogs.okCancelAnswers << true; // the typed byte is replaced
     if (filter >= 0)
         dialogs.openFormat = ImageFormat(filter);
     w->setDialogs(&dialogs);
@@ -1128,6 +1147,7 @@ void TestEditingFiles::saveFormats()
     // Loaded back from an erased image: the same bytes, no notice.
     w->SpeedButton3Click();
     w.dialogs.openAnswers << path;
+    w.dialogs.okCancelAnswers << true; // the fill is replaced
     runCommand(*w, QStringLiteral("toolbar load"));
     QVERIFY(w.dialogs.messages.isEmpty());
     for (int i = 1; i <= size; ++i)
@@ -1175,12 +1195,123 @@ void TestEditingFiles::shortcuts()
     QCOMPARE(hexCell(*w, 1, 1), QStringLiteral("FF"));
     QCOMPARE(w->image().NibbleCount, 0);
 
+    QCOMPARE(w->Cofnij1->shortcuts(), QList<QKeySequence>{QKeySequence::fromString("Ctrl+Z")});
+    QCOMPARE(w->Ponow1->shortcuts(), QKeySequence::listFromString("Ctrl+Y; Ctrl+Shift+Z"));
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("3c"));
+    QTest::keyClick(w.form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(hexCell(*w, 1, 1), QStringLiteral("FF"));
+
     // During a transfer the load is refused; saving stays allowed.
     w->setTransferActive(true);
     QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(w.dialogs.openAsked, 1);
     QTest::keyClick(w.form.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(w.dialogs.saveSuggestions.size(), 2);
+}
+
+void TestEditingFiles::bufferSteps_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("typedBefore"); // a byte typed after the first file was loaded
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("question"); // what the step asks over a changed buffer
+    QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<bool>("changedAfterUndo");
+    const QString load = loadOverChangesQuestion();
+    const QString chip = chipChangeQuestion();
+    const QString close = closeWithChangesQuestion();
+    QTest::newRow("typed byte") << "5c" << false << false << "" << true << false;
+    QTest::newRow("first digit only") << "7" << false << false << "" << true << false;
+    QTest::newRow("toolbar fill") << "toolbar fill" << false << false << "" << true << false;
+    QTest::newRow("menu fill, changed") << "menu fill" << true << false << "" << true << true;
+    // Undone, the buffer no longer equals the file loaded last.
+    QTest::newRow("toolbar load") << "toolbar load" << false << false << load << false << true;
+    QTest::newRow("menu load, changed, OK") << "menu load" << true << true << load << false << true;
+    QTest::newRow("drop, changed, OK") << "drop" << true << true << load << false << true;
+    QTest::newRow("toolbar load, changed, Cancel")
+        << "toolbar load" << true << false << load << false << false;
+    QTest::newRow("drop, changed, Cancel") << "drop" << true << false << load << false << false;
+    QTest::newRow("chip change") << "chip change" << false << false << chip << false << false;
+    QTest::newRow("chip change, changed, OK")
+        << "chip change" << true << true << chip << false << false;
+    QTest::newRow("chip change, changed, Cancel")
+        << "chip change" << true << false << chip << false << false;
+    QTest::newRow("close") << "close" << false << false << close << false << false;
+    QTest::newRow("close, changed, OK") << "close" << true << true << close << false << false;
+    QTest::newRow("close, changed, Cancel") << "close" << true << false << close << false << false;
+}
+
+void TestEditingFiles::bufferSteps()
+{
+    QFETCH(QString, step);
+    QFETCH(bool, typedBefore);
+    QFETCH(bool, answer);
+    QFETCH(QString, question);
+    QFETCH(bool, changedAfter);
+    QFETCH(bool, changedAfterUndo);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString first = dir.filePath(QStringLiteral("pierwszy.bin"));
+    const QString second = dir.filePath(QStringLiteral("drugi.bin"));
+    QVERIFY(writeAll(first, pattern(768, 4)) && writeAll(second, pattern(700, 8)));
+    Window w;
+    selectChip(*w, ChipB32);
+    w.dialogs.openAnswers << first << second;
+    runCommand(*w, QStringLiteral("toolbar load"));
+    if (typedBefore)
+        QTest::keyClicks(w->StringGrid1, QStringLiteral("99"));
+    const EepromBufferType before = w->image().EepromBuffer;
+
+    w.dialogs.okCancelAnswers << answer;
+    clickCell(*w, 3, 2);
+    bool closed = false;
+    if (step == QLatin1String("toolbar fill"))
+        w->SpeedButton3->click();
+    else if (step == QLatin1String("menu fill"))
+        w->Wype1->trigger();
+    else if (step == QLatin1String("drop"))
+        QVERIFY(dropFile(*w, second).second);
+    else if (step == QLatin1String("chip change"))
+        w->ComboBox2->setCurrentIndex(ChipD60);
+    else if (step == QLatin1String("close"))
+        closed = w->close();
+    else if (step.endsWith(QLatin1String("load")))
+        runCommand(*w, step);
+    else
+        QTest::keyClicks(w->StringGrid1, step);
+    QCoreApplication::processEvents(); // a dropped file loads once the drop has returned
+    const bool asked = typedBefore && !question.isEmpty();
+    QCOMPARE(w.dialogs.questions, asked ? QStringList{question} : QStringList());
+    if (asked && !answer) {
+        // Nothing happened: no file asked for, the chip shown again without reshaping.
+        QCOMPARE(w.dialogs.openAsked, 1);
+        QCOMPARE(w->ComboBox2->currentIndex(), ChipB32);
+        QCOMPARE(w->model().rowCount(), 48);
+        QVERIFY(showsImage(*w, before));
+        QVERIFY(w->isWindowModified() && !closed);
+        return;
+    }
+    if (step == QLatin1String("close")) {
+        QVERIFY(closed);
+        return;
+    }
+    if (step == QLatin1String("chip change")) {
+        // A new buffer with an empty history.
+        QCOMPARE(w->model().rowCount(), 64);
+        QCOMPARE(hexCell(*w, 1, 1), QStringLiteral("FF"));
+        QVERIFY(!w->Cofnij1->isEnabled() && !w->isWindowModified());
+        return;
+    }
+    const EepromBufferType after = w->image().EepromBuffer;
+    QVERIFY(after != before);
+    QCOMPARE(w->windowHandle()->title(),
+             changedAfter ? QStringLiteral("KESTREL v1.0*") : QStringLiteral("KESTREL v1.0"));
+    w->Cofnij1->trigger();
+    QVERIFY(showsImage(*w, before));
+    QCOMPARE(w->isWindowModified(), changedAfterUndo);
+    w->Ponow1->trigger();
+    QVERIFY(showsImage(*w, after));
+    QCOMPARE(w->isWindowModified(), changedAfter);
 }
 
 QTEST_MAIN(TestEditingFiles)

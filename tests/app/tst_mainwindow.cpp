@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -155,7 +156,9 @@ void TestMainWindow::startUpGrids()
 {
     auto form = shownForm();
     QCOMPARE(form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(form->windowTitle(), QStringLiteral("KESTREL v1.0"));
+    // The title's place for the changed mark; the window shows no mark at start.
+    QCOMPARE(form->windowTitle(), QStringLiteral("KESTREL v1.0[*]"));
+    QCOMPARE(form->windowHandle()->title(), QStringLiteral("KESTREL v1.0"));
     QCOMPARE(form->StringGrid1->model(), form->StringGrid2->model());
     QCOMPARE(form->StringGrid1->model()->rowCount(), 32);
     QCOMPARE(rowLabel(*form, 1), QStringLiteral("B600"));
@@ -835,6 +838,25 @@ void TestMainWindow::charGridLeavesCursorAndImage()
 void TestMainWindow::transferActiveDisablesCommands()
 {
     TForm1 form;
+    // Undo and redo, last in "BUFOR": greyed with nothing to undo or redo, and during a transfer.
+    QCOMPARE(form.Wczytajzdysku1->actions().mid(4), (QList<QAction*>{form.Cofnij1, form.Ponow1}));
+    QCOMPARE(form.Cofnij1->text(), QStringLiteral("Cofnij"));
+    QCOMPARE(form.Ponow1->text(), QStringLiteral("Ponów"));
+    form.StringGrid1KeyPress(u'f');
+    form.StringGrid1KeyPress(u'f'); // typed as it was: no step
+    form.Wype1->trigger();          // FF already
+    QVERIFY(!form.Cofnij1->isEnabled() && !form.Ponow1->isEnabled() && !form.isWindowModified());
+    form.StringGrid1KeyPress(u'1');
+    form.Cofnij1->trigger();
+    QVERIFY(!form.Cofnij1->isEnabled() && form.Ponow1->isEnabled());
+    form.StringGrid1KeyPress(u'2'); // a new step drops what could be redone
+    QVERIFY(form.Cofnij1->isEnabled() && !form.Ponow1->isEnabled());
+    form.setTransferActive(true);
+    form.Cofnij1->trigger();
+    QVERIFY(!form.Cofnij1->isEnabled());
+    QCOMPARE(form.image().EepromBuffer[2], 2);
+    form.setTransferActive(false);
+    QVERIFY(form.Cofnij1->isEnabled());
     form.setTransferActive(true);
     QVERIFY(form.transferActive());
     QVERIFY(!form.Panel1->isEnabled());

@@ -1,3 +1,4 @@
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
 #include "real_clock.h"
@@ -320,8 +321,12 @@ void TestTransferDispatch::programThenReadBack()
     // Read it back into a cleared image.
     m_form->SpeedButton3->click();
     QCOMPARE(m_form->image().EepromBuffer[1], 0xFF);
+    AnsweringDialogs dialogs; // the read replaces the fill
+    dialogs.answer = true;
+    m_form->setDialogs(&dialogs);
     m_form->SpeedButton4->click();
     waitEnd();
+    m_form->setDialogs(nullptr);
     QVERIFY(m_messages.isEmpty());
     for (int e = 1; e <= size; ++e)
         QCOMPARE(m_form->image().EepromBuffer[e], image[static_cast<std::size_t>(e - 1)]);
@@ -360,18 +365,21 @@ void TestTransferDispatch::closingDuringTransfer_data()
 {
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("command");
-    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1";
-    QTest::newRow("OK stops it and closes") << true << "Czytaj1";
-    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1";
-    QTest::newRow("OK stops the verify") << true << "Weryfikuj1";
+    QTest::addColumn<bool>("changed"); // a byte typed before: its question comes second
+    QTest::newRow("Cancel keeps the transfer") << false << "Czytaj1" << false;
+    QTest::newRow("OK stops it and closes") << true << "Czytaj1" << false;
+    QTest::newRow("Cancel keeps the verify") << false << "Weryfikuj1" << false;
+    QTest::newRow("OK stops the verify") << true << "Weryfikuj1" << false;
     // Stopped while programming: no verify follows.
-    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1";
+    QTest::newRow("OK stops program and verify") << true << "ZapiszWeryfikuj1" << false;
+    QTest::newRow("changed, OK to both") << true << "Weryfikuj1" << true;
 }
 
 void TestTransferDispatch::closingDuringTransfer()
 {
     QFETCH(bool, answer);
     QFETCH(QString, command);
+    QFETCH(bool, changed);
     m_form->transfers().setFactories(
         [] { return std::unique_ptr<link::Clock>(new link::RealClock); }, {});
     AnsweringDialogs dialogs;
@@ -379,6 +387,8 @@ void TestTransferDispatch::closingDuringTransfer()
     m_form->setDialogs(&dialogs);
     m_form->show();
     selectChip(ChipD60);
+    if (changed)
+        QTest::keyClicks(m_form->StringGrid1, QStringLiteral("12"));
     const std::size_t framesBefore = simulatorOf(ChipD60).frameCount();
     clickCommand(command);
     QVERIFY(m_form->transfers().running());
@@ -387,8 +397,11 @@ void TestTransferDispatch::closingDuringTransfer()
     QElapsedTimer timer;
     timer.start();
     const bool closed = m_form->close();
-    QCOMPARE(dialogs.questions, QStringList{QStringLiteral(
-                                    "Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")});
+    QStringList questions{
+        QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")};
+    if (changed)
+        questions << closeWithChangesQuestion();
+    QCOMPARE(dialogs.questions, questions);
     QCOMPARE(closed, answer);
     if (answer) {
         QVERIFY(timer.elapsed() < 10000); // a guard against a hang, not a figure

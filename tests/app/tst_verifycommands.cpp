@@ -1,3 +1,4 @@
+#include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
 #include "sim_line.h"
@@ -48,7 +49,13 @@ public:
     std::optional<QString> askOpenFile() override { return openPath; }
     std::optional<QString> askSaveFile(const QString&) override { return savePath; }
     void showMessage(const QString&) override {}
-    bool askOkCancel(const QString&) override { return false; }
+    bool askOkCancel(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+    bool answer = false;
+    QStringList questions;
 };
 
 } // namespace
@@ -71,6 +78,8 @@ private slots:
     void programVerifyReportsStuckCell();
     void failedProgramIsNotVerified_data();
     void failedProgramIsNotVerified();
+    void savedStateAfterTransfer_data();
+    void savedStateAfterTransfer();
 
 private:
     void selectChip(int index);
@@ -132,12 +141,14 @@ std::vector<std::uint8_t> TestVerifyCommands::prepareImages(int chipIndex,
     const bool loaded = m_sim->modify([&](sim::Target& t) { return t.loadEeprom(chip); });
     if (!loaded)
         qFatal("EEPROM image too large");
-    EepromBufferType& buffer = m_form->image().EepromBuffer;
+    EepromBufferType buffer{};
     for (int e = 1; e <= EepromLastEntry; ++e)
         buffer[e] = e <= size ? chip[e - 1] : static_cast<int>(random() & 0xFF);
     for (const int offset : differing)
         buffer[offset + 1] = chip[offset] ^ 0xA5;
-    m_form->refreshGrids();
+    // As a file loaded: one step of the history, saved.
+    m_form->history().change(1, std::span(buffer).subspan(1), loadStep());
+    m_form->history().markSaved();
     return chip;
 }
 
@@ -258,6 +269,7 @@ void TestVerifyCommands::marksGoWithBufferChange_data()
     QTest::newRow("another verify that finds no port") << "verify no port" << false;
     QTest::newRow("program and verify") << "program verify" << false;
     QTest::newRow("program") << "program" << false;
+    QTest::newRow("undo") << "undo" << false;
     QTest::newRow("key that is no hex digit") << "no digit" << true;
     QTest::newRow("save") << "save" << true;
 }
@@ -286,6 +298,9 @@ void TestVerifyCommands::marksGoWithBufferChange()
     m_messages.clear();
     if (change == QLatin1String("typed digit")) {
         QTest::keyClick(m_form->StringGrid1, Qt::Key_7);
+    } else if (change == QLatin1String("undo")) {
+        m_form->Cofnij1->trigger();
+        QCOMPARE(m_form->image().EepromBuffer[6], 0xFF);
     } else if (change == QLatin1String("no digit")) {
         QTest::keyClick(m_form->StringGrid1, Qt::Key_X);
     } else if (change == QLatin1String("toolbar fill")) {
@@ -505,6 +520,77 @@ void TestVerifyCommands::failedProgramIsNotVerified()
                              [](const sim::FrameRecord& f) { return f.bytes[0] == 0x5B; });
     });
     QVERIFY(sessions <= 1);
+}
+
+void TestVerifyCommands::savedStateAfterTransfer_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("answer"); // to the read's question
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<link::TransferResult>("result");
+    QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<bool>("read"); // the buffer took the chip's bytes
+    using R = link::TransferResult;
+    QTest::newRow("program") << "Zapisz1" << false << "none" << R::Done << false << false;
+    QTest::newRow("program and verify")
+        << "ZapiszWeryfikuj1" << false << "none" << R::Done << false << false;
+    // Programming ended "Gotowe"; the verify after it does not count.
+    QTest::newRow("program and verify, line lost while verifying")
+        << "ZapiszWeryfikuj1" << false << "hang up verifying" << R::LineBroken << false << false;
+    QTest::newRow("program, line lost")
+        << "SpeedButton5" << false << "hang up" << R::LineBroken << true << false;
+    QTest::newRow("verify") << "SpeedButton6" << false << "none" << R::Mismatch << true << false;
+    QTest::newRow("read, OK") << "SpeedButton4" << true << "none" << R::Done << false << true;
+    QTest::newRow("menu read, Cancel") << "Czytaj1" << false << "none" << R::Done << true << false;
+    QTest::newRow("read, OK, no adapter")
+        << "Czytaj1" << true << "silent" << R::NoAdapter << true << false;
+}
+
+void TestVerifyCommands::savedStateAfterTransfer()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, fault);
+    QFETCH(bool, answer);
+    QFETCH(bool, changedAfter);
+    QFETCH(bool, read);
+    selectChip(ChipB32);
+    sim::Faults faults;
+    faults.silent = fault == QLatin1String("silent");
+    faults.hangUpAfterFrames = fault == QLatin1String("hang up") ? 40 : 0;
+    if (fault == QLatin1String("hang up verifying")) {
+        // 10 frames after as many as a programming run takes.
+        useOwnSimulator(ChipB32);
+        m_form->Zapisz1->trigger();
+        waitEnd();
+        faults.hangUpAfterFrames = int(m_sim->frameCount()) + 10;
+        m_statuses.clear();
+    }
+    useOwnSimulator(ChipB32, faults); // erased
+    QTest::keyClicks(m_form->StringGrid1, QStringLiteral("a5"));
+    const EepromBufferType before = m_form->image().EepromBuffer;
+    FileDialogs dialogs;
+    dialogs.answer = answer;
+    m_form->setDialogs(&dialogs);
+    clickCommand(command);
+    waitEnd();
+    m_form->setDialogs(nullptr);
+    const bool reading =
+        command == QLatin1String("SpeedButton4") || command == QLatin1String("Czytaj1");
+    QCOMPARE(dialogs.questions, reading ? QStringList{readOverChangesQuestion()} : QStringList());
+    // Cancel starts nothing.
+    QCOMPARE(m_statuses.isEmpty(), reading && !answer);
+    if (!m_statuses.isEmpty())
+        QTEST(m_form->transfers().lastResult(), "result");
+    QCOMPARE(m_form->isWindowModified(), changedAfter);
+    QCOMPARE(m_form->image().EepromBuffer[1], read ? 0xFF : 0xA5);
+    QCOMPARE(m_form->image().EepromBuffer == before, !read);
+    if (!read)
+        return;
+    // One step: undo brings back the buffer before the read, redo the chip's bytes.
+    m_form->Cofnij1->trigger();
+    QVERIFY(m_form->image().EepromBuffer == before && m_form->isWindowModified());
+    m_form->Ponow1->trigger();
+    QVERIFY(m_form->image().EepromBuffer[1] == 0xFF && !m_form->isWindowModified());
 }
 
 QTEST_MAIN(TestVerifyCommands)
