@@ -105,53 +105,39 @@ int CliApp::listPorts(const CliRequest& request)
     return ExitOk;
 }
 
-int CliApp::runTransfers(const CliRequest& request)
-{
-    const link::ChipRow& chip = *request.chip;
-    Console console(*env_.err, env_.errIsTerminal, !request.quiet, request.ports);
+namespace {
 
-    // Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
-    // again for the verify.
-    link::Operation operation = link::Operation::Read;
+// Programming with verify is the window's "Zapisz i weryfikuj": one worker, the port opened
+// again for the verify; with --backup each port's chip is first read into its backup file.
+link::Operation operationFor(const CliRequest& request)
+{
     switch (request.command) {
+    case Command::Program:
+        if (request.backup)
+            return request.verify ? link::Operation::BackupProgramVerify
+                                  : link::Operation::BackupProgram;
+        return request.verify ? link::Operation::ProgramVerify : link::Operation::Program;
+    case Command::Verify:
+        return link::Operation::Verify;
     case Command::Read:
     case Command::Chips:
     case Command::Ports:
     case Command::Convert:
         break;
-    case Command::Program:
-        // With --backup each port's chip is first read into its backup file.
-        if (request.backup)
-            operation = request.verify ? link::Operation::BackupProgramVerify
-                                       : link::Operation::BackupProgram;
-        else
-            operation = request.verify ? link::Operation::ProgramVerify : link::Operation::Program;
-        break;
-    case Command::Verify:
-        operation = link::Operation::Verify;
-        break;
     }
+    return link::Operation::Read;
+}
 
+} // namespace
+
+int CliApp::runTransfers(const CliRequest& request)
+{
+    Console console(*env_.err, env_.errIsTerminal, !request.quiet, request.ports);
     // The file first: nothing is sent to a chip for a file that cannot be used.
-    QByteArray fileBytes(chip.EepromSize, char(0xFF));
+    QByteArray fileBytes;
     std::unique_ptr<ImageOutput> output;
-    if (request.command == Command::Read) {
-        output = std::make_unique<ImageOutput>(request.file, request.format, chip, *env_.out);
-        QString error;
-        if (!output->open(error)) {
-            console.error(error);
-            return ExitFile;
-        }
-    } else {
-        const LoadedImage loaded = loadImage(request.file, request.format, chip, *env_.in);
-        if (!loaded.ok) {
-            console.error(loaded.error);
-            return ExitFile;
-        }
-        if (!loaded.notice.isEmpty() && !request.quiet)
-            console.error(loaded.notice);
-        fileBytes = loaded.bytes;
-    }
+    if (const int code = prepareFile(request, console, fileBytes, output); code != ExitOk)
+        return code;
     // A production run: each board's image, and the log open before any chip is touched.
     ProductionRun production(request, fileBytes);
     if (!production.openLog(console))
@@ -160,7 +146,42 @@ int CliApp::runTransfers(const CliRequest& request)
         console.error(interruptedMessage());
         return ExitTransfer;
     }
+    int exitCode = runPorts(request, production, console);
+    if (output && exitCode == ExitOk)
+        exitCode = commitRead(*output, console);
+    exitCode = production.writeLog(outcomes_, operationName(request), exitCode, console);
+    report(request, exitCode, console);
+    return exitCode;
+}
 
+int CliApp::prepareFile(const CliRequest& request, Console& console, QByteArray& fileBytes,
+                        std::unique_ptr<ImageOutput>& output)
+{
+    const link::ChipRow& chip = *request.chip;
+    fileBytes = QByteArray(chip.EepromSize, char(0xFF));
+    if (request.command == Command::Read) {
+        output = std::make_unique<ImageOutput>(request.file, request.format, chip, *env_.out);
+        QString error;
+        if (!output->open(error)) {
+            console.error(error);
+            return ExitFile;
+        }
+        return ExitOk;
+    }
+    const LoadedImage loaded = loadImage(request.file, request.format, chip, *env_.in);
+    if (!loaded.ok) {
+        console.error(loaded.error);
+        return ExitFile;
+    }
+    if (!loaded.notice.isEmpty() && !request.quiet)
+        console.error(loaded.notice);
+    fileBytes = loaded.bytes;
+    return ExitOk;
+}
+
+int CliApp::runPorts(const CliRequest& request, const ProductionRun& production, Console& console)
+{
+    const link::ChipRow& chip = *request.chip;
     LineFactory makeLine = env_.makeLine;
     if (!makeLine) {
         // Each SYMULATOR port an adapter of its own, erased at the start of the run: see the
@@ -170,7 +191,6 @@ int CliApp::runTransfers(const CliRequest& request)
             return link::Transports::program().makeLine({port, chipName, index}, clock);
         };
     }
-
     const QStringList backups =
         request.backup ? backupFiles(*request.backup, request.ports) : QStringList();
     std::vector<std::unique_ptr<PortJob>> jobs;
@@ -179,7 +199,7 @@ int CliApp::runTransfers(const CliRequest& request)
         setup.index = i;
         setup.port = request.ports[i];
         setup.chip = &chip;
-        setup.routine = link::workerFor(chip, operation);
+        setup.routine = link::workerFor(chip, operationFor(request));
         setup.image = production.image(i);
         setup.backupFile = backups.value(i);
         setup.makeClock = env_.makeClock;
@@ -216,32 +236,36 @@ int CliApp::runTransfers(const CliRequest& request)
         exitCode = std::max(exitCode, outcome.exitCode);
         outcomes_.push_back(std::move(outcome));
     }
+    return exitCode;
+}
 
-    if (output && exitCode == ExitOk) {
-        // Only a complete read reaches the file, and not when a signal came meanwhile.
-        QString error;
-        if (cancelled()) {
-            console.error(interruptedMessage());
-            exitCode = ExitTransfer;
-        } else if (!output->commit(outcomes_.front().image, error)) {
-            console.error(error);
-            exitCode = ExitFile;
-        }
+int CliApp::commitRead(ImageOutput& output, Console& console)
+{
+    // Only a complete read reaches the file, and not when a signal came meanwhile.
+    QString error;
+    if (cancelled()) {
+        console.error(interruptedMessage());
+        return ExitTransfer;
     }
+    if (!output.commit(outcomes_.front().image, error)) {
+        console.error(error);
+        return ExitFile;
+    }
+    return ExitOk;
+}
 
-    exitCode = production.writeLog(outcomes_, operationName(request), exitCode, console);
-
+void CliApp::report(const CliRequest& request, int exitCode, Console& console)
+{
     if (request.json) {
-        writeOut(jsonLines(outcomes_, chip, operationName(request)));
+        writeOut(jsonLines(outcomes_, *request.chip, operationName(request)));
     } else if (!request.quiet) {
         if (outcomes_.size() > 1) {
-            writeOut(summaryTable(outcomes_, chip).toUtf8());
+            writeOut(summaryTable(outcomes_, *request.chip).toUtf8());
         } else if (exitCode == ExitOk) {
             const PortOutcome& o = outcomes_.front();
             console.portMessage(0, QStringLiteral("Gotowe, %1 s").arg(o.seconds, 0, 'f', 1));
         }
     }
-    return exitCode;
 }
 
 } // namespace kestrel::cli

@@ -15,6 +15,10 @@ class QIODevice;
 
 namespace kestrel::cli {
 
+class Console;
+class ImageOutput;
+class ProductionRun;
+
 // Where a run reads and writes, and what it talks to. main() gives the process's streams and the
 // real clock, and registers the program's transports; tests give buffers, a virtual clock and
 // their own lines.
@@ -51,7 +55,14 @@ public:
 private:
     [[nodiscard]] int listChips(const CliRequest& request);
     [[nodiscard]] int listPorts(const CliRequest& request);
+    // A transfer command, in its steps: the file, the ports, a read's file, the report.
     [[nodiscard]] int runTransfers(const CliRequest& request);
+    [[nodiscard]] int prepareFile(const CliRequest& request, Console& console,
+                                  QByteArray& fileBytes, std::unique_ptr<ImageOutput>& output);
+    [[nodiscard]] int runPorts(const CliRequest& request, const ProductionRun& production,
+                               Console& console);
+    [[nodiscard]] int commitRead(ImageOutput& output, Console& console);
+    void report(const CliRequest& request, int exitCode, Console& console);
     [[nodiscard]] bool cancelled() const;
     void writeOut(const QByteArray& bytes);
 

@@ -90,7 +90,7 @@ void TestBackupCommand::init()
 
 void TestBackupCommand::cleanup()
 {
-    QVERIFY(m_form->transfers().waitFinished(10000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     m_form.reset();
     m_sim.reset();
 }
@@ -121,7 +121,7 @@ QByteArray TestBackupCommand::prepare(int chipIndex, sim::Faults faults)
 void TestBackupCommand::runCommand()
 {
     m_form->KopiaProgramujWeryfikuj1->trigger();
-    QVERIFY(m_form->transfers().waitFinished(20000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     QVERIFY(m_form->Panel1->isEnabled());
     QVERIFY(m_form->KopiaProgramujWeryfikuj1->isEnabled());
 }

@@ -128,7 +128,7 @@ void TestTransferDispatch::init()
 
 void TestTransferDispatch::cleanup()
 {
-    QVERIFY(m_form->transfers().waitFinished(10000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     m_form.reset();
 }
 
@@ -150,7 +150,7 @@ void TestTransferDispatch::selectChip(int index)
 
 void TestTransferDispatch::waitEnd()
 {
-    QVERIFY(m_form->transfers().waitFinished(20000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     QVERIFY(m_form->Panel1->isEnabled());
     QVERIFY(!m_form->transferActive());
 }

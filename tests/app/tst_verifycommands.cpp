@@ -112,7 +112,7 @@ void TestVerifyCommands::init()
 
 void TestVerifyCommands::cleanup()
 {
-    QVERIFY(m_form->transfers().waitFinished(10000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     m_form.reset();
     m_sim.reset();
 }
@@ -177,7 +177,7 @@ void TestVerifyCommands::selectChip(int index)
 
 void TestVerifyCommands::waitEnd()
 {
-    QVERIFY(m_form->transfers().waitFinished(20000));
+    QVERIFY(m_form->transfers().waitFinished(90000));
     QVERIFY(m_form->Panel1->isEnabled());
     QVERIFY(!m_form->transferActive());
 }

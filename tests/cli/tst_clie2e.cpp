@@ -13,6 +13,7 @@
 
 using kestrel::testsupport::CliRun;
 using kestrel::testsupport::runCli;
+using kestrel::testsupport::runCliPatiently;
 using kestrel::testsupport::SimProcess;
 
 namespace {
@@ -94,8 +95,8 @@ void TestCliE2E::readsTheChip()
                    {QStringLiteral("--eeprom"), preload});
     QVERIFY(sim.serving());
     const QString out = m_dir->filePath(fileName);
-    const CliRun run = runCli(Cli, {QStringLiteral("read"), QStringLiteral("--chip"), chip,
-                                    QStringLiteral("--port"), sim.link(), out});
+    const CliRun run = runCliPatiently(Cli, {QStringLiteral("read"), QStringLiteral("--chip"), chip,
+                                             QStringLiteral("--port"), sim.link(), out});
     QVERIFY(sim.stop());
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const kestrel::ChipWindow window{base, size};
@@ -154,7 +155,7 @@ void TestCliE2E::verifies()
                      file};
     if (program)
         args << QStringLiteral("--verify");
-    const CliRun run = runCli(Cli, args, 90000);
+    const CliRun run = runCliPatiently(Cli, args, 90000);
     QVERIFY(sim.stop());
     QCOMPARE(run.exitCode, expected);
     QVERIFY2(run.err.contains(sim.link() + QStringLiteral(": ") + message), qPrintable(run.err));

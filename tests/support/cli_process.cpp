@@ -72,4 +72,17 @@ CliRun runCli(const QString& program, const QStringList& args, int timeoutMs)
     return run;
 }
 
+CliRun runCliPatiently(const QString& program, const QStringList& args, int timeoutMs)
+{
+    CliRun run;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        run = runCli(program, args, timeoutMs);
+        if (run.exitCode != 4 && run.exitCode != 5)
+            break;
+        qWarning("attempt %d ended with exit code %d: %s", attempt + 1, run.exitCode,
+                 qPrintable(run.err));
+    }
+    return run;
+}
+
 } // namespace kestrel::testsupport
