@@ -58,12 +58,10 @@ bool TransferDispatch::startProgramVerify()
 
 bool TransferDispatch::startBackupProgramVerify()
 {
-    if (m_runner.running())
+    const ChipRow* selected = idleChip();
+    if (selected == nullptr)
         return false;
-    const int index = m_form.ChipIndex();
-    if (index < 0 || index >= ChipCount)
-        return false;
-    const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
+    const ChipRow& chip = *selected;
     if (!link::chipSupported(chip))
         return start(link::Operation::BackupProgramVerify);
     const std::optional<QString> file = m_backupFiles.choose(
@@ -73,14 +71,20 @@ bool TransferDispatch::startBackupProgramVerify()
     return start(link::Operation::BackupProgramVerify, *file);
 }
 
+const link::ChipRow* TransferDispatch::idleChip() const
+{
+    const int index = m_form.ChipIndex();
+    if (m_runner.running() || index < 0 || index >= ChipCount)
+        return nullptr;
+    return &ChipTable[static_cast<std::size_t>(index)];
+}
+
 bool TransferDispatch::start(link::Operation operation, const QString& backupPath)
 {
-    if (m_runner.running())
+    const ChipRow* selected = idleChip();
+    if (selected == nullptr)
         return false;
-    const int index = m_form.ChipIndex();
-    if (index < 0 || index >= ChipCount)
-        return false;
-    const ChipRow& chip = ChipTable[static_cast<std::size_t>(index)];
+    const ChipRow& chip = *selected;
     const link::WorkerRoutine routine = link::workerFor(chip, operation);
     const QString portName = m_form.ComboBox1->currentText().trimmed();
 

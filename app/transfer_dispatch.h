@@ -64,6 +64,8 @@ signals:
     void transferFinished(kestrel::link::TransferResult result);
 
 private:
+    // The selected chip's record, or nullptr while a transfer runs or no chip is selected.
+    [[nodiscard]] const link::ChipRow* idleChip() const;
     bool start(link::Operation operation, const QString& backupPath = {});
 
     TForm1& m_form;
