@@ -3,6 +3,7 @@
 
 #include "backup_files.h"
 #include "cli_app.h"
+#include "cli_harness.h"
 #include "exit_codes.h"
 #include "image_formats.h"
 #include "sim_line.h"
@@ -21,53 +22,14 @@ using namespace kestrel::cli;
 
 namespace {
 
+using clitest::eepromOf;
+// One run in process: a simulator per --port.
+using Run = clitest::Harness;
+
 QByteArray seeded(int size, unsigned seed)
 {
-    std::mt19937 random(seed);
-    QByteArray out(size, '\0');
-    for (char& b : out)
-        b = static_cast<char>(random());
-    return out;
+    return clitest::randomBytes(size, seed);
 }
-
-QByteArray eepromOf(const sim::Simulator& s)
-{
-    const auto bytes = s.eeprom();
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-}
-
-// One run in process: a 68HC12B32 simulator per --port, each holding `former`.
-struct Run
-{
-    std::vector<std::unique_ptr<sim::Simulator>> sims;
-    QByteArray out;
-    QByteArray err;
-    std::vector<PortOutcome> outcomes;
-
-    int run(const QStringList& args)
-    {
-        QByteArray in;
-        QBuffer inBuffer(&in);
-        QBuffer outBuffer(&out);
-        QBuffer errBuffer(&err);
-        inBuffer.open(QIODevice::ReadOnly);
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        CliEnvironment env;
-        env.in = &inBuffer;
-        env.out = &outBuffer;
-        env.err = &errBuffer;
-        env.makeClock = [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); };
-        env.makeLine = [this](int port, const QString&, link::Clock& clock) {
-            return std::unique_ptr<link::SerialLine>(
-                new sim::SimLine(*sims.at(std::size_t(port)), clock));
-        };
-        CliApp app(std::move(env));
-        const int code = app.run(QStringList{QStringLiteral("kestrel-cli")} + args);
-        outcomes = app.outcomes();
-        return code;
-    }
-};
 
 } // namespace
 
