@@ -32,6 +32,9 @@ class BufferHistory final : public QObject
     Q_OBJECT
 public:
     explicit BufferHistory(EepromModel& model, QObject* parent = nullptr);
+    // The stack empties itself when it goes: its window may be half gone by then, so it tells
+    // no one.
+    ~BufferHistory() override { m_stack.blockSignals(true); }
 
     // Makes entries first.. (1..2047) hold values, as one step named text. A change that
     // changes nothing adds no step; the entries are shown again all the same. Returns whether a
