@@ -12,8 +12,8 @@
 #include <QtTest>
 
 using namespace kestrel;
+using kestrel::testsupport::ElfLayout;
 using kestrel::testsupport::ElfSection;
-using kestrel::testsupport::ElfSpec;
 
 Q_DECLARE_METATYPE(kestrel::ImageFormat)
 Q_DECLARE_METATYPE(kestrel::ImageReadStatus)
@@ -170,12 +170,12 @@ void TestAddressedFiles::addressedFiles_data()
     QTest::newRow("ELF truncated in its header")
         << whole.left(30) << E << false << ImageReadStatus::BadFile << QList<int>{} << 0
         << "Błąd w pliku: plik ELF uszkodzony lub niepełny";
-    ElfSpec little{{section(".eeprom", 0x0D00, "\x01")}};
+    ElfLayout little{{section(".eeprom", 0x0D00, "\x01")}};
     little.bigEndian = false;
     QTest::newRow("ELF little-endian")
         << testsupport::elfFile(little) << E << false << ImageReadStatus::BadFile << QList<int>{}
         << 0 << "Błąd w pliku: nieobsługiwany plik ELF (tylko 32-bitowy, big-endian)";
-    ElfSpec object{{section(".eeprom", 0x0000, "\x01")}};
+    ElfLayout object{{section(".eeprom", 0x0000, "\x01")}};
     object.type = 1; // ET_REL
     QTest::newRow("ELF object file")
         << testsupport::elfFile(object) << E << false << ImageReadStatus::BadFile << QList<int>{}

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::uint16_t Em68hc12 = 53;
 
-bool writeTo(int fd, const ElfSpec& spec)
+bool writeTo(int fd, const ElfLayout& layout)
 {
     if (elf_version(EV_CURRENT) == EV_NONE)
         return false;
@@ -24,15 +24,15 @@ bool writeTo(int fd, const ElfSpec& spec)
     Elf32_Ehdr* header = e ? elf32_newehdr(e) : nullptr;
     if (header == nullptr)
         return false;
-    header->e_ident[EI_DATA] = spec.bigEndian ? ELFDATA2MSB : ELFDATA2LSB;
-    header->e_type = spec.type;
+    header->e_ident[EI_DATA] = layout.bigEndian ? ELFDATA2MSB : ELFDATA2LSB;
+    header->e_type = layout.type;
     header->e_machine = Em68hc12;
     header->e_version = EV_CURRENT;
 
     // libelf keeps pointers to the bytes until the file is written.
     QByteArray names(1, '\0');
     QList<QByteArray> contents;
-    for (const ElfSection& s : spec.sections) {
+    for (const ElfSection& s : layout.sections) {
         Elf_Scn* section = elf_newscn(e);
         Elf_Data* data = section ? elf_newdata(section) : nullptr;
         Elf32_Shdr* sh = section ? elf32_getshdr(section) : nullptr;
@@ -68,10 +68,10 @@ bool writeTo(int fd, const ElfSpec& spec)
 
 } // namespace
 
-QByteArray elfFile(const ElfSpec& spec)
+QByteArray elfFile(const ElfLayout& layout)
 {
     QTemporaryFile file;
-    if (!file.open() || !writeTo(file.handle(), spec))
+    if (!file.open() || !writeTo(file.handle(), layout))
         return {};
     QFile written(file.fileName());
     return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();

@@ -19,7 +19,7 @@ struct ElfSection
     std::uint32_t flags = 2 | 1; // SHF_ALLOC | SHF_WRITE
 };
 
-struct ElfSpec
+struct ElfLayout
 {
     QList<ElfSection> sections;
     bool bigEndian = true;
@@ -27,6 +27,6 @@ struct ElfSpec
 };
 
 // The file's bytes; empty when libelf refused to write it.
-[[nodiscard]] QByteArray elfFile(const ElfSpec& spec);
+[[nodiscard]] QByteArray elfFile(const ElfLayout& layout);
 
 } // namespace kestrel::testsupport
