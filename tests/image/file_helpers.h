@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRandomGenerator>
+
 // Helpers for the tests of the image file commands.
 
 #include <QByteArray>
@@ -80,5 +82,28 @@ private:
     void (*oldHandler_)(int) = nullptr;
     bool ok_ = false;
 };
+
+// Lines joined with their line ends.
+inline QByteArray lines(const QList<QByteArray>& list, const QByteArray& end = "\r\n")
+{
+    QByteArray out;
+    for (const QByteArray& line : list)
+        out += line + end;
+    return out;
+}
+
+inline QByteArray erased(int size)
+{
+    return QByteArray(size, char(0xFF));
+}
+
+inline QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, '\0');
+    for (char& b : bytes)
+        b = static_cast<char>(random.bounded(256));
+    return bytes;
+}
 
 } // namespace testing

@@ -3,6 +3,7 @@
 // and ELF; ELF files that are refused.
 
 #include "elf_writer.h"
+#include "file_helpers.h"
 #include "image_file.h"
 #include "image_formats.h"
 #include "image_messages.h"
@@ -23,27 +24,9 @@ namespace {
 constexpr ChipWindow B32{0x0D00, 768};
 constexpr ChipWindow D60{0x0C00, 1024};
 
-QByteArray lines(const QList<QByteArray>& list)
-{
-    QByteArray out;
-    for (const QByteArray& line : list)
-        out += line + "\r\n";
-    return out;
-}
-
-QByteArray erased(int size)
-{
-    return QByteArray(size, char(0xFF));
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, '\0');
-    for (char& b : bytes)
-        b = static_cast<char>(random.bounded(256));
-    return bytes;
-}
+using testing::erased;
+using testing::lines;
+using testing::randomBytes;
 
 // A data record of the format, its checksum computed from the format's definition.
 QByteArray dataRecord(ImageFormat format, int address, const QByteArray& data)

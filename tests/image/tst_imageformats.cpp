@@ -1,3 +1,4 @@
+#include "file_helpers.h"
 #include "image_formats.h"
 #include "image_messages.h"
 
@@ -18,27 +19,9 @@ constexpr ChipWindow D60{0x0C00, 1024};
 
 // Lines joined with CRLF; the records below were written by hand, checksums computed from the
 // formats' definitions.
-QByteArray lines(const QList<QByteArray>& list, const QByteArray& end = "\r\n")
-{
-    QByteArray out;
-    for (const QByteArray& line : list)
-        out += line + end;
-    return out;
-}
-
-QByteArray erased(int size)
-{
-    return QByteArray(size, char(0xFF));
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, '\0');
-    for (char& b : bytes)
-        b = static_cast<char>(random.bounded(256));
-    return bytes;
-}
+using testing::erased;
+using testing::lines;
+using testing::randomBytes;
 
 QString lineError(int line, const QString& reason)
 {
