@@ -4,7 +4,6 @@
 
 #include <QStringList>
 
-#include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -136,13 +135,6 @@ std::optional<std::uint64_t> BoardImages::serial(int index) const
     if (!m_serial)
         return std::nullopt;
     return m_serial->first + std::uint64_t(index);
-}
-
-QString crc32Text(const QByteArray& bytes)
-{
-    uLong crc = crc32(0L, Z_NULL, 0);
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size()));
-    return QStringLiteral("%1").arg(qulonglong(crc), 8, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace kestrel::cli

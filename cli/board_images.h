@@ -55,7 +55,6 @@ private:
     std::optional<SerialField> m_serial;
 };
 
-// The CRC-32 (as zlib computes it) of the bytes, as eight upper-case hex digits.
-[[nodiscard]] QString crc32Text(const QByteArray& bytes);
+
 
 } // namespace kestrel::cli

@@ -2,6 +2,7 @@
 
 #include "backup_files.h"
 #include "convert_command.h"
+#include "diff_command.h"
 #include "exit_codes.h"
 #include "image_io.h"
 #include "production_run.h"
@@ -88,6 +89,10 @@ int CliApp::run(const CliRequest& request)
         Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
         return convertImage(request, *env_.in, *env_.out, console);
     }
+    if (request.command == Command::Diff) {
+        Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
+        return diffImages(request, *env_.in, *env_.out, console);
+    }
     return runTransfers(request);
 }
 
@@ -123,6 +128,7 @@ link::Operation operationFor(const CliRequest& request)
     case Command::Chips:
     case Command::Ports:
     case Command::Convert:
+    case Command::Diff:
         break;
     }
     return link::Operation::Read;
@@ -263,7 +269,9 @@ void CliApp::report(const CliRequest& request, int exitCode, Console& console)
             writeOut(summaryTable(outcomes_, *request.chip).toUtf8());
         } else if (exitCode == ExitOk) {
             const PortOutcome& o = outcomes_.front();
-            console.portMessage(0, QStringLiteral("Gotowe, %1 s").arg(o.seconds, 0, 'f', 1));
+            console.portMessage(0, QStringLiteral("Gotowe, %1 s, CRC-32 %2")
+                                       .arg(o.seconds, 0, 'f', 1)
+                                       .arg(o.crc32));
         }
     }
 }

@@ -24,6 +24,8 @@ QString description()
         "  verify  --chip UKŁAD --port PORT [--port PORT ...] PLIK\n"
         "                                           porównanie EEPROM z plikiem\n"
         "  convert --chip UKŁAD WEJŚCIE WYJŚCIE     zamiana formatu pliku obrazu\n"
+        "  diff    --chip UKŁAD PLIK1 PLIK2         porównanie dwóch plików obrazu; wiersz na\n"
+        "                                           różny bajt: ADRES  BAJT1  BAJT2\n"
         "\n"
         "PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,\n"
         "wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).\n"
@@ -41,7 +43,7 @@ QString description()
         "  3  błąd portu (nie można otworzyć, zajęty, brak uprawnień, brak prędkości 12800)\n"
         "  4  brak adaptera (nieudane sprawdzenie połączenia)\n"
         "  5  transfer nieudany (odczyt przerwany, utracone połączenie, sygnał)\n"
-        "  6  weryfikacja wykazała różnice\n"
+        "  6  weryfikacja wykazała różnice (diff: pliki różne)\n"
         "  7  układ nieobsługiwany w tej wersji\n"
         "Przy kilku portach: najwyższy kod spośród portów.");
 }
@@ -66,20 +68,25 @@ QString elfNotWritten(const QString& what)
 }
 
 // convert --chip UKŁAD WEJŚCIE WYJŚCIE: the format given is the output's.
-ParsedCommandLine convertArguments(const QCommandLineParser& parser,
+// diff --chip UKŁAD PLIK1 PLIK2: each file's format told by its name or content.
+ParsedCommandLine twoFileArguments(const QCommandLineParser& parser,
                                    std::initializer_list<const QCommandLineOption*> refused,
                                    const QCommandLineOption& format,
                                    const ProductionOptions& production, QStringList positional,
                                    ParsedCommandLine out)
 {
+    CliRequest& r = out.request;
+    const bool convert = r.command == Command::Convert;
+    const QString command = commandName(r.command);
+    const QString firstName = convert ? QStringLiteral("WEJŚCIE") : QStringLiteral("PLIK1");
+    const QString secondName = convert ? QStringLiteral("WYJŚCIE") : QStringLiteral("PLIK2");
     for (const QCommandLineOption* o : refused)
         if (parser.isSet(*o))
-            return fail(QStringLiteral("--%1: polecenie convert nie przyjmuje tej opcji")
-                            .arg(o->names().constFirst()));
-    if (QString error = production.refuseAll(parser, QStringLiteral("convert")); !error.isNull())
+            return fail(QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
+                            .arg(o->names().constFirst(), command));
+    if (QString error = production.refuseAll(parser, command); !error.isNull())
         return fail(error);
-    CliRequest& r = out.request;
-    if (parser.isSet(format)) {
+    if (convert && parser.isSet(format)) {
         const QStringList formats = parser.values(format);
         r.format = formatFromName(formats.last());
         if (formats.size() > 1 || !r.format)
@@ -89,18 +96,18 @@ ParsedCommandLine convertArguments(const QCommandLineParser& parser,
             return fail(elfNotWritten(QStringLiteral("--format")));
     }
     if (positional.size() < 2)
-        return fail(
-            QStringLiteral("brak argumentu %1")
-                .arg(positional.isEmpty() ? QStringLiteral("WEJŚCIE") : QStringLiteral("WYJŚCIE")));
+        return fail(QStringLiteral("brak argumentu %1")
+                        .arg(positional.isEmpty() ? firstName : secondName));
     if (positional.size() > 2)
         return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.at(2))));
     r.file = positional.at(0);
     r.output = positional.at(1);
     if (r.file.isEmpty() || r.output.isEmpty())
-        return fail(
-            QStringLiteral("%1: pusta nazwa pliku")
-                .arg(r.file.isEmpty() ? QStringLiteral("WEJŚCIE") : QStringLiteral("WYJŚCIE")));
-    if (!r.format && formatNamedBy(r.output) == FileFormat::Elf)
+        return fail(QStringLiteral("%1: pusta nazwa pliku")
+                        .arg(r.file.isEmpty() ? firstName : secondName));
+    if (!convert && r.file == QLatin1String("-") && r.output == QLatin1String("-"))
+        return fail(QStringLiteral("PLIK1 i PLIK2: standardowe wejście można podać tylko raz"));
+    if (convert && !r.format && formatNamedBy(r.output) == FileFormat::Elf)
         return fail(elfNotWritten(QStringLiteral("WYJŚCIE")));
     return out;
 }
@@ -135,6 +142,8 @@ QString commandName(Command command)
         return QStringLiteral("verify");
     case Command::Convert:
         return QStringLiteral("convert");
+    case Command::Diff:
+        return QStringLiteral("diff");
     }
     return {};
 }
@@ -179,7 +188,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     const ProductionOptions production(parser);
     parser.addPositionalArgument(
         QStringLiteral("polecenie"),
-        QStringLiteral("chips, ports, read, program, verify lub convert."));
+        QStringLiteral("chips, ports, read, program, verify, convert lub diff."));
     parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
                                  QStringLiteral("[PLIK]"));
 
@@ -205,7 +214,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return fail(
-            QStringLiteral("brak polecenia (chips, ports, read, program, verify lub convert)"));
+            QStringLiteral("brak polecenia (chips, ports, read, program, verify, convert lub diff)"));
     const QString name = positional.takeFirst();
     if (name == QLatin1String("chips"))
         r.command = Command::Chips;
@@ -219,9 +228,11 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         r.command = Command::Verify;
     else if (name == QLatin1String("convert"))
         r.command = Command::Convert;
+    else if (name == QLatin1String("diff"))
+        r.command = Command::Diff;
     else
-        return fail(QStringLiteral(
-                        "nieznane polecenie %1 (chips, ports, read, program, verify lub convert)")
+        return fail(QStringLiteral("nieznane polecenie %1 (chips, ports, read, program, verify, "
+                                   "convert lub diff)")
                         .arg(quoted(name)));
     r.quiet = parser.isSet(quiet);
     r.json = parser.isSet(json);
@@ -250,9 +261,11 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
                         .arg(quoted(chips.first())));
 
     if (r.command == Command::Convert)
-        return convertArguments(parser, {&port, &verify, &backup, &json}, format, production,
-                                positional,
-                                out);
+        return twoFileArguments(parser, {&port, &verify, &backup, &json}, format, production,
+                                positional, out);
+    if (r.command == Command::Diff)
+        return twoFileArguments(parser, {&port, &verify, &backup, &format}, format, production,
+                                positional, out);
 
     if (!parser.isSet(port))
         return fail(QStringLiteral("brak opcji --port"));

@@ -19,6 +19,7 @@ enum class Command
     Program,
     Verify,
     Convert,
+    Diff,
 };
 
 // How an image file is read or written, when --format says so.
@@ -37,7 +38,8 @@ struct CliRequest
     bool quiet = false;
     bool json = false;
 
-    // convert: the file written ("-": standard output); `file` is the one read.
+    // convert: the file written ("-": standard output); `file` is the one read. diff: the
+    // second file compared; `file` is the first.
     QString output;
     // A production run: bytes written over the image and a serial number per board (program),
     // the log (read, program, verify).

@@ -36,6 +36,10 @@ struct PortOutcome
     QString backupFile;                // --backup: this port's backup (empty without it)
     bool backupWritten = false;        // the backup file holds the chip's former content
 
+    // The CRC-32 of the image programmed or compared, or read when it was read whole
+    // ("cbf43926"); empty otherwise.
+    QString crc32;
+
     // A production run's: the serial number programmed (--serial).
     std::optional<std::uint64_t> serial;
 };

@@ -1,6 +1,7 @@
 #include "production_run.h"
 
 #include "exit_codes.h"
+#include "image_crc.h"
 #include "report.h"
 
 #include <QDateTime>
@@ -52,6 +53,12 @@ EepromBufferType ProductionRun::image(int port) const
 void ProductionRun::describe(int port, PortOutcome& outcome) const
 {
     outcome.serial = boards_.serial(port);
+    // The image programmed or compared; a read's only when it was read whole.
+    const int size = request_.chip->EepromSize;
+    if (request_.command != Command::Read)
+        outcome.crc32 = crc32Text(crc32Of(boards_.image(port)));
+    else if (outcome.bytes == size)
+        outcome.crc32 = crc32Text(crc32Of(outcome.image.left(size)));
 }
 
 int ProductionRun::writeLog(const std::vector<PortOutcome>& outcomes, const QString& operation,
@@ -77,11 +84,8 @@ int ProductionRun::writeLog(const std::vector<PortOutcome>& outcomes, const QStr
         };
         if (o.serial)
             line.insert(QStringLiteral("serial"), qint64(*o.serial));
-        // The image programmed or compared; a read's only when it was read whole.
-        if (!read)
-            line.insert(QStringLiteral("crc32"), crc32Text(boards_.image(i)));
-        else if (o.bytes == chip.EepromSize)
-            line.insert(QStringLiteral("crc32"), crc32Text(o.image.left(chip.EepromSize)));
+        if (!o.crc32.isEmpty())
+            line.insert(QStringLiteral("crc32"), o.crc32);
         QString error;
         if (!log_->append(QJsonDocument(line).toJson(QJsonDocument::Compact), error)) {
             console.error(error);

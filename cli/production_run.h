@@ -28,7 +28,8 @@ public:
 
     // The image the port's board is programmed with or compared to.
     [[nodiscard]] EepromBufferType image(int port) const;
-    // Fills in what the outcome shows of the run: the port's serial number.
+    // Fills in what the outcome shows of the run: the port's serial number and the CRC-32 of
+    // its image.
     void describe(int port, PortOutcome& outcome) const;
 
     // Appends one line per port to the log. Gives the run's exit code: exitCode, or ExitFile when

@@ -52,7 +52,8 @@ QString outcomeWord(const PortOutcome& outcome)
 QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip)
 {
     const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"), QStringLiteral("KOD"),
-                             QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA")};
+                             QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA"),
+                             QStringLiteral("CRC-32")};
     std::vector<QStringList> rows{header};
     const bool backups = std::any_of(outcomes.begin(), outcomes.end(),
                                      [](const PortOutcome& o) { return !o.backupFile.isEmpty(); });
@@ -63,7 +64,8 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
                                   ? QStringLiteral("-")
                                   : address(chip.EepromBase + o.differingOffsets.front());
         rows.push_back({o.port, outcomeWord(o), QString::number(o.exitCode),
-                        QString::number(o.seconds, 'f', 1), first});
+                        QString::number(o.seconds, 'f', 1), first,
+                        o.crc32.isEmpty() ? QStringLiteral("-") : o.crc32});
         if (backups)
             rows.back() << (o.backupWritten ? o.backupFile : QStringLiteral("brak"));
     }
@@ -104,6 +106,8 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
         }
         if (o.serial)
             object.insert(QStringLiteral("serial"), qint64(*o.serial));
+        if (!o.crc32.isEmpty())
+            object.insert(QStringLiteral("crc32"), o.crc32);
         out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     }
     return out;

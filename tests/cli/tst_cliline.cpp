@@ -5,6 +5,7 @@
 #include "cli_harness.h"
 #include "elf_writer.h"
 #include "exit_codes.h"
+#include "image_crc.h"
 #include "image_formats.h"
 #include "sim_transport.h"
 
@@ -29,6 +30,9 @@ private slots:
     void convert();
     void productionLine_data();
     void productionLine();
+    void diff_data();
+    void diff();
+    void crcOfOneBoard();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -202,6 +206,9 @@ void TestCliLine::productionLine()
                 if (!numbers.isEmpty())
                     QCOMPARE(QString::number(o.value(QStringLiteral("serial")).toInteger()),
                              numbers[i]);
+                if (i != silentBoard)
+                    QCOMPARE(o.value(QStringLiteral("crc32")).toString(),
+                             crc32Text(crc32Of(eepromOf(*h.sims[std::size_t(i)]))));
             }
         } else if (boards > 1) {
             const QStringList rows = QString::fromUtf8(h.out).split(u'\n', Qt::SkipEmptyParts);
@@ -241,9 +248,106 @@ void TestCliLine::productionLine()
             // The CRC-32 of what the board was to hold: on a working board, its EEPROM.
             if (i != silentBoard)
                 QCOMPARE(o.value(QStringLiteral("crc32")).toString(),
-                         crc32Text(eepromOf(*h.sims[std::size_t(i)])));
+                         crc32Text(crc32Of(eepromOf(*h.sims[std::size_t(i)]))));
         }
     }
+}
+
+void TestCliLine::diff_data()
+{
+    QTest::addColumn<QByteArray>("second"); // the first file is the image, raw
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("out");     // standard output, "*N": N lines
+    QTest::addColumn<QString>("message"); // in standard error
+    const ChipWindow b32{0x0D00, 768};
+    const QByteArray image = randomBytes(768, 61);
+    QByteArray oneByte = image;
+    oneByte[0x10] = char(0xFF);
+    const QString line =
+        QStringLiteral("0D10  %1  FF\n").arg(uchar(image[0x10]), 2, 16, QChar(u'0')).toUpper();
+    QTest::newRow("equal, other format") << encodeImage(image, ImageFormat::SRecord, b32)
+                                         << QStringList{} << int(ExitOk) << ""
+                                         << "Pliki zgodne, CRC-32 " + crc32Text(crc32Of(image));
+    QTest::newRow("one byte") << oneByte << QStringList{} << int(ExitDifferent) << line
+                              << "Pliki różnią się w 1 bajtach";
+    QByteArray inverted = image;
+    for (char& b : inverted)
+        b = static_cast<char>(~b);
+    QTest::newRow("every byte") << inverted << QStringList{}
+                                << int(ExitDifferent) << "*768" << "";
+    QTest::newRow("json") << oneByte << QStringList{"--json"} << int(ExitDifferent)
+                          << "{\"address\":\"0D10\"" << "";
+    QTest::newRow("quiet") << oneByte << QStringList{"-q"} << int(ExitDifferent) << "" << "";
+    QTest::newRow("unreadable") << QByteArray() << QStringList{} << int(ExitFile) << ""
+                                << "Nie można odczytać pliku";
+    QTest::newRow("no ports") << oneByte << QStringList{"--port", "COM1"} << int(ExitUsage) << ""
+                              << "--port: polecenie diff nie przyjmuje tej opcji";
+}
+
+void TestCliLine::diff()
+{
+    QFETCH(QByteArray, second);
+    QFETCH(QStringList, extra);
+    QFETCH(int, expected);
+    QFETCH(QString, out);
+    QFETCH(QString, message);
+    const QByteArray image = randomBytes(768, 61);
+    const QString first = path(QStringLiteral("a.bin"));
+    writeFile(first, image);
+    const QString other = path(second.startsWith('S') ? QStringLiteral("b.s19")
+                                                      : QStringLiteral("b.bin"));
+    if (!second.isEmpty())
+        writeFile(other, second);
+    Harness h;
+    QCOMPARE(h.run(QStringList{QStringLiteral("diff"), QStringLiteral("--chip"),
+                               QStringLiteral("68HC12B32"), first, other} +
+                   extra),
+             expected);
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    const QString printed = QString::fromUtf8(h.out);
+    if (out.startsWith(u'*'))
+        QCOMPARE(printed.count(u'\n'), out.mid(1).toInt());
+    else if (extra.contains(QStringLiteral("--json"))) {
+        const QJsonObject o = QJsonDocument::fromJson(h.out).object();
+        QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 1);
+        QCOMPARE(o.value(QStringLiteral("crc32_1")).toString(), crc32Text(crc32Of(image)));
+        QVERIFY2(printed.contains(out), qPrintable(printed));
+    } else
+        QCOMPARE(printed, out);
+    if (extra.contains(QStringLiteral("-q")))
+        QCOMPARE(h.errText(), QString());
+}
+
+// A single board's program, verify and read print the CRC-32 of the image and carry it in the
+// JSON.
+void TestCliLine::crcOfOneBoard()
+{
+    const QByteArray image = randomBytes(768, 71);
+    const QString file = path(QStringLiteral("one.bin"));
+    writeFile(file, image);
+    const QString crc = crc32Text(crc32Of(image));
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    for (const char* command : {"program", "verify", "read"}) {
+        for (const bool json : {false, true}) {
+            h.out.clear();
+            h.err.clear();
+            QStringList args{QString::fromLatin1(command), QStringLiteral("--chip"),
+                             QStringLiteral("68HC12B32"), QStringLiteral("--port"),
+                             QStringLiteral("COM1"), file};
+            if (json)
+                args << QStringLiteral("--json");
+            QCOMPARE(h.run(args), int(ExitOk));
+            if (json)
+                QCOMPARE(QJsonDocument::fromJson(h.out).object().value(QStringLiteral("crc32")),
+                         QJsonValue(crc));
+            else
+                QVERIFY2(h.errText().contains(QStringLiteral("CRC-32 ") + crc),
+                         qPrintable(h.errText()));
+        }
+    }
+    QCOMPARE(readFile(file), image);
 }
 
 QTEST_GUILESS_MAIN(TestCliLine)

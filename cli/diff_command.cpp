@@ -1,0 +1,78 @@
+#include "diff_command.h"
+
+#include "exit_codes.h"
+#include "image_compare.h"
+#include "image_crc.h"
+#include "image_io.h"
+
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace kestrel::cli {
+
+namespace {
+
+QString hex(int value, int digits)
+{
+    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
+}
+
+int byteAt(const QByteArray& bytes, int offset)
+{
+    return static_cast<std::uint8_t>(bytes.at(offset));
+}
+
+} // namespace
+
+int diffImages(const CliRequest& request, QIODevice& standardInput, QIODevice& standardOutput,
+               Console& console)
+{
+    const link::ChipRow& chip = *request.chip;
+    QByteArray images[2];
+    const QString files[2] = {request.file, request.output};
+    for (int i = 0; i < 2; ++i) {
+        const LoadedImage loaded = loadImageToConvert(files[i], chip, standardInput);
+        if (!loaded.ok) {
+            console.error(loaded.error);
+            return ExitFile;
+        }
+        if (!loaded.notice.isEmpty() && !request.quiet)
+            console.error(loaded.notice);
+        images[i] = loaded.bytes;
+    }
+    const ImageComparison comparison = compareImages(images[0], images[1]);
+    if (request.json) {
+        QJsonArray list;
+        for (const int offset : comparison.offsets)
+            list.append(QJsonObject{{QStringLiteral("address"), hex(chip.EepromBase + offset, 4)},
+                                    {QStringLiteral("file1"), hex(byteAt(images[0], offset), 2)},
+                                    {QStringLiteral("file2"), hex(byteAt(images[1], offset), 2)}});
+        const QJsonObject object{
+            {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
+            {QStringLiteral("file1"), files[0]},
+            {QStringLiteral("file2"), files[1]},
+            {QStringLiteral("crc32_1"), crc32Text(crc32Of(images[0]))},
+            {QStringLiteral("crc32_2"), crc32Text(crc32Of(images[1]))},
+            {QStringLiteral("differences"), comparison.count},
+            {QStringLiteral("list"), list},
+        };
+        standardOutput.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+    } else if (!request.quiet) {
+        QByteArray lines;
+        for (const int offset : comparison.offsets)
+            lines += QStringLiteral("%1  %2  %3\n")
+                         .arg(hex(chip.EepromBase + offset, 4), hex(byteAt(images[0], offset), 2),
+                              hex(byteAt(images[1], offset), 2))
+                         .toUtf8();
+        standardOutput.write(lines);
+        console.error(comparison.count == 0
+                          ? QStringLiteral("Pliki zgodne, CRC-32 %1")
+                                .arg(crc32Text(crc32Of(images[0])))
+                          : QStringLiteral("Pliki różnią się w %1 bajtach").arg(comparison.count));
+    }
+    return comparison.count == 0 ? ExitOk : ExitDifferent;
+}
+
+} // namespace kestrel::cli
