@@ -1,6 +1,9 @@
 #include "grid_view.h"
 
+#include "byte_selection.h"
+
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -159,12 +162,50 @@ void GridView::keyPressEvent(QKeyEvent* event)
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (!tab && !text.isEmpty()) {
         // Text of several characters at once is no key press; it never searches the cells.
-        if (text.size() == 1)
+        if (text.size() == 1) {
             emit keyPress(text.at(0));
+            const Qt::KeyboardModifiers mods = event->modifiers();
+            if (mods.testFlag(Qt::ControlModifier) == mods.testFlag(Qt::AltModifier))
+                emit textTyped(text.at(0));
+        }
         event->accept();
         return;
     }
+    const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (m_selection && (extend || currentIndex() != before))
+        m_selection->moveTo(currentIndex(), extend);
+}
+
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (m_selection && current.isValid() && model() != nullptr) {
+        const int lastColumn = model()->columnCount() - 1;
+        if (action == MoveRight && current.column() == lastColumn &&
+            current.row() + 1 < model()->rowCount())
+            return model()->index(current.row() + 1, 0);
+        if (action == MoveLeft && current.column() == 0 && current.row() > 0)
+            return model()->index(current.row() - 1, lastColumn);
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void GridView::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    if (m_selection && event->button() == Qt::LeftButton &&
+        indexAt(event->position().toPoint()).isValid())
+        m_selection->moveTo(currentIndex(), event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void GridView::mouseMoveEvent(QMouseEvent* event)
+{
+    QTableView::mouseMoveEvent(event);
+    if (m_selection && event->buttons().testFlag(Qt::LeftButton) &&
+        indexAt(event->position().toPoint()).isValid())
+        m_selection->moveTo(currentIndex(), true);
 }
 
 } // namespace kestrel

@@ -67,14 +67,20 @@ private:
     DrawHook m_hook;
 };
 
+class ByteSelection;
+
 // A string grid without scroll bars of its own. Its top row (1 = first data row) follows the
 // keyboard and the mouse wheel and can be set from outside. Typed characters are reported and
-// never move the current cell.
+// never move the current cell. With a byte selection set, a drag, Shift+click and Shift with the
+// arrow keys select a run of bytes in address order.
 class GridView : public QTableView
 {
     Q_OBJECT
 public:
     explicit GridView(QWidget* parent = nullptr);
+
+    // The selection this grid shares with others; the grid does not own it.
+    void setByteSelection(ByteSelection* selection) { m_selection = selection; }
 
     [[nodiscard]] int topRow() const;
     // Scrolls so that `row` is the first data row shown; clamped to what the grid can show.
@@ -85,9 +91,19 @@ public:
 signals:
     void topRowChanged(int row);
     void keyPress(QChar key);
+    // The same key when it types a character: not with Ctrl or Alt alone, which make commands
+    // (both together are AltGr on some systems).
+    void textTyped(QChar key);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    // Left and right go on over the row's end, as through the bytes of the image.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    ByteSelection* m_selection = nullptr;
 };
 
 // The fixed look of both grids.

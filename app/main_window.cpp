@@ -1,7 +1,13 @@
 #include "main_window.h"
 
 #include "buffer_history.h"
+#include "byte_selection.h"
 #include "chip_table.h"
+#include "cursor_text.h"
+#include "editor_commands.h"
+#include "image_crc.h"
+#include "image_file.h"
+#include "image_search.h"
 #include "hex_entry.h"
 #include "image_commands.h"
 #include "port_selector.h"
@@ -53,10 +59,14 @@ void TForm1::markDifferences(const std::vector<int>& offsets)
     for (const int offset : offsets)
         entries.push_back(offset + 1);
     m_model->setMarkedEntries(entries);
-    if (entries.empty())
-        return;
-    // The first marked row comes into view; the scroll chain takes both grids along.
-    const int row = (entries.front() - 1) / EepromModel::Columns + 1;
+    if (!entries.empty())
+        showEntry(entries.front());
+}
+
+void TForm1::showEntry(int entry)
+{
+    // The scroll chain takes both grids along.
+    const int row = (entry - 1) / EepromModel::Columns + 1;
     const int top = StringGrid1->topRow();
     if (row < top || row >= top + StringGrid1->visibleRows())
         ScrollBar1->setValue(row);
@@ -66,14 +76,16 @@ void TForm1::selectHexCellQuietly(int ACol, int ARow)
 {
     const QModelIndex cell = m_model->index(ARow - 1, ACol - 1);
     m_quietSelection = true;
-    // A new current cell would otherwise scroll the grid to show it.
+    // A new current cell would otherwise scroll the grids to show it.
     const bool autoScroll = StringGrid1->hasAutoScroll();
     StringGrid1->setAutoScroll(false);
+    StringGrid2->setAutoScroll(false);
     if (cell.isValid())
-        StringGrid1->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+        m_selection->moveTo(cell, false);
     else
-        StringGrid1->selectionModel()->clearSelection();
+        m_selection->clear();
     StringGrid1->setAutoScroll(autoScroll);
+    StringGrid2->setAutoScroll(autoScroll);
     m_quietSelection = false;
 }
 
@@ -84,6 +96,7 @@ void TForm1::setTransferActive(bool active)
     for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1,
                              KopiaProgramujWeryfikuj1})
         command->setEnabled(!active);
+    m_editor->setTransferActive(active);
     updateUndoCommands();
 }
 
@@ -106,7 +119,17 @@ QString TForm1::statusText() const
 
 QString TForm1::statusPanelText(int index) const
 {
-    return index >= 0 && index < 3 ? m_statusPanels[index]->text() : QString();
+    return index >= 0 && index < 4 ? m_statusPanels[index]->text() : QString();
+}
+
+void TForm1::updateCursorPanel()
+{
+    const QByteArray bytes = imageFileBytes(m_image);
+    const std::optional<ByteRange> selected = m_selection->range();
+    const int length = selected && selected->length() > 1 ? selected->length() : 0;
+    m_statusPanels[3]->setText(cursorText(bytes, m_image.EepromBase,
+                                          entryOf(m_image.CursorCol, m_image.CursorRow) - 1,
+                                          length, crc32Of(bytes)));
 }
 
 void TForm1::setFileLabel(const QString& text)
@@ -378,13 +401,36 @@ void TForm1::StringGrid1KeyPress(QChar key)
                                   : 0;
     const HexKeyEffect effect = applyHexKeyText(m_image, QStringView(&key, 1),
                                                 StringGrid1->topRow(), m_model->rowCount() + 1);
+    commitTyped(effect, held, typedByteStep(),
+                secondDigit ? BufferEdit::Join::Closes : BufferEdit::Join::Opens);
+}
+
+void TForm1::StringGrid2KeyPress(QChar key)
+{
+    if (m_transferActive || !key.isPrint())
+        return;
+    // The byte of the character as the grid shows it; characters without one change nothing.
+    const std::optional<QByteArray> byte = textBytes(QStringView(&key, 1));
+    if (!byte)
+        return;
+    const int cursorEntry = entryOf(m_image.CursorCol, m_image.CursorRow);
+    const std::int32_t held = cursorEntry >= 1 && cursorEntry <= EepromLastEntry
+                                  ? m_image.EepromBuffer[static_cast<std::size_t>(cursorEntry)]
+                                  : 0;
+    const HexKeyEffect effect =
+        applyByteKey(m_image, static_cast<std::uint8_t>(byte->front()), StringGrid1->topRow(),
+                     m_model->rowCount() + 1);
+    commitTyped(effect, held, typedCharStep(), BufferEdit::Join::None);
+}
+
+void TForm1::commitTyped(const HexKeyEffect& effect, std::int32_t held, const QString& step,
+                         BufferEdit::Join join)
+{
     if (!effect.changed())
         return;
-    // The digit went into the entry under the cursor.
     const std::int32_t typed =
-        std::exchange(m_image.EepromBuffer[static_cast<std::size_t>(cursorEntry)], held);
-    m_history->change(effect.changedEntry, std::span(&typed, 1), typedByteStep(),
-                      secondDigit ? BufferEdit::Join::Closes : BufferEdit::Join::Opens);
+        std::exchange(m_image.EepromBuffer[static_cast<std::size_t>(effect.changedEntry)], held);
+    m_history->change(effect.changedEntry, std::span(&typed, 1), step, join);
     // The scroll chain takes the scroll bar and the character grid along.
     if (effect.newTopRow)
         StringGrid1->setTopRow(*effect.newTopRow);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buffer_edit.h"
 #include "eeprom_image.h"
 #include "eeprom_model.h"
 #include "grid_view.h"
@@ -29,6 +30,9 @@ class QDropEvent;
 namespace kestrel {
 
 class BufferHistory;
+class ByteSelection;
+struct HexKeyEffect;
+class EditorCommands;
 class TransferDispatch;
 struct LoadCommandResult;
 
@@ -55,6 +59,9 @@ public:
     // scrolls the first of them into view. The marks go with the next change of the buffer.
     void markDifferences(const std::vector<int>& offsets);
 
+    // Scrolls the row of entry into view, taking both grids and the scroll bar along.
+    void showEntry(int entry);
+
     // Moves the hex grid's current cell and selection to data cell (ACol, ARow) without running
     // StringGrid1SelectCell. A cell past the last row leaves no cell selected.
     void selectHexCellQuietly(int ACol, int ARow);
@@ -70,10 +77,16 @@ public:
     // through it as one step.
     [[nodiscard]] BufferHistory& history() { return *m_history; }
 
+    // The selection both grids show, and the editor's commands.
+    [[nodiscard]] ByteSelection& selection() { return *m_selection; }
+    [[nodiscard]] EditorCommands& editor() { return *m_editor; }
+
     // The third status panel.
     void setStatusText(const QString& text);
     [[nodiscard]] QString statusText() const;
     [[nodiscard]] QString statusPanelText(int index) const;
+    // The fourth panel: the cursor, the selection and the CRC-32 of the image.
+    void updateCursorPanel();
 
     // The file-name label below the grids.
     void setFileLabel(const QString& text);
@@ -137,6 +150,7 @@ public:
     void Cofnij1Click();
     void Ponow1Click();
     void StringGrid1KeyPress(QChar key);
+    void StringGrid2KeyPress(QChar key);
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1DrawCell(CellCanvas& canvas, int ACol, int ARow, const QRect& Rect);
     void StringGrid1TopLeftChanged();
@@ -168,11 +182,18 @@ private:
     void showLoaded(const LoadCommandResult& result, const ImageState& loaded);
     void fillStepFF(int last);
     void updateUndoCommands();
+    void setUpSelection();
+    // Hands a typed byte's change to the history as its step: the byte held before is put back
+    // first, then the step writes the typed value.
+    void commitTyped(const HexKeyEffect& effect, std::int32_t held, const QString& step,
+                     BufferEdit::Join join);
     void readChip();
 
     ImageState m_image;
     EepromModel* m_model = nullptr;
-    QLabel* m_statusPanels[3] = {};
+    QLabel* m_statusPanels[4] = {};
+    ByteSelection* m_selection = nullptr;
+    EditorCommands* m_editor = nullptr;
     bool m_transferActive = false;
     TransferDispatch* m_transfers = nullptr;
     BufferHistory* m_history = nullptr;

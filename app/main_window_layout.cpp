@@ -3,7 +3,9 @@
 #include "main_window.h"
 
 #include "buffer_history.h"
+#include "byte_selection.h"
 #include "chip_table.h"
+#include "editor_commands.h"
 #include "hex_entry.h"
 #include "image_commands.h"
 #include "port_selector.h"
@@ -161,6 +163,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     StringGrid2->setCurrentIndex(m_model->index(0, 0));
 
     connectHandlers();
+    updateCursorPanel();
 
     setTabOrder(StringGrid1, StringGrid2);
     setTabOrder(StringGrid2, ScrollBar1);
@@ -251,6 +254,8 @@ void TForm1::createControls(QWidget* client)
     // Narrow selectors: keep the whole chip name visible beside the drop-down button.
     const QString narrow = QStringLiteral("QComboBox { padding: 0px 0px 0px 3px; }"
                                           "QComboBox::drop-down { width: 15px; }");
+    setUpSelection();
+
     ComboBox2->setStyleSheet(narrow);
     ComboBox1->setStyleSheet(narrow);
     auto* wheelFilter = new WheelNeedsFocus(this);
@@ -260,6 +265,18 @@ void TForm1::createControls(QWidget* client)
         // The drop-down list is wider than the selector: every name shows whole.
         selector->view()->setMinimumWidth(selector->view()->sizeHintForColumn(0) + 8);
     }
+}
+
+void TForm1::setUpSelection()
+{
+    // One selection model for both grids: one cursor, one selection.
+    QItemSelectionModel* own = StringGrid2->selectionModel();
+    StringGrid2->setSelectionModel(StringGrid1->selectionModel());
+    delete own;
+    m_selection = new ByteSelection(*StringGrid1->selectionModel(), this);
+    StringGrid1->setByteSelection(m_selection);
+    StringGrid2->setByteSelection(m_selection);
+    m_editor = new EditorCommands(*this, *m_selection);
 }
 
 void TForm1::setUpGrid(GridView& grid, bool hexView)
@@ -353,6 +370,8 @@ void TForm1::createMenu()
     KopiaProgramujWeryfikuj1 =
         Pami1->addAction(QStringLiteral("Kopia, programowanie i weryfikacja"));
     KopiaProgramujWeryfikuj1->setObjectName(QStringLiteral("KopiaProgramujWeryfikuj1"));
+
+    m_editor->addTo(*Wczytajzdysku1);
 }
 
 void TForm1::createStatusBar()
@@ -367,10 +386,10 @@ void TForm1::createStatusBar()
     barPalette.setColor(QPalette::Window, StatusBarColor);
     StatusBar1->setPalette(barPalette);
 
-    const QString texts[3] = {QStringLiteral("COM1"), QStringLiteral("12800"),
-                              QStringLiteral("-----Oczekiwanie-----")};
-    const int widths[3] = {80, 50, 0};
-    for (int i = 0; i < 3; ++i) {
+    const QString texts[4] = {QStringLiteral("COM1"), QStringLiteral("12800"),
+                              QStringLiteral("-----Oczekiwanie-----"), QString()};
+    const int widths[4] = {80, 50, 0, 0};
+    for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(texts[i], StatusBar1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -409,6 +428,15 @@ void TForm1::connectHandlers()
     connect(m_history, &BufferHistory::stepsChanged, this, &TForm1::updateUndoCommands);
     connect(m_history, &BufferHistory::changedStateChanged, this, &TForm1::setWindowModified);
     connect(StringGrid1, &GridView::keyPress, this, &TForm1::StringGrid1KeyPress);
+    connect(StringGrid2, &GridView::textTyped, this, &TForm1::StringGrid2KeyPress);
+    // The fourth panel follows the cursor, the selection and every change of the buffer.
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TForm1::updateCursorPanel);
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TForm1::updateCursorPanel);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &TForm1::updateCursorPanel);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TForm1::updateCursorPanel);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &TForm1::updateCursorPanel);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!current.isValid() || m_quietSelection)
@@ -419,12 +447,13 @@ void TForm1::connectHandlers()
     // A click on a cell always starts a new byte there, the current cell included: a pending
     // first digit is dropped, and the cursor comes back if it had left the cell (typed past the
     // last row, or its row went away with a chip change).
-    connect(StringGrid1, &GridView::pressed, this, [this](const QModelIndex& cell) {
-        if (!cell.isValid())
-            return;
-        bool canSelect = true;
-        StringGrid1SelectCell(cell.column() + 1, cell.row() + 1, canSelect);
-    });
+    for (GridView* grid : {StringGrid1, StringGrid2})
+        connect(grid, &GridView::pressed, this, [this](const QModelIndex& cell) {
+            if (!cell.isValid())
+                return;
+            bool canSelect = true;
+            StringGrid1SelectCell(cell.column() + 1, cell.row() + 1, canSelect);
+        });
     connect(StringGrid1, &GridView::topRowChanged, this, &TForm1::StringGrid1TopLeftChanged);
     connect(StringGrid2, &GridView::topRowChanged, this, &TForm1::StringGrid2TopLeftChanged);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TForm1::ScrollBar1Change);

@@ -1,5 +1,7 @@
 #include "widget_dialogs.h"
 
+#include "line_dialog.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -131,6 +133,30 @@ std::optional<QString> WidgetDialogs::askSaveFile(const QString& suggested)
     if (!chosen)
         return chosen;
     return withFilterExtension(*chosen, dialog.selectedNameFilter());
+}
+
+std::optional<QString> WidgetDialogs::askText(const TextQuestion& question)
+{
+    LineDialog dialog(question.title, question.label, m_parent);
+    dialog.setText(question.initial);
+    dialog.setCheck([&] { return question.check ? question.check(dialog.text()) : QString(); });
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.text();
+}
+
+std::optional<FindQuestion>
+WidgetDialogs::askFind(const FindQuestion& last,
+                       const std::function<QString(const FindQuestion&)>& check)
+{
+    LineDialog dialog(QStringLiteral("Znajdź"),
+                      QStringLiteral("Szukaj bajtów hex (np. DE AD BE EF) albo tekstu:"), m_parent);
+    dialog.offerTextMode(last.asText);
+    dialog.setText(last.text);
+    dialog.setCheck([&] { return check(FindQuestion{dialog.text(), dialog.asText()}); });
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FindQuestion{dialog.text(), dialog.asText()};
 }
 
 void WidgetDialogs::showMessage(const QString& text)

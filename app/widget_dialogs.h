@@ -28,6 +28,10 @@ public:
     [[nodiscard]] std::optional<QString> askOpenFile() override;
     [[nodiscard]] std::optional<OpenChoice> askOpenImage() override;
     [[nodiscard]] std::optional<QString> askSaveFile(const QString& suggested) override;
+    [[nodiscard]] std::optional<QString> askText(const TextQuestion& question) override;
+    [[nodiscard]] std::optional<FindQuestion>
+    askFind(const FindQuestion& last,
+            const std::function<QString(const FindQuestion&)>& check) override;
     void showMessage(const QString& text) override;
     [[nodiscard]] bool askOkCancel(const QString& text) override;
     // Work of over 100 ms runs on a thread of its own while the window keeps drawing, with the

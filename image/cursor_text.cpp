@@ -21,7 +21,7 @@ QString cursorText(QByteArrayView image, int base, int offset, int selected, std
         text = QStringLiteral("%1: %2 = %3").arg(hex(base + offset, 4), hex(byte, 2)).arg(byte);
         if (offset + 1 < image.size()) {
             const int word = byte << 8 | static_cast<std::uint8_t>(image[offset + 1]);
-            text += QStringLiteral("  słowo %1 = %2").arg(hex(word, 4)).arg(word);
+            text += QStringLiteral("  słowo %1").arg(hex(word, 4));
         }
     }
     if (selected > 0)

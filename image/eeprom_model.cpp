@@ -118,6 +118,30 @@ bool EepromModel::isMarked(int entry) const
     return entry >= 1 && entry <= EepromLastEntry && m_marked[static_cast<std::size_t>(entry)];
 }
 
+int EepromModel::adjacentMark(int entry, bool forward) const
+{
+    if (m_markedCount == 0)
+        return 0;
+    const int step = forward ? 1 : -1;
+    int at = std::clamp(entry, 0, EepromLastEntry + 1);
+    for (int n = 0; n <= EepromLastEntry + 1; ++n) {
+        at += step;
+        if (at > EepromLastEntry)
+            at = 1;
+        else if (at < 1)
+            at = EepromLastEntry;
+        if (m_marked[static_cast<std::size_t>(at)])
+            return at;
+    }
+    return 0;
+}
+
+int EepromModel::markOrdinal(int entry) const
+{
+    const int last = std::clamp(entry, 0, EepromLastEntry);
+    return static_cast<int>(std::count(m_marked.begin() + 1, m_marked.begin() + last + 1, true));
+}
+
 bool EepromModel::dropMarks()
 {
     if (m_markedCount == 0)

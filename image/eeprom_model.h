@@ -51,6 +51,11 @@ public:
     void clearMarks();
     [[nodiscard]] bool isMarked(int entry) const;
     [[nodiscard]] int markedCount() const { return m_markedCount; }
+    // The first marked entry after `entry` (forward) or before it, going round the other end
+    // once; 0 when nothing is marked.
+    [[nodiscard]] int adjacentMark(int entry, bool forward) const;
+    // How many marked entries lie at or before `entry` (k of "k of N").
+    [[nodiscard]] int markOrdinal(int entry) const;
 
 private:
     // Drops the marks without telling the views; true if there were any.

@@ -14,16 +14,45 @@ std::optional<int> hexDigitValue(QChar ch)
     return std::nullopt;
 }
 
+namespace {
+
+// The entry under the cursor, or 0 when the cursor is on no buffer entry.
+int cursorEntry(const ImageState& state)
+{
+    if (state.CursorCol < 1 || state.CursorCol > 16 || state.CursorRow < 1)
+        return 0;
+    const int entry = entryOf(state.CursorCol, state.CursorRow);
+    return entry > EepromLastEntry ? 0 : entry;
+}
+
+// A byte was completed: the cursor moves to the next cell, the grid one row down when the
+// cursor reaches the row 16 below its top.
+void advanceCursor(ImageState& state, int topRow, int rowCount, HexKeyEffect& effect)
+{
+    state.NibbleCount = 0;
+    effect.charCellChanged = true;
+    ++state.CursorCol;
+    if (state.CursorCol == 17) {
+        state.CursorCol = 1;
+        ++state.CursorRow;
+        if (state.CursorRow == topRow + 16 && state.CursorRow < rowCount)
+            effect.newTopRow = topRow + 1;
+    }
+    effect.selectionMoved = true;
+    effect.selectCol = state.CursorCol;
+    effect.selectRow = state.CursorRow;
+}
+
+} // namespace
+
 HexKeyEffect applyHexKey(ImageState& state, QChar key, int topRow, int rowCount)
 {
     HexKeyEffect effect;
     const std::optional<int> digit = hexDigitValue(key);
     if (!digit)
         return effect;
-    if (state.CursorCol < 1 || state.CursorCol > 16 || state.CursorRow < 1)
-        return effect;
-    const int entry = entryOf(state.CursorCol, state.CursorRow);
-    if (entry > EepromLastEntry)
+    const int entry = cursorEntry(state);
+    if (entry == 0)
         return effect;
 
     auto& value = state.EepromBuffer[static_cast<std::size_t>(entry)];
@@ -38,19 +67,19 @@ HexKeyEffect applyHexKey(ImageState& state, QChar key, int topRow, int rowCount)
     const auto shifted =
         static_cast<std::uint32_t>(value) * 16u + static_cast<std::uint32_t>(*digit);
     value = static_cast<std::int32_t>(shifted & 0xFFu);
-    state.NibbleCount = 0;
-    effect.charCellChanged = true;
+    advanceCursor(state, topRow, rowCount, effect);
+    return effect;
+}
 
-    ++state.CursorCol;
-    if (state.CursorCol == 17) {
-        state.CursorCol = 1;
-        ++state.CursorRow;
-        if (state.CursorRow == topRow + 16 && state.CursorRow < rowCount)
-            effect.newTopRow = topRow + 1;
-    }
-    effect.selectionMoved = true;
-    effect.selectCol = state.CursorCol;
-    effect.selectRow = state.CursorRow;
+HexKeyEffect applyByteKey(ImageState& state, std::uint8_t byte, int topRow, int rowCount)
+{
+    HexKeyEffect effect;
+    const int entry = cursorEntry(state);
+    if (entry == 0)
+        return effect;
+    state.EepromBuffer[static_cast<std::size_t>(entry)] = byte;
+    effect.changedEntry = entry;
+    advanceCursor(state, topRow, rowCount, effect);
     return effect;
 }
 

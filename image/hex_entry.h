@@ -5,6 +5,7 @@
 #include <QChar>
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
 
 namespace kestrel {
@@ -41,6 +42,12 @@ struct HexKeyEffect
 // The same for a key event's text: anything but exactly one character changes nothing.
 [[nodiscard]] HexKeyEffect applyHexKeyText(ImageState& state, QStringView text, int topRow,
                                            int rowCount);
+
+// Writes a whole byte (a character typed in the character grid) into the entry under the cursor
+// and moves the cursor on as a completed hex byte does; a pending first digit is dropped. Changes
+// nothing while the cursor's entry lies past the last buffer entry.
+[[nodiscard]] HexKeyEffect applyByteKey(ImageState& state, std::uint8_t byte, int topRow,
+                                        int rowCount);
 
 // A data cell of the hex grid was selected by mouse or keyboard: the cursor moves there and a
 // pending first digit is dropped. Cells outside columns 1..16 or above row 1 change nothing.

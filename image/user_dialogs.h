@@ -17,6 +17,23 @@ struct OpenChoice
     std::optional<ImageFormat> format;
 };
 
+// A line asked for in a small dialog. check gives the reason a text is refused, or an empty
+// text for one accepted; the dialog stays open, the reason shown, until a text is accepted.
+struct TextQuestion
+{
+    QString title;
+    QString label;
+    QString initial;
+    std::function<QString(const QString&)> check;
+};
+
+// What to find: hex bytes, or text as the character grid shows it.
+struct FindQuestion
+{
+    QString text;
+    bool asText = false;
+};
+
 // The questions and messages the image commands put to the user. The window implements it with
 // its file dialogs and message boxes; tests answer it from a script.
 class UserDialogs
@@ -41,6 +58,21 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The message box with OK and Cancel; true only for OK.
     [[nodiscard]] virtual bool askOkCancel(const QString& text) = 0;
+    // A line of text (an address, a byte value); nothing when cancelled. Front ends without
+    // such a dialog answer as cancelled.
+    [[nodiscard]] virtual std::optional<QString> askText(const TextQuestion& question)
+    {
+        (void)question;
+        return std::nullopt;
+    }
+    // What to find, starting from the last search; check as for askText. Nothing when cancelled.
+    [[nodiscard]] virtual std::optional<FindQuestion>
+    askFind(const FindQuestion& last, const std::function<QString(const FindQuestion&)>& check)
+    {
+        (void)last;
+        (void)check;
+        return std::nullopt;
+    }
     // Runs work that may take long (reading a large file) and returns when it is done. The
     // window keeps drawing meanwhile and takes no input; work must not touch the window.
     virtual void runLong(const std::function<void()>& work) { work(); }

@@ -142,7 +142,7 @@ private slots:
     void highlightRule();
     void highlightRowAddressAndFocusFrame();
     void cellSelection();
-    void charGridLeavesCursorAndImage();
+    void charGridMovesSharedCursor();
     void transferActiveDisablesCommands();
 };
 
@@ -815,31 +815,31 @@ void TestMainWindow::cellSelection()
     QCOMPARE(image.CursorRow, 2);
 }
 
-void TestMainWindow::charGridLeavesCursorAndImage()
+void TestMainWindow::charGridMovesSharedCursor()
 {
     auto form = shownForm();
     GridView& chars = *form->StringGrid2;
     ImageState& image = form->image();
-    const EepromBufferType before = image.EepromBuffer;
     chars.setFocus();
     chars.setCurrentIndex(form->model().index(0, 0));
-    QSignalSpy typed(&chars, &GridView::keyPress);
     QTest::keyClick(&chars, Qt::Key_Right);
     QTest::keyClick(&chars, Qt::Key_Down);
-    QTest::keyClicks(&chars, QStringLiteral("a1"));
-    QCOMPARE(chars.currentIndex(), form->model().index(1, 1));
-    QCOMPARE(typed.size(), 2);
-    QCOMPARE(image.CursorCol, 1);
-    QCOMPARE(image.CursorRow, 1);
-    QVERIFY(image.EepromBuffer == before);
+    // One cursor for both grids: hex entry goes on where the character grid left it.
+    QCOMPARE(form->StringGrid1->currentIndex(), form->model().index(1, 1));
+    QCOMPARE(image.CursorCol, 2);
+    QCOMPARE(image.CursorRow, 2);
+    QTest::keyClicks(form->StringGrid1, QStringLiteral("a1"));
+    QCOMPARE(image.EepromBuffer[18], 0xA1);
+    QCOMPARE(chars.currentIndex(), form->model().index(1, 2));
     QVERIFY(chars.editTriggers() == QAbstractItemView::NoEditTriggers);
 }
 
 void TestMainWindow::transferActiveDisablesCommands()
 {
     TForm1 form;
-    // Undo and redo, last in "BUFOR": greyed with nothing to undo or redo, and during a transfer.
-    QCOMPARE(form.Wczytajzdysku1->actions().mid(4), (QList<QAction*>{form.Cofnij1, form.Ponow1}));
+    // Undo and redo, after the fill in "BUFOR": greyed with nothing to undo or redo, and during a transfer.
+    QCOMPARE(form.Wczytajzdysku1->actions().mid(4, 2),
+             (QList<QAction*>{form.Cofnij1, form.Ponow1}));
     QCOMPARE(form.Cofnij1->text(), QStringLiteral("Cofnij"));
     QCOMPARE(form.Ponow1->text(), QStringLiteral("Ponów"));
     form.StringGrid1KeyPress(u'f');

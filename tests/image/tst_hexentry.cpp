@@ -256,6 +256,17 @@ void TestHexEntry::scrollRule()
     QVERIFY(second.selectionMoved);
     QCOMPARE(second.selectCol, s.CursorCol);
     QCOMPARE(second.selectRow, s.CursorRow);
+
+    // A whole byte typed as a character moves on by the same rule, a pending digit dropped.
+    ImageState c;
+    QVERIFY(selectHexCell(c, col, row));
+    (void)applyHexKey(c, QChar(u'7'), topRow, rowCount);
+    const HexKeyEffect typed = applyByteKey(c, 0x41, topRow, rowCount);
+    QCOMPARE(typed.newTopRow.value_or(-1), newTop);
+    QCOMPARE(typed.changedEntry, entryOf(col, row));
+    QCOMPARE(c.EepromBuffer[static_cast<std::size_t>(entryOf(col, row))], 0x41);
+    QCOMPARE(c.NibbleCount, 0);
+    QCOMPARE(std::pair(c.CursorCol, c.CursorRow), std::pair(s.CursorCol, s.CursorRow));
 }
 
 void TestHexEntry::scrollWhileTypingThroughChip()
