@@ -55,10 +55,11 @@ private:
     bool m_offsetBased = false;
 };
 
-// Reads a record format line by line.
+// Reads a record format line by line into a collector.
 class RecordReader
 {
 public:
+    explicit RecordReader(WindowCollector& collector) : m_collector(collector) {}
     virtual ~RecordReader() = default;
     // Parses one line, without its line end and trailing white space and never empty, as a
     // record of the format (its checksum included) and holds it as the current record. Gives the
@@ -68,9 +69,13 @@ public:
     // records taken before, or a null string.
     [[nodiscard]] virtual QString takeRecord() = 0;
     // The end record was read: any further record is an error.
-    [[nodiscard]] virtual bool ended() const = 0;
+    [[nodiscard]] bool ended() const { return m_ended; }
     // The longest line a record of the format can make.
     [[nodiscard]] virtual int maxLineLength() const = 0;
+
+protected:
+    WindowCollector& m_collector;
+    bool m_ended = false;
 };
 
 namespace record {
@@ -99,6 +104,11 @@ namespace record {
 }
 
 [[nodiscard]] bool allHex(QByteArrayView text);
+// The count byte: the first two hex digits (checked before) of a record of at least two.
+[[nodiscard]] inline int countByte(QByteArrayView digits)
+{
+    return hexDigit(digits[0]) << 4 | hexDigit(digits[1]);
+}
 // Decodes text.size() / 2 bytes of hex digits (all checked before) into out.
 void decodeHex(QByteArrayView text, unsigned char* out);
 // Appends the byte as two upper-case hex digits.
