@@ -181,9 +181,9 @@ std::vector<std::uint8_t> Adapter::wordReply(std::uint16_t address)
     ++wordReads_;
     std::vector<std::uint8_t> reply{target_.read8(static_cast<std::uint16_t>(address + 1)),
                                     target_.read8(address)};
-    const int first = target_.model().eepromFirst;
+    const int first = target_.model().eeprom.first;
     const int word = (address - first) / 2;
-    const bool inEeprom = address >= first && address <= target_.model().eepromLast;
+    const bool inEeprom = address >= first && address <= target_.model().eeprom.last;
     const bool isWord = inEeprom && (address - first) % 2 == 0;
     if ((isWord && word == faults_.missingWord) ||
         (faults_.missingEvery > 0 && wordReads_ % faults_.missingEvery == 0))

@@ -177,7 +177,8 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
     for (const QString& s : parser.values(QStringLiteral("stuck"))) {
         std::pair<std::uint16_t, std::uint8_t> cell;
         const ChipModel& model = chipModel(*kind);
-        if (!parseStuck(s, cell) || cell.first < model.eepromFirst || cell.first > model.eepromLast)
+        if (!parseStuck(s, cell) || cell.first < model.eeprom.first ||
+            cell.first > model.eeprom.last)
             return fail(QStringLiteral("bad value for --stuck: %1").arg(s));
         faults.stuck.push_back(cell);
     }
