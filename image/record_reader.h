@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fixed_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -81,14 +83,14 @@ protected:
 namespace record {
 
 // Short reasons, after "Błąd w pliku, wiersz N: ".
-[[nodiscard]] QString badRecord();
-[[nodiscard]] QString notHex();
-[[nodiscard]] QString countMismatch();
-[[nodiscard]] QString badChecksum();
-[[nodiscard]] QString unknownType();
-[[nodiscard]] QString afterEnd();
-[[nodiscard]] QString lineTooLong();
-[[nodiscard]] QString recordCountMismatch();
+inline constexpr FixedText badRecord{u"niepoprawny rekord"};
+inline constexpr FixedText notHex{u"znak spoza cyfr szesnastkowych"};
+inline constexpr FixedText countMismatch{u"liczba bajtów niezgodna z długością wiersza"};
+inline constexpr FixedText badChecksum{u"zła suma kontrolna"};
+inline constexpr FixedText unknownType{u"nieznany typ rekordu"};
+inline constexpr FixedText afterEnd{u"dane po rekordzie końca"};
+inline constexpr FixedText lineTooLong{u"wiersz dłuższy niż rekord"};
+inline constexpr FixedText recordCountMismatch{u"zła liczba rekordów"};
 [[nodiscard]] QString conflict(qint64 address);
 
 // Value of a hex digit, -1 for any other character.
