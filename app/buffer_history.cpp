@@ -7,46 +7,6 @@
 
 namespace kestrel {
 
-QString typedByteStep()
-{
-    return QStringLiteral("Wpisanie bajtu");
-}
-
-QString fillStep()
-{
-    return QStringLiteral("Wypełnij FF");
-}
-
-QString loadStep()
-{
-    return QStringLiteral("Wczytanie pliku");
-}
-
-QString readStep()
-{
-    return QStringLiteral("Odczyt EEPROM");
-}
-
-QString chipChangeQuestion()
-{
-    return QStringLiteral("Bufor zawiera niezapisane zmiany. Zmienić układ i wyczyścić bufor?");
-}
-
-QString readOverChangesQuestion()
-{
-    return QStringLiteral("Odczyt zastąpi niezapisane zmiany w buforze. Kontynuować?");
-}
-
-QString loadOverChangesQuestion()
-{
-    return QStringLiteral("Wczytanie pliku zastąpi niezapisane zmiany w buforze. Kontynuować?");
-}
-
-QString closeWithChangesQuestion()
-{
-    return QStringLiteral("Bufor zawiera niezapisane zmiany. Zamknąć program?");
-}
-
 BufferHistory::BufferHistory(EepromModel& model, QObject* parent) : QObject(parent), m_model(model)
 {
     connect(&m_stack, &QUndoStack::cleanChanged, this,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "buffer_edit.h"
+#include "fixed_text.h"
 
 #include <QObject>
 #include <QString>
@@ -15,14 +16,18 @@ class EepromModel;
 class UserDialogs;
 
 // Texts of the steps and of the questions asked before unsaved changes would be lost.
-[[nodiscard]] QString typedByteStep();
-[[nodiscard]] QString fillStep();
-[[nodiscard]] QString loadStep();
-[[nodiscard]] QString readStep();
-[[nodiscard]] QString chipChangeQuestion();
-[[nodiscard]] QString readOverChangesQuestion();
-[[nodiscard]] QString loadOverChangesQuestion();
-[[nodiscard]] QString closeWithChangesQuestion();
+inline constexpr FixedText typedByteStep{u"Wpisanie bajtu"};
+inline constexpr FixedText fillStep{u"Wypełnij FF"};
+inline constexpr FixedText loadStep{u"Wczytanie pliku"};
+inline constexpr FixedText readStep{u"Odczyt EEPROM"};
+inline constexpr FixedText chipChangeQuestion{
+    u"Bufor zawiera niezapisane zmiany. Zmienić układ i wyczyścić bufor?"};
+inline constexpr FixedText readOverChangesQuestion{
+    u"Odczyt zastąpi niezapisane zmiany w buforze. Kontynuować?"};
+inline constexpr FixedText loadOverChangesQuestion{
+    u"Wczytanie pliku zastąpi niezapisane zmiany w buforze. Kontynuować?"};
+inline constexpr FixedText closeWithChangesQuestion{
+    u"Bufor zawiera niezapisane zmiany. Zamknąć program?"};
 
 // The one undo history of the buffer and whether the buffer is saved: it is after a load, a save,
 // a read and a programming that ended "Gotowe" (markSaved), and again whenever undo or redo

@@ -61,57 +61,13 @@ int TCGauge::GetPercentDone() const
     return static_cast<int>(100 * done / span);
 }
 
-void TCGauge::SeTCGaugeKind(TCGaugeKind value)
-{
-    if (value == m_kind)
-        return;
-    m_kind = value;
-    Repaint();
-}
-
-void TCGauge::SetShowText(bool value)
-{
-    if (value == m_showText)
-        return;
-    m_showText = value;
-    Repaint();
-}
-
-void TCGauge::SetBorderStyle(int value)
-{
-    if (value == m_borderStyle)
-        return;
-    m_borderStyle = value;
-    Repaint();
-}
-
-void TCGauge::SetForeColor(TColor value)
-{
-    if (value == m_foreColor)
-        return;
-    m_foreColor = value;
-    Repaint();
-}
-
-void TCGauge::SetBackColor(TColor value)
-{
-    if (value == m_backColor)
-        return;
-    m_backColor = value;
-    Repaint();
-}
-
 void TCGauge::SetMinValue(int value)
 {
     if (value == m_minValue)
         return;
     if (value > m_maxValue)
         throwRange(-2147483647, static_cast<qint64>(m_maxValue) - 1);
-    const int before = GetPercentDone();
-    m_minValue = value;
-    m_progress = std::max(m_progress, value);
-    if (GetPercentDone() != before)
-        Repaint();
+    moveBound(m_minValue, value);
 }
 
 void TCGauge::SetMaxValue(int value)
@@ -120,9 +76,14 @@ void TCGauge::SetMaxValue(int value)
         return;
     if (value < m_minValue)
         throwRange(static_cast<qint64>(m_minValue) + 1, 2147483647);
+    moveBound(m_maxValue, value);
+}
+
+void TCGauge::moveBound(int& bound, int value)
+{
     const int before = GetPercentDone();
-    m_maxValue = value;
-    m_progress = std::min(m_progress, value);
+    bound = value;
+    m_progress = std::clamp(m_progress, m_minValue, m_maxValue);
     if (GetPercentDone() != before)
         Repaint();
 }

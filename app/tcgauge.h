@@ -72,11 +72,11 @@ public:
     [[nodiscard]] int Progress() const { return m_progress; }
     [[nodiscard]] int GetPercentDone() const;
 
-    void SeTCGaugeKind(TCGaugeKind value);
-    void SetShowText(bool value);
-    void SetBorderStyle(int value);
-    void SetForeColor(TColor value);
-    void SetBackColor(TColor value);
+    void SeTCGaugeKind(TCGaugeKind value) { setLook(m_kind, value); }
+    void SetShowText(bool value) { setLook(m_showText, value); }
+    void SetBorderStyle(int value) { setLook(m_borderStyle, value); }
+    void SetForeColor(TColor value) { setLook(m_foreColor, value); }
+    void SetBackColor(TColor value) { setLook(m_backColor, value); }
     // Both throw GaugeRangeError and leave the gauge unchanged when the value would invert the
     // range.
     void SetMinValue(int value);
@@ -107,6 +107,16 @@ private:
     void PaintAsBar(TBltBitmap& image, const Edges& r) const;
     void PaintAsText(TBltBitmap& image, const Edges& r) const;
     void Repaint();
+    // Moves one end of the range (checked before), the progress into the range with it.
+    void moveBound(int& bound, int value);
+    // Sets one property of the look, repainting when it changed.
+    template <class T> void setLook(T& property, T value)
+    {
+        if (value == property)
+            return;
+        property = value;
+        Repaint();
+    }
 
     TCGaugeKind m_kind = gkHorizontalBar;
     bool m_showText = true;

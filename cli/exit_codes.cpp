@@ -1,58 +1,61 @@
 #include "exit_codes.h"
 
+#include <array>
+
 namespace kestrel::cli {
+
+namespace {
+
+using link::TransferResult;
+
+// What the tool makes of an outcome: its exit code and its word in the summary.
+struct Outcome
+{
+    TransferResult result;
+    ExitCode code;
+    const char* word;
+};
+
+// In the order of TransferResult.
+constexpr std::array<Outcome, 10> kOutcomes = {{
+    {TransferResult::Done, ExitOk, "ok"},
+    {TransferResult::PortFailed, ExitPort, "port-error"},
+    {TransferResult::NoAdapter, ExitNoAdapter, "no-adapter"},
+    {TransferResult::ReadAborted, ExitTransfer, "read-aborted"},
+    {TransferResult::Mismatch, ExitDifferent, "different"},
+    {TransferResult::LineBroken, ExitTransfer, "line-lost"},
+    {TransferResult::Cancelled, ExitTransfer, "interrupted"},
+    {TransferResult::NotSupported, ExitNotSupported, "not-supported"},
+    {TransferResult::BackupFailed, ExitFile, "backup-failed"},
+    {TransferResult::Failed, ExitTransfer, "failed"},
+}};
+
+constexpr bool inEnumOrder()
+{
+    for (std::size_t i = 0; i < kOutcomes.size(); ++i)
+        if (static_cast<std::size_t>(kOutcomes[i].result) != i)
+            return false;
+    return kOutcomes.back().result == TransferResult::Failed;
+}
+static_assert(inEnumOrder(), "one row per TransferResult, in its order");
+
+// The row of result; an out-of-range value counts as Failed.
+const Outcome& outcomeOf(TransferResult result)
+{
+    const auto i = static_cast<std::size_t>(result);
+    return i < kOutcomes.size() ? kOutcomes[i] : kOutcomes.back();
+}
+
+} // namespace
 
 int exitCodeFor(link::TransferResult result)
 {
-    using link::TransferResult;
-    switch (result) {
-    case TransferResult::Done:
-        return ExitOk;
-    case TransferResult::PortFailed:
-        return ExitPort;
-    case TransferResult::NoAdapter:
-        return ExitNoAdapter;
-    case TransferResult::Mismatch:
-        return ExitDifferent;
-    case TransferResult::ReadAborted:
-    case TransferResult::LineBroken:
-    case TransferResult::Cancelled:
-    case TransferResult::Failed:
-        return ExitTransfer;
-    case TransferResult::NotSupported:
-        return ExitNotSupported;
-    case TransferResult::BackupFailed:
-        return ExitFile;
-    }
-    return ExitTransfer;
+    return outcomeOf(result).code;
 }
 
 QString resultWord(link::TransferResult result)
 {
-    using link::TransferResult;
-    switch (result) {
-    case TransferResult::Done:
-        return QStringLiteral("ok");
-    case TransferResult::PortFailed:
-        return QStringLiteral("port-error");
-    case TransferResult::NoAdapter:
-        return QStringLiteral("no-adapter");
-    case TransferResult::Mismatch:
-        return QStringLiteral("different");
-    case TransferResult::ReadAborted:
-        return QStringLiteral("read-aborted");
-    case TransferResult::LineBroken:
-        return QStringLiteral("line-lost");
-    case TransferResult::Cancelled:
-        return QStringLiteral("interrupted");
-    case TransferResult::NotSupported:
-        return QStringLiteral("not-supported");
-    case TransferResult::BackupFailed:
-        return QStringLiteral("backup-failed");
-    case TransferResult::Failed:
-        break;
-    }
-    return QStringLiteral("failed");
+    return QString::fromLatin1(outcomeOf(result).word);
 }
 
 } // namespace kestrel::cli

@@ -146,33 +146,4 @@ DecodedImage ElfBytes::result() const
     return decodeElf(m_bytes, m_window);
 }
 
-namespace elf {
-
-QString notElf()
-{
-    return QStringLiteral("to nie jest plik ELF");
-}
-
-QString unsupported()
-{
-    return QStringLiteral("nieobsługiwany plik ELF (tylko 32-bitowy, big-endian)");
-}
-
-QString damaged()
-{
-    return QStringLiteral("plik ELF uszkodzony lub niepełny");
-}
-
-QString notLinked()
-{
-    return QStringLiteral("plik ELF nie jest zlinkowanym programem");
-}
-
-QString tooLarge()
-{
-    return QStringLiteral("plik ELF większy niż 64 MiB");
-}
-
-} // namespace elf
-
 } // namespace kestrel

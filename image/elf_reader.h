@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixed_text.h"
 #include "image_formats.h"
 
 #include <QByteArray>
@@ -45,11 +46,11 @@ private:
 namespace elf {
 
 // Short reasons, after "Błąd w pliku: ".
-[[nodiscard]] QString notElf();
-[[nodiscard]] QString unsupported();
-[[nodiscard]] QString damaged();
-[[nodiscard]] QString notLinked();
-[[nodiscard]] QString tooLarge();
+inline constexpr FixedText notElf{u"to nie jest plik ELF"};
+inline constexpr FixedText unsupported{u"nieobsługiwany plik ELF (tylko 32-bitowy, big-endian)"};
+inline constexpr FixedText damaged{u"plik ELF uszkodzony lub niepełny"};
+inline constexpr FixedText notLinked{u"plik ELF nie jest zlinkowanym programem"};
+inline constexpr FixedText tooLarge{u"plik ELF większy niż 64 MiB"};
 
 } // namespace elf
 

@@ -46,9 +46,7 @@ QString IntelHexReader::parseLine(QByteArrayView line)
     // Count, address, type and checksum at least.
     if (digits.size() < 10)
         return record::badRecord();
-    unsigned char countByte = 0;
-    record::decodeHex(digits.first(2), &countByte);
-    const int count = countByte;
+    const int count = record::countByte(digits);
     if (digits.size() != 10 + 2 * qsizetype(count))
         return record::countMismatch();
 

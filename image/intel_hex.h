@@ -11,18 +11,15 @@ namespace kestrel {
 class IntelHexReader : public RecordReader
 {
 public:
-    explicit IntelHexReader(WindowCollector& collector) : m_collector(collector) {}
+    using RecordReader::RecordReader;
 
     [[nodiscard]] QString parseLine(QByteArrayView line) override;
     [[nodiscard]] QString takeRecord() override;
-    [[nodiscard]] bool ended() const override { return m_ended; }
     // ":", count, address, type, 255 data bytes and the checksum as hex.
     [[nodiscard]] int maxLineLength() const override { return 1 + 2 * (1 + 2 + 1 + 255 + 1); }
 
 private:
-    WindowCollector& m_collector;
     qint64 m_base = 0;
-    bool m_ended = false;
     // The current record: count, address, type, data and checksum as read.
     std::array<unsigned char, 5 + 255> m_bytes{};
 };

@@ -71,46 +71,6 @@ void WindowCollector::finish()
 
 namespace record {
 
-QString badRecord()
-{
-    return QStringLiteral("niepoprawny rekord");
-}
-
-QString notHex()
-{
-    return QStringLiteral("znak spoza cyfr szesnastkowych");
-}
-
-QString countMismatch()
-{
-    return QStringLiteral("liczba bajtów niezgodna z długością wiersza");
-}
-
-QString badChecksum()
-{
-    return QStringLiteral("zła suma kontrolna");
-}
-
-QString unknownType()
-{
-    return QStringLiteral("nieznany typ rekordu");
-}
-
-QString afterEnd()
-{
-    return QStringLiteral("dane po rekordzie końca");
-}
-
-QString lineTooLong()
-{
-    return QStringLiteral("wiersz dłuższy niż rekord");
-}
-
-QString recordCountMismatch()
-{
-    return QStringLiteral("zła liczba rekordów");
-}
-
 QString conflict(qint64 address)
 {
     return QStringLiteral("różne wartości pod adresem %1")

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fixed_text.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -55,10 +57,11 @@ private:
     bool m_offsetBased = false;
 };
 
-// Reads a record format line by line.
+// Reads a record format line by line into a collector.
 class RecordReader
 {
 public:
+    explicit RecordReader(WindowCollector& collector) : m_collector(collector) {}
     virtual ~RecordReader() = default;
     // Parses one line, without its line end and trailing white space and never empty, as a
     // record of the format (its checksum included) and holds it as the current record. Gives the
@@ -68,22 +71,26 @@ public:
     // records taken before, or a null string.
     [[nodiscard]] virtual QString takeRecord() = 0;
     // The end record was read: any further record is an error.
-    [[nodiscard]] virtual bool ended() const = 0;
+    [[nodiscard]] bool ended() const { return m_ended; }
     // The longest line a record of the format can make.
     [[nodiscard]] virtual int maxLineLength() const = 0;
+
+protected:
+    WindowCollector& m_collector;
+    bool m_ended = false;
 };
 
 namespace record {
 
 // Short reasons, after "Błąd w pliku, wiersz N: ".
-[[nodiscard]] QString badRecord();
-[[nodiscard]] QString notHex();
-[[nodiscard]] QString countMismatch();
-[[nodiscard]] QString badChecksum();
-[[nodiscard]] QString unknownType();
-[[nodiscard]] QString afterEnd();
-[[nodiscard]] QString lineTooLong();
-[[nodiscard]] QString recordCountMismatch();
+inline constexpr FixedText badRecord{u"niepoprawny rekord"};
+inline constexpr FixedText notHex{u"znak spoza cyfr szesnastkowych"};
+inline constexpr FixedText countMismatch{u"liczba bajtów niezgodna z długością wiersza"};
+inline constexpr FixedText badChecksum{u"zła suma kontrolna"};
+inline constexpr FixedText unknownType{u"nieznany typ rekordu"};
+inline constexpr FixedText afterEnd{u"dane po rekordzie końca"};
+inline constexpr FixedText lineTooLong{u"wiersz dłuższy niż rekord"};
+inline constexpr FixedText recordCountMismatch{u"zła liczba rekordów"};
 [[nodiscard]] QString conflict(qint64 address);
 
 // Value of a hex digit, -1 for any other character.
@@ -99,6 +106,11 @@ namespace record {
 }
 
 [[nodiscard]] bool allHex(QByteArrayView text);
+// The count byte: the first two hex digits (checked before) of a record of at least two.
+[[nodiscard]] inline int countByte(QByteArrayView digits)
+{
+    return hexDigit(digits[0]) << 4 | hexDigit(digits[1]);
+}
 // Decodes text.size() / 2 bytes of hex digits (all checked before) into out.
 void decodeHex(QByteArrayView text, unsigned char* out);
 // Appends the byte as two upper-case hex digits.

@@ -43,9 +43,7 @@ QString SRecordReader::parseLine(QByteArrayView line)
         return record::notHex();
     if (digits.size() < 2)
         return record::badRecord();
-    unsigned char countByte = 0;
-    record::decodeHex(digits.first(2), &countByte);
-    const int count = countByte;
+    const int count = record::countByte(digits);
     if (digits.size() != 2 + 2 * qsizetype(count))
         return record::countMismatch();
     if (count == 0)

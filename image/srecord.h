@@ -11,18 +11,15 @@ namespace kestrel {
 class SRecordReader : public RecordReader
 {
 public:
-    explicit SRecordReader(WindowCollector& collector) : m_collector(collector) {}
+    using RecordReader::RecordReader;
 
     [[nodiscard]] QString parseLine(QByteArrayView line) override;
     [[nodiscard]] QString takeRecord() override;
-    [[nodiscard]] bool ended() const override { return m_ended; }
     // "S", type, count and 255 counted bytes as hex.
     [[nodiscard]] int maxLineLength() const override { return 4 + 2 * 255; }
 
 private:
-    WindowCollector& m_collector;
     qint64 m_dataRecords = 0;
-    bool m_ended = false;
     // The current record: type, address and data bytes.
     int m_type = 0;
     qint64 m_address = 0;

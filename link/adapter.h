@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adapter_commands.h"
 #include "chip_records.h"
 #include "clock.h"
 #include "serial_line.h"
@@ -11,14 +12,6 @@
 #include <cstdint>
 
 namespace kestrel::link {
-
-// Command bytes of the adapter.
-inline constexpr std::uint8_t CMD_BEGIN = 0x5B;
-inline constexpr std::uint8_t CMD_PREPARE = 0x21;
-inline constexpr std::uint8_t CMD_READ_STATUS = 0x37;
-inline constexpr std::uint8_t CMD_WRITE_WORD = 0x0B;
-inline constexpr std::uint8_t CMD_READ_WORD = 0x16;
-inline constexpr std::uint8_t CMD_END = 0x5C;
 
 // Pause between setting the line up and the first frame.
 inline constexpr int SettlePauseMs = 100;

@@ -29,15 +29,19 @@ struct ChipProgramming
     const char* loadingStatus = ""; // UTF-8 status text while the routine is sent
 };
 
-// The target's memory map as far as the sequences and the simulated chip need it (inclusive).
+// Addresses first to last (inclusive).
+struct AddressRange
+{
+    std::uint16_t first = 0;
+    std::uint16_t last = 0;
+};
+
+// The target's memory map as far as the sequences and the simulated chip need it.
 struct ChipMemory
 {
-    std::uint16_t registersFirst = 0;
-    std::uint16_t registersLast = 0;
-    std::uint16_t ramFirst = 0;
-    std::uint16_t ramLast = 0;
-    std::uint16_t flashFirst = 0;
-    std::uint16_t flashLast = 0;
+    AddressRange registers;
+    AddressRange ram;
+    AddressRange flash;
 };
 
 // One chip: the image's shape and, for the chips this version reads and programs, the numbers
@@ -73,13 +77,13 @@ inline constexpr std::array<ChipRow, ChipCount> ChipTable = {{
      0x0D00,
      true,
      {&TargetRoutineB32, 0x0800, 0x0880, CMD_RUN.b32, "Ładuje procedure zapisu"},
-     {0x0000, 0x01FF, 0x0800, 0x0BFF, 0x8000, 0xFFFF}},
+     {{0x0000, 0x01FF}, {0x0800, 0x0BFF}, {0x8000, 0xFFFF}}},
     {"68HC12D60",
      1024,
      0x0C00,
      true,
      {&TargetRoutineD60, 0x0200, 0x0300, CMD_RUN.d60, "Ładuję procedure zapisu"},
-     {0x0000, 0x01FF, 0x0200, 0x07FF, 0x1000, 0xFFFF}},
+     {{0x0000, 0x01FF}, {0x0200, 0x07FF}, {0x1000, 0xFFFF}}},
 }};
 
 // The record of the chip with exactly that name, or nullptr.

@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 
 namespace kestrel::link {
@@ -99,21 +100,13 @@ WorkerRoutine workerFor(const ChipRow& chip, Operation operation)
 {
     if (!chipSupported(chip))
         return NotSupportedWorker;
-    switch (operation) {
-    case Operation::Read:
-        return ReadWorker;
-    case Operation::Program:
-        return ProgramWorker;
-    case Operation::Verify:
-        return VerifyWorker;
-    case Operation::ProgramVerify:
-        return ProgramVerifyWorker;
-    case Operation::BackupProgram:
-        return BackupProgramWorker;
-    case Operation::BackupProgramVerify:
-        return BackupProgramVerifyWorker;
-    }
-    return NotSupportedWorker;
+    // In the order of Operation.
+    constexpr std::array<WorkerRoutine, 6> routines = {
+        ReadWorker,          ProgramWorker,       VerifyWorker,
+        ProgramVerifyWorker, BackupProgramWorker, BackupProgramVerifyWorker};
+    static_assert(static_cast<std::size_t>(Operation::BackupProgramVerify) + 1 == routines.size());
+    const auto i = static_cast<std::size_t>(operation);
+    return i < routines.size() ? routines[i] : NotSupportedWorker;
 }
 
 TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)

@@ -60,17 +60,9 @@ public:
             n = 1;
             break;
         case 0xCF: // LDS #imm16
-            s.sp = load16(bus, at + 1);
-            s.pc = at + 3;
-            n = 2;
-            break;
         case 0xCE: // LDX #imm16
-            s.x = load16(bus, at + 1);
-            s.pc = at + 3;
-            n = 2;
-            break;
         case 0xCD: // LDY #imm16
-            s.y = load16(bus, at + 1);
+            (op == 0xCF ? s.sp : op == 0xCE ? s.x : s.y) = load16(bus, at + 1);
             s.pc = at + 3;
             n = 2;
             break;
@@ -167,19 +159,17 @@ private:
     std::uint16_t load16(Bus& bus, std::uint16_t at)
     {
         const std::uint16_t v = word(bus, at);
-        s.ccr = static_cast<std::uint8_t>(s.ccr & ~(CcrN | CcrZ | CcrV));
-        if (v & 0x8000)
-            s.ccr |= CcrN;
-        if (v == 0)
-            s.ccr |= CcrZ;
+        nz((v & 0x8000) != 0, v == 0);
         return v;
     }
-    void nz8(std::uint8_t v)
+    void nz8(std::uint8_t v) { nz((v & 0x80) != 0, v == 0); }
+    // N and Z as given, V cleared.
+    void nz(bool negative, bool zero)
     {
         s.ccr = static_cast<std::uint8_t>(s.ccr & ~(CcrN | CcrZ | CcrV));
-        if (v & 0x80)
+        if (negative)
             s.ccr |= CcrN;
-        if (v == 0)
+        if (zero)
             s.ccr |= CcrZ;
     }
     void setZ(bool z) { s.ccr = static_cast<std::uint8_t>(z ? (s.ccr | CcrZ) : (s.ccr & ~CcrZ)); }

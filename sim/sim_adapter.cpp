@@ -25,20 +25,20 @@ bool argumentsZero(const Frame& f)
 const char* commandName(std::uint8_t command)
 {
     switch (command) {
-    case CmdBegin:
+    case link::CMD_BEGIN:
         return "CMD_BEGIN";
-    case CmdPrepare:
+    case link::CMD_PREPARE:
         return "CMD_PREPARE";
-    case CmdReadStatus:
+    case link::CMD_READ_STATUS:
         return "CMD_READ_STATUS";
-    case CmdWriteWord:
+    case link::CMD_WRITE_WORD:
         return "CMD_WRITE_WORD";
-    case CmdReadWord:
+    case link::CMD_READ_WORD:
         return "CMD_READ_WORD";
-    case CmdRunAt0800:
-    case CmdRunAt0200:
+    case link::CMD_RUN.b32:
+    case link::CMD_RUN.d60:
         return "CMD_RUN";
-    case CmdEnd:
+    case link::CMD_END:
         return "CMD_END";
     default:
         return nullptr;
@@ -49,22 +49,22 @@ std::int64_t owedPauseAfterUs(std::uint8_t command)
 {
     std::int64_t ms = 0;
     switch (command) {
-    case CmdBegin:
-    case CmdEnd:
+    case link::CMD_BEGIN:
+    case link::CMD_END:
         ms = 40;
         break;
-    case CmdPrepare:
+    case link::CMD_PREPARE:
         ms = 20;
         break;
-    case CmdReadStatus:
+    case link::CMD_READ_STATUS:
         ms = 8;
         break;
-    case CmdReadWord:
-    case CmdRunAt0800:
-    case CmdRunAt0200:
+    case link::CMD_READ_WORD:
+    case link::CMD_RUN.b32:
+    case link::CMD_RUN.d60:
         ms = 4;
         break;
-    case CmdWriteWord:
+    case link::CMD_WRITE_WORD:
         ms = 2;
         break;
     default:
@@ -181,9 +181,9 @@ std::vector<std::uint8_t> Adapter::wordReply(std::uint16_t address)
     ++wordReads_;
     std::vector<std::uint8_t> reply{target_.read8(static_cast<std::uint16_t>(address + 1)),
                                     target_.read8(address)};
-    const int first = target_.model().eepromFirst;
+    const int first = target_.model().eeprom.first;
     const int word = (address - first) / 2;
-    const bool inEeprom = address >= first && address <= target_.model().eepromLast;
+    const bool inEeprom = address >= first && address <= target_.model().eeprom.last;
     const bool isWord = inEeprom && (address - first) % 2 == 0;
     if ((isWord && word == faults_.missingWord) ||
         (faults_.missingEvery > 0 && wordReads_ % faults_.missingEvery == 0))
@@ -212,37 +212,37 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
     if (commandName(cmd) == nullptr) {
         violation(rec, "unknown command byte");
         act = false;
-    } else if (!session_ && cmd != CmdBegin) {
+    } else if (!session_ && cmd != link::CMD_BEGIN) {
         violation(rec, ended_ ? "frame after CMD_END" : "frame before CMD_BEGIN");
         act = false;
     }
     if (act) {
-        const bool takesArguments =
-            cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdReadStatus;
+        const bool takesArguments = cmd == link::CMD_WRITE_WORD || cmd == link::CMD_READ_WORD ||
+                                    cmd == link::CMD_READ_STATUS;
         if (!takesArguments && !argumentsZero(f))
             violation(rec, "arguments must be 00 00 00 00");
-        const bool memory =
-            cmd == CmdWriteWord || cmd == CmdReadWord || cmd == CmdRunAt0800 || cmd == CmdRunAt0200;
+        const bool memory = cmd == link::CMD_WRITE_WORD || cmd == link::CMD_READ_WORD ||
+                            cmd == link::CMD_RUN.b32 || cmd == link::CMD_RUN.d60;
         if (memory && !halted_ && !faults_.silent)
             violation(rec, "target not halted (no CMD_PREPARE since it last ran)");
-        if (cmd == CmdBegin) {
+        if (cmd == link::CMD_BEGIN) {
             if (session_)
                 violation(rec, "CMD_BEGIN inside an open session");
             session_ = true;
             statusTries_ = 0;
             wordReads_ = 0;
-        } else if (cmd == CmdEnd) {
+        } else if (cmd == link::CMD_END) {
             session_ = false;
             ended_ = true;
         } else if (faults_.silent) {
             rec.note = "silent";
         } else {
             switch (cmd) {
-            case CmdPrepare:
+            case link::CMD_PREPARE:
                 halted_ = true;
                 running_ = false;
                 break;
-            case CmdReadStatus: {
+            case link::CMD_READ_STATUS: {
                 if (f[1] != 0x01 || f[2] != 0xFF || f[3] != 0 || f[4] != 0)
                     violation(rec, "status query must be 37 01 FF 00 00");
                 ++statusTries_;
@@ -254,19 +254,19 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
                 reply = {status, 0x00};
                 break;
             }
-            case CmdWriteWord:
+            case link::CMD_WRITE_WORD:
                 target_.write8(address, f[4]);
                 target_.write8(static_cast<std::uint16_t>(address + 1), f[3]);
                 break;
-            case CmdReadWord:
+            case link::CMD_READ_WORD:
                 if (f[3] != 0 || f[4] != 0)
                     violation(rec, "word read arguments 3 and 4 must be 00");
                 reply = wordReply(address);
                 break;
-            case CmdRunAt0800:
-            case CmdRunAt0200: {
-                const RunReport report = target_.run(cmd == CmdRunAt0800 ? std::uint16_t{0x0800}
-                                                                         : std::uint16_t{0x0200});
+            case link::CMD_RUN.b32:
+            case link::CMD_RUN.d60: {
+                const RunReport report = target_.run(
+                    cmd == link::CMD_RUN.b32 ? std::uint16_t{0x0800} : std::uint16_t{0x0200});
                 rec.note = report.summary();
                 runs_.push_back(report);
                 halted_ = false;
@@ -279,7 +279,7 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
         }
     }
     ReplyFaultAt fault;
-    if (cmd == CmdReadWord && !reply.empty())
+    if (cmd == link::CMD_READ_WORD && !reply.empty())
         fault = faults_.replyFault(wordReads_);
     std::int64_t at = lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
     if (held_) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "adapter_commands.h"
+#include "chip_records.h"
 #include "sim_faults.h"
 #include "sim_target.h"
 
@@ -12,15 +14,6 @@
 #include <vector>
 
 namespace kestrel::sim {
-
-inline constexpr std::uint8_t CmdBegin = 0x5B;
-inline constexpr std::uint8_t CmdPrepare = 0x21;
-inline constexpr std::uint8_t CmdReadStatus = 0x37;
-inline constexpr std::uint8_t CmdWriteWord = 0x0B;
-inline constexpr std::uint8_t CmdReadWord = 0x16;
-inline constexpr std::uint8_t CmdRunAt0800 = 0x42;
-inline constexpr std::uint8_t CmdRunAt0200 = 0x4D;
-inline constexpr std::uint8_t CmdEnd = 0x5C;
 
 // The pause the host owes after each of the first four bytes of a frame, and the shortest gap
 // the adapter accepts there: the host may fall short of what it owes by the difference.

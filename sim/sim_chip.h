@@ -19,16 +19,12 @@ struct ChipModel
 {
     ChipKind kind;
     std::string_view name;
-    std::uint16_t registersFirst;
-    std::uint16_t registersLast;
-    std::uint16_t ramFirst;
-    std::uint16_t ramLast;
-    std::uint16_t eepromFirst;
-    std::uint16_t eepromLast;
-    std::uint16_t flashFirst;
-    std::uint16_t flashLast;
+    link::AddressRange registers;
+    link::AddressRange ram;
+    link::AddressRange eeprom;
+    link::AddressRange flash;
 
-    [[nodiscard]] constexpr int eepromSize() const { return eepromLast - eepromFirst + 1; }
+    [[nodiscard]] constexpr int eepromSize() const { return eeprom.last - eeprom.first + 1; }
 };
 
 // A simulated chip's memory map, from the chip's record.
@@ -36,14 +32,11 @@ struct ChipModel
 {
     return {kind,
             chip.name,
-            chip.memory.registersFirst,
-            chip.memory.registersLast,
-            chip.memory.ramFirst,
-            chip.memory.ramLast,
-            static_cast<std::uint16_t>(chip.EepromBase),
-            static_cast<std::uint16_t>(chip.eepromLast()),
-            chip.memory.flashFirst,
-            chip.memory.flashLast};
+            chip.memory.registers,
+            chip.memory.ram,
+            {static_cast<std::uint16_t>(chip.EepromBase),
+             static_cast<std::uint16_t>(chip.eepromLast())},
+            chip.memory.flash};
 }
 
 inline constexpr ChipModel ChipB32 = modelOf(ChipKind::B32, *link::chipRecord("68HC12B32"));

@@ -31,82 +31,40 @@ ReplyFaultAt Faults::replyFault(int n) const
 std::string Faults::describe() const
 {
     std::string out;
-    char buf[128];
     auto add = [&out](const char* text) {
         out += "  ";
         out += text;
         out += '\n';
     };
+    // Adds the line that format makes of the values when the fault is set.
+    auto addIf = [&add](bool set, const char* format, auto... values) {
+        if (!set)
+            return;
+        char buf[128];
+        std::snprintf(buf, sizeof buf, format, values...);
+        add(buf);
+    };
     if (silent)
         add("silent adapter");
-    if (readyOnTry != 1) {
-        std::snprintf(buf, sizeof buf, "ready only from status try %d", readyOnTry);
-        add(buf);
-    }
-    if (statusByte) {
-        std::snprintf(buf, sizeof buf, "status byte %02X", *statusByte);
-        add(buf);
-    }
-    if (shortWord >= 0) {
-        std::snprintf(buf, sizeof buf, "short reply to word %d", shortWord);
-        add(buf);
-    }
-    if (missingWord >= 0) {
-        std::snprintf(buf, sizeof buf, "no reply to word %d", missingWord);
-        add(buf);
-    }
-    if (shortEvery > 0) {
-        std::snprintf(buf, sizeof buf, "short reply to every %d. word read", shortEvery);
-        add(buf);
-    }
-    if (missingEvery > 0) {
-        std::snprintf(buf, sizeof buf, "no reply to every %d. word read", missingEvery);
-        add(buf);
-    }
-    if (lateMs > 0) {
-        std::snprintf(buf, sizeof buf, "replies %d ms late", lateMs);
-        add(buf);
-    }
-    if (hangUpAfterFrames > 0) {
-        std::snprintf(buf, sizeof buf, "hang-up after %d frames", hangUpAfterFrames);
-        add(buf);
-    }
-    for (const auto& [address, value] : stuck) {
-        std::snprintf(buf, sizeof buf, "EEPROM cell %04X stuck at %02X", address, value);
-        add(buf);
-    }
-    if (randomStuck > 0) {
-        std::snprintf(buf, sizeof buf, "%d random stuck cells (seed %u)", randomStuck, seed);
-        add(buf);
-    }
-    if (missingRate > 0.0) {
-        std::snprintf(buf, sizeof buf, "word replies missing with probability %.3f (seed %u)",
-                      missingRate, seed);
-        add(buf);
-    }
-    if (splitEvery > 0) {
-        std::snprintf(buf, sizeof buf, "every %d. word reply split, second byte %d ms late",
-                      splitEvery, splitMs);
-        add(buf);
-    }
-    if (heldEvery > 0) {
-        std::snprintf(buf, sizeof buf,
-                      "every %d. word reply's second byte held until the next frame", heldEvery);
-        add(buf);
-    }
-    if (extraEvery > 0) {
-        std::snprintf(buf, sizeof buf, "every %d. word reply with a byte more", extraEvery);
-        add(buf);
-    }
-    if (droppedEvery > 0) {
-        std::snprintf(buf, sizeof buf, "every %d. word reply loses its second byte",
-                      droppedEvery);
-        add(buf);
-    }
-    if (!replyFaults.empty()) {
-        std::snprintf(buf, sizeof buf, "%zu scheduled word reply faults", replyFaults.size());
-        add(buf);
-    }
+    addIf(readyOnTry != 1, "ready only from status try %d", readyOnTry);
+    addIf(statusByte.has_value(), "status byte %02X", unsigned(statusByte.value_or(0)));
+    addIf(shortWord >= 0, "short reply to word %d", shortWord);
+    addIf(missingWord >= 0, "no reply to word %d", missingWord);
+    addIf(shortEvery > 0, "short reply to every %d. word read", shortEvery);
+    addIf(missingEvery > 0, "no reply to every %d. word read", missingEvery);
+    addIf(lateMs > 0, "replies %d ms late", lateMs);
+    addIf(hangUpAfterFrames > 0, "hang-up after %d frames", hangUpAfterFrames);
+    for (const auto& [address, value] : stuck)
+        addIf(true, "EEPROM cell %04X stuck at %02X", unsigned(address), unsigned(value));
+    addIf(randomStuck > 0, "%d random stuck cells (seed %u)", randomStuck, seed);
+    addIf(missingRate > 0.0, "word replies missing with probability %.3f (seed %u)", missingRate,
+          seed);
+    addIf(splitEvery > 0, "every %d. word reply split, second byte %d ms late", splitEvery,
+          splitMs);
+    addIf(heldEvery > 0, "every %d. word reply's second byte held until the next frame", heldEvery);
+    addIf(extraEvery > 0, "every %d. word reply with a byte more", extraEvery);
+    addIf(droppedEvery > 0, "every %d. word reply loses its second byte", droppedEvery);
+    addIf(!replyFaults.empty(), "%zu scheduled word reply faults", replyFaults.size());
     return out;
 }
 

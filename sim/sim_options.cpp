@@ -32,6 +32,58 @@ bool parseStuck(const QString& text, std::pair<std::uint16_t, std::uint8_t>& out
     return true;
 }
 
+// kestrel-sim's options after --help, in the order of the help: name, description, and for an
+// option with a value its name and default.
+struct OptionRow
+{
+    const char* name;
+    const char* description;
+    const char* valueName = "";
+    const char* defaultValue = "";
+};
+constexpr OptionRow kOptions[] = {
+    {"chip", "The target chip: 68HC12B32 or 68HC12D60.", "NAME"},
+    {"eeprom",
+     "Load the EEPROM from a raw binary file (at most the EEPROM's size; the rest reads FF). "
+     "Without it the EEPROM starts erased.",
+     "FILE"},
+    {"save-eeprom", "Write the EEPROM to a raw binary file at the end.", "FILE"},
+    {"log", "Write a transcript of every frame with its time, reply and violations at the end.",
+     "FILE"},
+    {"link", "Also make a symbolic link PATH to the device (removed at the end).", "PATH"},
+    {"silent", "Fault: the adapter never answers."},
+    {"ready-on-try", "Fault: report ready (C0) only from status query N of a session on.", "N"},
+    {"status-byte", "Fault: answer every status query with this first byte (hex).", "HH"},
+    {"short-word", "Fault: every reply to EEPROM word K (from 0) is one byte short.", "K"},
+    {"missing-word", "Fault: EEPROM word K (from 0) is never answered.", "K"},
+    {"short-every", "Fault: every N-th word-read reply of a session is one byte short.", "N"},
+    {"missing-every", "Fault: every N-th word-read reply of a session is missing.", "N"},
+    {"late-ms", "Fault: every reply comes M ms late.", "M"},
+    {"split-every",
+     "Fault: every N-th word-read reply of a session comes split, its second byte --split-ms late.",
+     "N"},
+    {"split-ms", "How late the second byte of a split reply comes (default 50).", "M", "50"},
+    {"held-every",
+     "Fault: the second byte of every N-th word-read reply of a session is held until the next "
+     "frame's last byte, then sent before that frame's own reply.",
+     "N"},
+    {"extra-every", "Fault: every N-th word-read reply of a session is followed by a byte more.",
+     "N"},
+    {"dropped-every", "Fault: every N-th word-read reply of a session loses its second byte.", "N"},
+    {"hang-up-after",
+     "Fault: after N frames the pseudo-terminal is closed, as a pulled USB cable; the simulator "
+     "then ends.",
+     "N"},
+    {"stuck",
+     "Fault: EEPROM cell ADDR always reads VALUE (both hex, e.g. 0D10=5A); may be repeated.",
+     "ADDR=VALUE"},
+    {"random-stuck", "Fault: COUNT random EEPROM cells stuck at random values (see --seed).",
+     "COUNT"},
+    {"missing-rate", "Fault: each word-read reply is missing with probability P (see --seed).",
+     "P"},
+    {"seed", "Seed of the random faults (default 1).", "S", "1"},
+};
+
 ParsedSimOptions fail(const QString& text)
 {
     ParsedSimOptions out;
@@ -62,102 +114,10 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
         "real-time priority where allowed (root or CAP_SYS_NICE); the summary says whether\n"
         "it was."));
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption chip(QStringLiteral("chip"),
-                                  QStringLiteral("The target chip: 68HC12B32 or 68HC12D60."),
-                                  QStringLiteral("NAME"));
-    const QCommandLineOption eeprom(QStringLiteral("eeprom"),
-                                    QStringLiteral("Load the EEPROM from a raw binary file (at "
-                                                   "most the EEPROM's size; the rest reads FF). "
-                                                   "Without it the EEPROM starts erased."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption saveEeprom(QStringLiteral("save-eeprom"),
-                                        QStringLiteral("Write the EEPROM to a raw binary file at "
-                                                       "the end."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption log(QStringLiteral("log"),
-                                 QStringLiteral("Write a transcript of every frame with its "
-                                                "time, reply and violations at the end."),
-                                 QStringLiteral("FILE"));
-    const QCommandLineOption linkPath(QStringLiteral("link"),
-                                      QStringLiteral("Also make a symbolic link PATH to the "
-                                                     "device (removed at the end)."),
-                                      QStringLiteral("PATH"));
-    const QCommandLineOption silent(QStringLiteral("silent"),
-                                    QStringLiteral("Fault: the adapter never answers."));
-    const QCommandLineOption readyOnTry(QStringLiteral("ready-on-try"),
-                                        QStringLiteral("Fault: report ready (C0) only from "
-                                                       "status query N of a session on."),
-                                        QStringLiteral("N"));
-    const QCommandLineOption statusByte(QStringLiteral("status-byte"),
-                                        QStringLiteral("Fault: answer every status query with "
-                                                       "this first byte (hex)."),
-                                        QStringLiteral("HH"));
-    const QCommandLineOption shortWord(QStringLiteral("short-word"),
-                                       QStringLiteral("Fault: every reply to EEPROM word K "
-                                                      "(from 0) is one byte short."),
-                                       QStringLiteral("K"));
-    const QCommandLineOption missingWord(QStringLiteral("missing-word"),
-                                         QStringLiteral("Fault: EEPROM word K (from 0) is never "
-                                                        "answered."),
-                                         QStringLiteral("K"));
-    const QCommandLineOption shortEvery(QStringLiteral("short-every"),
-                                        QStringLiteral("Fault: every N-th word-read reply of a "
-                                                       "session is one byte short."),
-                                        QStringLiteral("N"));
-    const QCommandLineOption missingEvery(QStringLiteral("missing-every"),
-                                          QStringLiteral("Fault: every N-th word-read reply of "
-                                                         "a session is missing."),
-                                          QStringLiteral("N"));
-    const QCommandLineOption lateMs(QStringLiteral("late-ms"),
-                                    QStringLiteral("Fault: every reply comes M ms late."),
-                                    QStringLiteral("M"));
-    const QCommandLineOption splitEvery(
-        QStringLiteral("split-every"),
-        QStringLiteral("Fault: every N-th word-read reply of a session comes split, its second "
-                       "byte --split-ms late."),
-        QStringLiteral("N"));
-    const QCommandLineOption splitMs(QStringLiteral("split-ms"),
-                                     QStringLiteral("How late the second byte of a split reply "
-                                                    "comes (default 50)."),
-                                     QStringLiteral("M"), QStringLiteral("50"));
-    const QCommandLineOption heldEvery(
-        QStringLiteral("held-every"),
-        QStringLiteral("Fault: the second byte of every N-th word-read reply of a session is "
-                       "held until the next frame's last byte, then sent before that frame's "
-                       "own reply."),
-        QStringLiteral("N"));
-    const QCommandLineOption extraEvery(QStringLiteral("extra-every"),
-                                        QStringLiteral("Fault: every N-th word-read reply of a "
-                                                       "session is followed by a byte more."),
-                                        QStringLiteral("N"));
-    const QCommandLineOption droppedEvery(QStringLiteral("dropped-every"),
-                                          QStringLiteral("Fault: every N-th word-read reply of "
-                                                         "a session loses its second byte."),
-                                          QStringLiteral("N"));
-    const QCommandLineOption hangUp(QStringLiteral("hang-up-after"),
-                                    QStringLiteral("Fault: after N frames the pseudo-terminal "
-                                                   "is closed, as a pulled USB cable; the "
-                                                   "simulator then ends."),
-                                    QStringLiteral("N"));
-    const QCommandLineOption stuck(QStringLiteral("stuck"),
-                                   QStringLiteral("Fault: EEPROM cell ADDR always reads VALUE "
-                                                  "(both hex, e.g. 0D10=5A); may be repeated."),
-                                   QStringLiteral("ADDR=VALUE"));
-    const QCommandLineOption randomStuck(QStringLiteral("random-stuck"),
-                                         QStringLiteral("Fault: COUNT random EEPROM cells stuck "
-                                                        "at random values (see --seed)."),
-                                         QStringLiteral("COUNT"));
-    const QCommandLineOption missingRate(QStringLiteral("missing-rate"),
-                                         QStringLiteral("Fault: each word-read reply is missing "
-                                                        "with probability P (see --seed)."),
-                                         QStringLiteral("P"));
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Seed of the random faults (default 1)."),
-                                  QStringLiteral("S"), QStringLiteral("1"));
-    parser.addOptions({chip,       eeprom,     saveEeprom,  log,         linkPath,   silent,
-                       readyOnTry, statusByte, shortWord,   missingWord, shortEvery, missingEvery,
-                       lateMs,     splitEvery, splitMs,     heldEvery,   extraEvery, droppedEvery,
-                       hangUp,     stuck,      randomStuck, missingRate, seed});
+    for (const OptionRow& row : kOptions)
+        parser.addOption(QCommandLineOption(
+            QString::fromUtf8(row.name), QString::fromUtf8(row.description),
+            QString::fromUtf8(row.valueName), QString::fromUtf8(row.defaultValue)));
 
     if (!parser.parse(arguments))
         return fail(parser.errorText());
@@ -171,30 +131,36 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
     }
 
     ParsedSimOptions out;
-    const auto kind = chipByName(parser.value(chip).toStdString());
+    const auto kind = chipByName(parser.value(QStringLiteral("chip")).toStdString());
     if (!kind)
         return fail(QStringLiteral("--chip must be 68HC12B32 or 68HC12D60"));
 
     Faults& faults = out.options.faults;
-    faults.silent = parser.isSet(silent);
+    faults.silent = parser.isSet(QStringLiteral("silent"));
     struct IntOption
     {
-        const QCommandLineOption& option;
+        const char* name;
         int& target;
         int minimum;
     };
-    const IntOption ints[] = {
-        {readyOnTry, faults.readyOnTry, 1},     {shortWord, faults.shortWord, 0},
-        {missingWord, faults.missingWord, 0},   {shortEvery, faults.shortEvery, 1},
-        {missingEvery, faults.missingEvery, 1}, {lateMs, faults.lateMs, 0},
-        {hangUp, faults.hangUpAfterFrames, 1},  {randomStuck, faults.randomStuck, 0},
-        {splitEvery, faults.splitEvery, 1},     {splitMs, faults.splitMs, 0},
-        {heldEvery, faults.heldEvery, 1},       {extraEvery, faults.extraEvery, 1},
-        {droppedEvery, faults.droppedEvery, 1}};
+    const IntOption ints[] = {{"ready-on-try", faults.readyOnTry, 1},
+                              {"short-word", faults.shortWord, 0},
+                              {"missing-word", faults.missingWord, 0},
+                              {"short-every", faults.shortEvery, 1},
+                              {"missing-every", faults.missingEvery, 1},
+                              {"late-ms", faults.lateMs, 0},
+                              {"hang-up-after", faults.hangUpAfterFrames, 1},
+                              {"random-stuck", faults.randomStuck, 0},
+                              {"split-every", faults.splitEvery, 1},
+                              {"split-ms", faults.splitMs, 0},
+                              {"held-every", faults.heldEvery, 1},
+                              {"extra-every", faults.extraEvery, 1},
+                              {"dropped-every", faults.droppedEvery, 1}};
     faults.splitMs = 50;
     for (const IntOption& o : ints) {
-        if (parser.isSet(o.option) && !parseInt(parser.value(o.option), 10, o.minimum, o.target))
-            return fail(QStringLiteral("bad value for --%1").arg(o.option.names().first()));
+        const QString name = QString::fromLatin1(o.name);
+        if (parser.isSet(name) && !parseInt(parser.value(name), 10, o.minimum, o.target))
+            return fail(QStringLiteral("bad value for --%1").arg(name));
     }
     // A word the chip does not have would never show its fault.
     const int words = chipModel(*kind).eepromSize() / 2;
@@ -202,40 +168,41 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
         return fail(QStringLiteral("bad value for --short-word"));
     if (faults.missingWord >= words)
         return fail(QStringLiteral("bad value for --missing-word"));
-    if (parser.isSet(statusByte)) {
+    if (parser.isSet(QStringLiteral("status-byte"))) {
         int v = 0;
-        if (!parseInt(parser.value(statusByte), 16, 0, v) || v > 0xFF)
+        if (!parseInt(parser.value(QStringLiteral("status-byte")), 16, 0, v) || v > 0xFF)
             return fail(QStringLiteral("bad value for --status-byte"));
         faults.statusByte = static_cast<std::uint8_t>(v);
     }
-    for (const QString& s : parser.values(stuck)) {
+    for (const QString& s : parser.values(QStringLiteral("stuck"))) {
         std::pair<std::uint16_t, std::uint8_t> cell;
         const ChipModel& model = chipModel(*kind);
-        if (!parseStuck(s, cell) || cell.first < model.eepromFirst || cell.first > model.eepromLast)
+        if (!parseStuck(s, cell) || cell.first < model.eeprom.first ||
+            cell.first > model.eeprom.last)
             return fail(QStringLiteral("bad value for --stuck: %1").arg(s));
         faults.stuck.push_back(cell);
     }
-    if (parser.isSet(missingRate)) {
+    if (parser.isSet(QStringLiteral("missing-rate"))) {
         bool ok = false;
-        faults.missingRate = parser.value(missingRate).toDouble(&ok);
+        faults.missingRate = parser.value(QStringLiteral("missing-rate")).toDouble(&ok);
         if (!ok || faults.missingRate < 0.0 || faults.missingRate > 1.0)
             return fail(QStringLiteral("bad value for --missing-rate"));
     }
     {
         bool ok = false;
-        faults.seed = parser.value(seed).toUInt(&ok);
+        faults.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
         if (!ok)
             return fail(QStringLiteral("bad value for --seed"));
     }
 
     out.options.chip = *kind;
-    if (parser.isSet(eeprom))
-        out.options.eepromFile = parser.value(eeprom);
-    if (parser.isSet(saveEeprom))
-        out.options.saveEepromFile = parser.value(saveEeprom);
-    if (parser.isSet(log))
-        out.options.logFile = parser.value(log);
-    out.options.linkPath = parser.value(linkPath);
+    if (parser.isSet(QStringLiteral("eeprom")))
+        out.options.eepromFile = parser.value(QStringLiteral("eeprom"));
+    if (parser.isSet(QStringLiteral("save-eeprom")))
+        out.options.saveEepromFile = parser.value(QStringLiteral("save-eeprom"));
+    if (parser.isSet(QStringLiteral("log")))
+        out.options.logFile = parser.value(QStringLiteral("log"));
+    out.options.linkPath = parser.value(QStringLiteral("link"));
     out.action = ParsedSimOptions::Action::Run;
     return out;
 }

@@ -76,14 +76,14 @@ std::string RunReport::summary() const
 Target::Target(ChipKind kind)
     : model_(chipModel(kind)), stuckValue_(static_cast<std::size_t>(model_.eepromSize()), 0)
 {
-    auto mark = [this](unsigned first, unsigned last, Region r) {
-        for (unsigned a = first; a <= last; ++a)
+    auto mark = [this](link::AddressRange range, Region r) {
+        for (unsigned a = range.first; a <= range.last; ++a)
             region_[a] = r;
     };
-    mark(model_.registersFirst, model_.registersLast, Region::Registers);
-    mark(model_.ramFirst, model_.ramLast, Region::Ram);
-    mark(model_.eepromFirst, model_.eepromLast, Region::Eeprom);
-    mark(model_.flashFirst, model_.flashLast, Region::Flash);
+    mark(model_.registers, Region::Registers);
+    mark(model_.ram, Region::Ram);
+    mark(model_.eeprom, Region::Eeprom);
+    mark(model_.flash, Region::Flash);
     eraseEeprom();
     mem_[RegEEPROT] = 0xFF;
     mem_[RegEEPROG] = BULKP;
@@ -91,7 +91,7 @@ Target::Target(ChipKind kind)
 
 void Target::eraseEeprom()
 {
-    for (unsigned a = model_.eepromFirst; a <= model_.eepromLast; ++a)
+    for (unsigned a = model_.eeprom.first; a <= model_.eeprom.last; ++a)
         mem_[a] = 0xFF;
 }
 
@@ -101,7 +101,7 @@ bool Target::loadEeprom(const std::vector<std::uint8_t>& bytes)
         return false;
     eraseEeprom();
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        mem_[model_.eepromFirst + i] = bytes[i];
+        mem_[model_.eeprom.first + i] = bytes[i];
     return true;
 }
 
@@ -109,7 +109,7 @@ std::vector<std::uint8_t> Target::eeprom() const
 {
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(model_.eepromSize()));
-    for (unsigned a = model_.eepromFirst; a <= model_.eepromLast; ++a)
+    for (unsigned a = model_.eeprom.first; a <= model_.eeprom.last; ++a)
         out.push_back(read8(static_cast<std::uint16_t>(a)));
     return out;
 }
@@ -119,7 +119,7 @@ void Target::setStuck(std::uint16_t address, std::uint8_t value)
     if (!inEeprom(address))
         return;
     region_[address] = Region::Stuck;
-    stuckValue_[address - model_.eepromFirst] = value;
+    stuckValue_[address - model_.eeprom.first] = value;
 }
 
 void Target::record(AnomalyKind kind, std::uint16_t address, std::uint8_t value)

@@ -102,7 +102,7 @@ public:
         case Region::Flash:
             return 0xFF;
         case Region::Stuck:
-            return stuckValue_[address - model_.eepromFirst];
+            return stuckValue_[address - model_.eeprom.first];
         default:
             return mem_[address];
         }
@@ -159,7 +159,7 @@ private:
     void record(AnomalyKind kind, std::uint16_t address, std::uint8_t value);
     [[nodiscard]] bool inEeprom(std::uint16_t address) const
     {
-        return address >= model_.eepromFirst && address <= model_.eepromLast;
+        return address >= model_.eeprom.first && address <= model_.eeprom.last;
     }
 
     const ChipModel& model_;

@@ -14,7 +14,7 @@ Simulator::Simulator(ChipKind kind, Faults faults) : target_(std::make_unique<Ta
     if (faults.randomStuck > 0) {
         const ChipModel& m = target_->model();
         std::mt19937 random(faults.seed ^ 0x5EEDu);
-        std::uniform_int_distribution<int> cell(m.eepromFirst, m.eepromLast);
+        std::uniform_int_distribution<int> cell(m.eeprom.first, m.eeprom.last);
         std::uniform_int_distribution<int> byte(0, 255);
         std::set<int> chosen;
         const int count = std::min(faults.randomStuck, m.eepromSize());

@@ -1,116 +1,10 @@
-#include "chip_table.h"
-#include "main_window.h"
-#include "sim_transport.h"
-#include "workers.h"
+// The main window at start-up and its controls: geometry, menus, button hints, the port panel,
+// the chip selector and the commands a transfer disables.
 
-#include <QAbstractItemView>
-#include <QAction>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QStatusBar>
-#include <QToolButton>
-#include <QWindow>
-#include <QtTest>
-
-#include <memory>
+#include "main_window_checks.h"
 
 using namespace kestrel;
-
-namespace {
-
-const QString DotAbove = QString(QChar(0x02D9));
-
-std::unique_ptr<TForm1> shownForm()
-{
-    auto form = std::make_unique<TForm1>();
-    form->show();
-    [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(form.get());
-    return form;
-}
-
-QString hexCell(TForm1& form, int col, int row)
-{
-    return form.StringGrid1->model()->index(row - 1, col - 1).data().toString();
-}
-
-QString charCell(TForm1& form, int col, int row)
-{
-    return form.StringGrid2->model()
-        ->index(row - 1, col)
-        .data(EepromModel::CharTextRole)
-        .toString();
-}
-
-QString rowLabel(TForm1& form, int row)
-{
-    return form.StringGrid1->model()->headerData(row - 1, Qt::Vertical).toString();
-}
-
-// Every data cell of both grids, rows 1 to rows.
-bool allCellsFF(TForm1& form, int rows)
-{
-    for (int row = 1; row <= rows; ++row)
-        for (int col = 1; col <= 16; ++col)
-            if (hexCell(form, col, row) != QLatin1String("FF") ||
-                charCell(form, col - 1, row) != DotAbove)
-                return false;
-    return true;
-}
-
-void selectChip(TForm1& form, int index)
-{
-    // Make sure a change is signalled even for the entry already selected.
-    if (form.ComboBox2->currentIndex() == index)
-        form.ComboBox2->setCurrentIndex((index + 1) % ChipCount);
-    form.ComboBox2->setCurrentIndex(index);
-}
-
-// Pixels of `colour` in the bottom three pixel rows of a cell: where the focus frame runs and
-// no text reaches.
-int bottomEdgePixels(GridView& grid, const QImage& shot, int col, int row, QRgb colour)
-{
-    const QRect r = grid.visualRect(grid.model()->index(row - 1, col - 1));
-    int n = 0;
-    for (int y = r.bottom() - 3; y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            n += (shot.pixel(x, y) | 0xFF000000u) == colour;
-    return n;
-}
-
-// Where a text of `colour` starts in a rectangle: the top-left of its pixels' bounds.
-QPoint textOrigin(const QImage& shot, const QRect& r, QRgb colour)
-{
-    QPoint origin(r.right() + 1, r.bottom() + 1);
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if ((shot.pixel(x, y) | 0xFF000000u) == colour) {
-                origin.setX(std::min(origin.x(), x - r.left()));
-                origin.setY(std::min(origin.y(), y - r.top()));
-            }
-    return origin;
-}
-
-QRgb cellPixel(GridView& grid, const QImage& shot, int col, int row)
-{
-    const QRect r = grid.visualRect(grid.model()->index(row - 1, col - 1));
-    return shot.pixel(r.right() - 2, r.bottom() - 2) | 0xFF000000u;
-}
-
-void sendWheel(QWidget* viewport, int delta)
-{
-    const QPointF pos(20, 40);
-    QWheelEvent wheel(pos, viewport->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewport, &wheel);
-}
-
-} // namespace
+using namespace kestrel::windowtest;
 
 class TestMainWindow : public QObject
 {
@@ -128,21 +22,11 @@ private slots:
     void speedButtonHints();
     void portPanelFollowsPortSelector();
     void chosenPortShowsFromStart();
-    void gridLook();
     void chips_data();
     void chips();
-    void chipChangeKeepsScrollRowWithinMaximum();
     void wheelOverSelectorNeedsFocus_data();
     void wheelOverSelectorNeedsFocus();
     void selectorListsShowWholeNames();
-    void fills_data();
-    void fills();
-    void scrollSync_data();
-    void scrollSync();
-    void highlightRule();
-    void highlightRowAddressAndFocusFrame();
-    void cellSelection();
-    void charGridMovesSharedCursor();
     void transferActiveDisablesCommands();
 };
 
@@ -406,39 +290,6 @@ void TestMainWindow::chosenPortShowsFromStart()
     QVERIFY(port.lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() <= 3);
 }
 
-void TestMainWindow::gridLook()
-{
-    auto form = shownForm();
-    GridView& hex = *form->StringGrid1;
-    GridView& chars = *form->StringGrid2;
-    QCOMPARE(hex.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(chars.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(hex.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    // 13 data rows below the header row, and every column whole.
-    QCOMPARE(hex.visibleRows(), 13);
-    QCOMPARE(chars.visibleRows(), 13);
-    for (GridView* grid : {&hex, &chars}) {
-        QCOMPARE(grid->rowHeight(0), 23); // 22 and the grid line
-        QCOMPARE(grid->rowViewportPosition(12) + grid->rowHeight(12), grid->viewport()->height());
-    }
-    QCOMPARE(hex.verticalHeader()->width(), 41);
-    QVERIFY(hex.horizontalHeader()->length() + hex.verticalHeader()->width() <=
-            hex.viewport()->width() + hex.verticalHeader()->width());
-    QCOMPARE(chars.horizontalHeader()->sectionSize(0), 10);
-    QVERIFY(chars.horizontalHeader()->length() <= chars.viewport()->width());
-
-    QCoreApplication::processEvents();
-    hex.setCurrentIndex(form->model().index(6, 6));
-    const QImage hexShot = hex.viewport()->grab().toImage();
-    QCOMPARE(cellPixel(hex, hexShot, 2, 2), qRgb(0, 255, 255));
-    QCOMPARE(cellPixel(hex, hexShot, 16, 13), qRgb(0, 255, 255));
-    const QImage header = hex.horizontalHeader()->grab().toImage();
-    const int x = hex.horizontalHeader()->sectionViewportPosition(5) + 20;
-    QCOMPARE(header.pixel(x, header.height() - 3) | 0xFF000000u, qRgb(255, 255, 0));
-    const QImage labels = hex.verticalHeader()->grab().toImage();
-    QCOMPARE(labels.pixel(labels.width() - 3, 20) | 0xFF000000u, qRgb(255, 255, 0));
-}
-
 void TestMainWindow::chips_data()
 {
     QTest::addColumn<int>("index");
@@ -514,43 +365,6 @@ void TestMainWindow::chips()
             !supported);
 }
 
-void TestMainWindow::chipChangeKeepsScrollRowWithinMaximum()
-{
-    auto form = shownForm();
-    selectChip(*form, 9);
-    form->ScrollBar1->setValue(40);
-    QCOMPARE(form->StringGrid1->topRow(), 40);
-    QCOMPARE(form->StringGrid2->topRow(), 40);
-
-    // The current cell lies in a row the smaller chip does not have; the cursor stays.
-    form->StringGrid1->setCurrentIndex(form->model().index(44, 6));
-    form->StringGrid2->setCurrentIndex(form->model().index(44, 6));
-    ImageState& image = form->image();
-    QCOMPARE(image.CursorRow, 45);
-    image.NibbleCount = 1;
-
-    selectChip(*form, 4);
-    QCoreApplication::processEvents();
-    QCOMPARE(image.CursorCol, 7);
-    QCOMPARE(image.CursorRow, 45);
-    QCOMPARE(image.NibbleCount, 1);
-    QCOMPARE(form->ScrollBar1->maximum(), 4);
-    QCOMPARE(form->ScrollBar1->value(), 4);
-    QCOMPARE(form->StringGrid1->topRow(), 4);
-    QCOMPARE(form->StringGrid2->topRow(), 4);
-    // Data row 4 is the first row shown, whole, in both grids.
-    QCOMPARE(form->StringGrid1->rowAt(0), 3);
-    QCOMPARE(form->StringGrid1->rowViewportPosition(3), 0);
-    QCOMPARE(form->StringGrid2->rowViewportPosition(3), 0);
-
-    // A larger chip keeps the row.
-    selectChip(*form, 8);
-    QCoreApplication::processEvents();
-    QCOMPARE(form->ScrollBar1->value(), 4);
-    QCOMPARE(form->StringGrid1->topRow(), 4);
-    QCOMPARE(form->StringGrid2->topRow(), 4);
-}
-
 void TestMainWindow::wheelOverSelectorNeedsFocus_data()
 {
     QTest::addColumn<QString>("name");
@@ -598,246 +412,11 @@ void TestMainWindow::selectorListsShowWholeNames()
     }
 }
 
-void TestMainWindow::fills_data()
-{
-    QTest::addColumn<int>("chip");
-    QTest::addColumn<bool>("toolbar");
-    QTest::addColumn<int>("lastFilled");
-    QTest::newRow("menu, 1024 bytes") << 9 << false << 1024;
-    QTest::newRow("menu, 256 bytes") << 4 << false << 512;
-    QTest::newRow("toolbar, 1024 bytes") << 9 << true << 2047;
-    QTest::newRow("toolbar, 256 bytes") << 4 << true << 2047;
-}
-
-void TestMainWindow::fills()
-{
-    QFETCH(int, chip);
-    QFETCH(bool, toolbar);
-    QFETCH(int, lastFilled);
-
-    auto form = shownForm();
-    selectChip(*form, chip);
-    ImageState& image = form->image();
-    const int rows = image.rows();
-    for (int entry = 1; entry <= EepromLastEntry; ++entry)
-        image.EepromBuffer[static_cast<std::size_t>(entry)] = 0x41;
-    form->refreshGrids();
-    QCOMPARE(hexCell(*form, 1, 1), QStringLiteral("41"));
-    QCOMPARE(charCell(*form, 0, 1), QStringLiteral("A"));
-    form->ScrollBar1->setValue(3);
-    form->setFileLabel(QStringLiteral("x.bin"));
-    image.CursorCol = 5;
-    image.CursorRow = 7;
-    image.NibbleCount = 1;
-    QSignalSpy changed(&form->model(), &QAbstractItemModel::dataChanged);
-
-    if (toolbar)
-        form->SpeedButton3->click();
-    else
-        form->Wype1->trigger();
-
-    for (int entry = 1; entry <= EepromLastEntry; ++entry)
-        QCOMPARE(image.EepromBuffer[static_cast<std::size_t>(entry)],
-                 entry <= lastFilled ? 0xFF : 0x41);
-    // Both grids show the filled buffer, and only the chip's rows exist.
-    QVERIFY(allCellsFF(*form, rows));
-    QCOMPARE(form->model().rowCount(), rows);
-    QVERIFY(!changed.isEmpty());
-    QCOMPARE(changed.last().at(0).toModelIndex(), form->model().index(0, 0));
-    QCOMPARE(changed.last().at(1).toModelIndex(), form->model().index(rows - 1, 15));
-    const auto roles = changed.last().at(2).value<QList<int>>();
-    QVERIFY(roles.contains(EepromModel::CharTextRole));
-    // Cursor, top row and file label are kept.
-    QCOMPARE(image.CursorCol, 5);
-    QCOMPARE(image.CursorRow, 7);
-    QCOMPARE(image.NibbleCount, 1);
-    QCOMPARE(form->ScrollBar1->value(), 3);
-    QCOMPARE(form->Label1->text(), QStringLiteral("x.bin"));
-}
-
-void TestMainWindow::scrollSync_data()
-{
-    QTest::addColumn<QString>("side");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("scroll bar") << "bar" << 7;
-    QTest::newRow("scroll bar beyond maximum") << "bar-far" << 20;
-    QTest::newRow("hex grid") << "hex" << 9;
-    QTest::newRow("character grid") << "char" << 11;
-    QTest::newRow("character grid beyond its end") << "char-far" << 20;
-    QTest::newRow("keyboard in hex grid") << "hex-keys" << 2;
-    QTest::newRow("keyboard in character grid") << "char-keys" << 2;
-    QTest::newRow("wheel over hex grid") << "hex-wheel" << 4;
-    QTest::newRow("wheel over character grid") << "char-wheel" << 4;
-}
-
-void TestMainWindow::scrollSync()
-{
-    QFETCH(QString, side);
-    QFETCH(int, expected);
-
-    auto form = shownForm();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    QSignalSpy bar(form->ScrollBar1, &QScrollBar::valueChanged);
-    QSignalSpy hex(form->StringGrid1, &GridView::topRowChanged);
-    QSignalSpy chars(form->StringGrid2, &GridView::topRowChanged);
-
-    if (side == QLatin1String("bar"))
-        form->ScrollBar1->setValue(7);
-    else if (side == QLatin1String("bar-far"))
-        form->ScrollBar1->setValue(100);
-    else if (side == QLatin1String("hex"))
-        form->StringGrid1->setTopRow(9);
-    else if (side == QLatin1String("char"))
-        form->StringGrid2->setTopRow(11);
-    else if (side == QLatin1String("char-far"))
-        form->StringGrid2->setTopRow(30);
-    else if (side.endsWith(QLatin1String("-keys"))) {
-        GridView* grid =
-            side.startsWith(QLatin1String("hex")) ? form->StringGrid1 : form->StringGrid2;
-        grid->setFocus();
-        grid->setCurrentIndex(form->model().index(0, 0));
-        for (int i = 0; i < 13; ++i)
-            QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(grid->currentIndex().row(), 13);
-    } else {
-        GridView* grid =
-            side.startsWith(QLatin1String("hex")) ? form->StringGrid1 : form->StringGrid2;
-        sendWheel(grid->viewport(), -120);
-    }
-
-    QCOMPARE(form->ScrollBar1->value(), expected);
-    QCOMPARE(form->StringGrid1->topRow(), expected);
-    QCOMPARE(form->StringGrid2->topRow(), expected);
-    // Each side moved once and the chain ended.
-    QCOMPARE(bar.size(), 1);
-    QCOMPARE(hex.size(), 1);
-    QCOMPARE(chars.size(), 1);
-    QCoreApplication::processEvents();
-    QCOMPARE(bar.size(), 1);
-}
-
-void TestMainWindow::highlightRule()
-{
-    auto form = shownForm();
-    GridView& hex = *form->StringGrid1;
-    hex.setCurrentIndex(form->model().index(5, 5));
-    const QRgb aqua = qRgb(0, 255, 255);
-
-    QImage shot = hex.viewport()->grab().toImage();
-    QCOMPARE(cellPixel(hex, shot, 1, 1), aqua);
-
-    selectChip(*form, Chip68HC05);
-    hex.setCurrentIndex(form->model().index(5, 5));
-    shot = hex.viewport()->grab().toImage();
-    QCOMPARE(cellPixel(hex, shot, 1, 1), qRgb(255, 0, 0));
-    QCOMPARE(cellPixel(hex, shot, 2, 1), aqua);
-    QCOMPARE(cellPixel(hex, shot, 1, 2), aqua);
-    QCOMPARE(cellPixel(hex, shot, 16, 1), aqua);
-
-    selectChip(*form, 9);
-    hex.setCurrentIndex(form->model().index(5, 5));
-    shot = hex.viewport()->grab().toImage();
-    QCOMPARE(cellPixel(hex, shot, 1, 1), aqua);
-}
-
-void TestMainWindow::highlightRowAddressAndFocusFrame()
-{
-    auto form = shownForm();
-    GridView& hex = *form->StringGrid1;
-    const QRgb textColour = qRgb(128, 0, 0);
-    auto addressOrigin = [&](int row) {
-        QHeaderView& rows = *hex.verticalHeader();
-        const QImage shot = rows.viewport()->grab().toImage();
-        const int y = rows.sectionViewportPosition(row - 1);
-        return textOrigin(shot, QRect(0, y, rows.width(), rows.sectionSize(row - 1) - 1),
-                          textColour);
-    };
-    // Other chips: every address text 2 pixels in.
-    selectChip(*form, 9);
-    QCOMPARE(addressOrigin(1), addressOrigin(2));
-
-    // 68HC05: row 1's address text sits at the corner too, 2 pixels up and left of the others.
-    selectChip(*form, Chip68HC05);
-    QCoreApplication::processEvents();
-    QCOMPARE(addressOrigin(1), addressOrigin(2) - QPoint(2, 2));
-
-    // The focus frame of a row 1 cell shows over the highlight rule's drawing.
-    hex.setFocus();
-    hex.setCurrentIndex(form->model().index(0, 4));
-    QVERIFY(hex.hasFocus());
-    QImage shot = hex.viewport()->grab().toImage();
-    QVERIFY(bottomEdgePixels(hex, shot, 5, 1, textColour) > 3);
-    QCOMPARE(bottomEdgePixels(hex, shot, 6, 1, textColour), 0);
-    hex.setCurrentIndex(form->model().index(2, 4));
-    shot = hex.viewport()->grab().toImage();
-    QVERIFY(bottomEdgePixels(hex, shot, 5, 3, textColour) > 3);
-    QCOMPARE(bottomEdgePixels(hex, shot, 5, 1, textColour), 0);
-}
-
-void TestMainWindow::cellSelection()
-{
-    auto form = shownForm();
-    GridView& hex = *form->StringGrid1;
-    ImageState& image = form->image();
-    image.NibbleCount = 1;
-    const QRect cell = hex.visualRect(form->model().index(1, 2));
-    QTest::mouseClick(hex.viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(image.CursorCol, 3);
-    QCOMPARE(image.CursorRow, 2);
-    QCOMPARE(image.NibbleCount, 0);
-
-    QTest::keyClick(&hex, Qt::Key_Right);
-    QCOMPARE(image.CursorCol, 4);
-    QCOMPARE(image.CursorRow, 2);
-
-    // The address column and the header row select nothing.
-    image.NibbleCount = 1;
-    QTest::mouseClick(hex.verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 50));
-    QTest::mouseClick(hex.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(100, 10));
-    QCOMPARE(image.CursorCol, 4);
-    QCOMPARE(image.CursorRow, 2);
-    QCOMPARE(image.NibbleCount, 1);
-    QCOMPARE(hex.currentIndex(), form->model().index(1, 3));
-
-    // Typed characters other than digits never move the current cell.
-    QTest::keyClick(&hex, Qt::Key_Z);
-    QCOMPARE(hex.currentIndex(), form->model().index(1, 3));
-
-    // Selections the program makes itself leave the cursor alone.
-    form->selectHexCellQuietly(5, 3);
-    QCOMPARE(hex.currentIndex(), form->model().index(2, 4));
-    QVERIFY(hex.selectionModel()->isSelected(form->model().index(2, 4)));
-    QCOMPARE(image.CursorCol, 4);
-    QCOMPARE(image.CursorRow, 2);
-    QCOMPARE(image.NibbleCount, 1);
-    form->selectHexCellQuietly(1, 33);
-    QVERIFY(!hex.selectionModel()->hasSelection());
-    QCOMPARE(image.CursorRow, 2);
-}
-
-void TestMainWindow::charGridMovesSharedCursor()
-{
-    auto form = shownForm();
-    GridView& chars = *form->StringGrid2;
-    ImageState& image = form->image();
-    chars.setFocus();
-    chars.setCurrentIndex(form->model().index(0, 0));
-    QTest::keyClick(&chars, Qt::Key_Right);
-    QTest::keyClick(&chars, Qt::Key_Down);
-    // One cursor for both grids: hex entry goes on where the character grid left it.
-    QCOMPARE(form->StringGrid1->currentIndex(), form->model().index(1, 1));
-    QCOMPARE(image.CursorCol, 2);
-    QCOMPARE(image.CursorRow, 2);
-    QTest::keyClicks(form->StringGrid1, QStringLiteral("a1"));
-    QCOMPARE(image.EepromBuffer[18], 0xA1);
-    QCOMPARE(chars.currentIndex(), form->model().index(1, 2));
-    QVERIFY(chars.editTriggers() == QAbstractItemView::NoEditTriggers);
-}
-
 void TestMainWindow::transferActiveDisablesCommands()
 {
     TForm1 form;
-    // Undo and redo, after the fill in "BUFOR": greyed with nothing to undo or redo, and during a transfer.
+    // Undo and redo, after the fill in "BUFOR": greyed with nothing to undo or redo, and during
+    // a transfer.
     QCOMPARE(form.Wczytajzdysku1->actions().mid(4, 2),
              (QList<QAction*>{form.Cofnij1, form.Ponow1}));
     QCOMPARE(form.Cofnij1->text(), QStringLiteral("Cofnij"));

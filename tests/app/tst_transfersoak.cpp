@@ -324,7 +324,7 @@ void TestTransferSoak::checkProgram(const Run& run, sim::Simulator& sim,
         [](const sim::Target&, const sim::Adapter& adapter) { return adapter.faults().stuck; });
     QCOMPARE(stuck.empty(), run.fault != Fault::StuckCells);
     for (const auto& [address, value] : stuck)
-        expected[static_cast<std::size_t>(address - model.eepromFirst)] = value;
+        expected[static_cast<std::size_t>(address - model.eeprom.first)] = value;
     QCOMPARE(sim.eeprom(), expected);
 }
 

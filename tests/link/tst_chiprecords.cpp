@@ -41,14 +41,12 @@ void TestChipRecords::recordsFit()
     QVERIFY(!loadingStatus(chip).isEmpty());
     // The routine and the staged image lie in target RAM, one after the other.
     const int routineEnd = p.routineAddress + 2 * TargetRoutineWords;
-    QVERIFY(p.routineAddress >= m.ramFirst);
+    QVERIFY(p.routineAddress >= m.ram.first);
     QVERIFY(routineEnd <= p.stagingBase);
-    QVERIFY(p.stagingBase + chip.EepromSize <= m.ramLast + 1);
+    QVERIFY(p.stagingBase + chip.EepromSize <= m.ram.last + 1);
     // The EEPROM is apart from the registers, the RAM and the flash.
-    for (const auto& [first, last] :
-         {std::pair{m.registersFirst, m.registersLast}, std::pair{m.ramFirst, m.ramLast},
-          std::pair{m.flashFirst, m.flashLast}})
-        QVERIFY(chip.eepromLast() < first || chip.EepromBase > last);
+    for (const AddressRange& range : {m.registers, m.ram, m.flash})
+        QVERIFY(chip.eepromLast() < range.first || chip.EepromBase > range.last);
 }
 
 QTEST_APPLESS_MAIN(TestChipRecords)

@@ -256,8 +256,8 @@ void TestSimTarget::routineProgramsStagingArea()
     image[static_cast<std::size_t>(size - 1)] = 0x80;
     for (int i = 0; i < size; ++i)
         t.write8(static_cast<std::uint16_t>(c.staging + i), image[static_cast<std::size_t>(i)]);
-    const auto below = static_cast<std::uint16_t>(m.eepromFirst - 1);
-    const auto above = static_cast<std::uint16_t>(m.eepromLast + 1);
+    const auto below = static_cast<std::uint16_t>(m.eeprom.first - 1);
+    const auto above = static_cast<std::uint16_t>(m.eeprom.last + 1);
     const std::uint8_t belowBefore = t.read8(below);
     const std::uint8_t aboveBefore = t.read8(above);
     QVERIFY(t.anomalies().empty());

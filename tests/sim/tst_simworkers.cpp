@@ -165,8 +165,8 @@ void TestSimWorkers::programAndReadBack()
     auto peek = [&sim](std::uint16_t a) {
         return sim.inspect([a](const Target& t, const Adapter&) { return t.read8(a); });
     };
-    const auto below = static_cast<std::uint16_t>(m.eepromFirst - 1);
-    const auto above = static_cast<std::uint16_t>(m.eepromLast + 1);
+    const auto below = static_cast<std::uint16_t>(m.eeprom.first - 1);
+    const auto above = static_cast<std::uint16_t>(m.eeprom.last + 1);
     const auto stagingBelow = static_cast<std::uint16_t>(c.stagingFirst - 1);
     const auto stagingAbove = static_cast<std::uint16_t>(c.stagingFirst + c.size);
     const std::uint8_t before[4] = {peek(below), peek(above), peek(stagingBelow),

@@ -7,43 +7,24 @@
 
 namespace kestrel::link {
 
-inline TransferResult runOnChip(const char* chipName, WorkerRoutine worker, TransferContext& ctx)
+inline constexpr char ChipNameB32[] = "68HC12B32";
+inline constexpr char ChipNameD60[] = "68HC12D60";
+
+// Worker on the chip of that name, as a WorkerRoutine of its own.
+template <WorkerRoutine Worker, const char* Chip> TransferResult onChip(TransferContext& ctx)
 {
-    ctx.chip = chipRecord(chipName);
-    return runTransfer(worker, ctx);
+    ctx.chip = chipRecord(Chip);
+    return runTransfer(Worker, ctx);
 }
 
-inline TransferResult ProgramWorkerB32(TransferContext& ctx)
-{
-    return runOnChip("68HC12B32", ProgramWorker, ctx);
-}
-inline TransferResult ProgramWorkerD60(TransferContext& ctx)
-{
-    return runOnChip("68HC12D60", ProgramWorker, ctx);
-}
-inline TransferResult ReadWorkerB32(TransferContext& ctx)
-{
-    return runOnChip("68HC12B32", ReadWorker, ctx);
-}
-inline TransferResult ReadWorkerD60(TransferContext& ctx)
-{
-    return runOnChip("68HC12D60", ReadWorker, ctx);
-}
-inline TransferResult VerifyWorkerB32(TransferContext& ctx)
-{
-    return runOnChip("68HC12B32", VerifyWorker, ctx);
-}
-inline TransferResult VerifyWorkerD60(TransferContext& ctx)
-{
-    return runOnChip("68HC12D60", VerifyWorker, ctx);
-}
-inline TransferResult ProgramVerifyWorkerB32(TransferContext& ctx)
-{
-    return runOnChip("68HC12B32", ProgramVerifyWorker, ctx);
-}
-inline TransferResult ProgramVerifyWorkerD60(TransferContext& ctx)
-{
-    return runOnChip("68HC12D60", ProgramVerifyWorker, ctx);
-}
+using WorkerFunction = TransferResult(TransferContext&);
+inline constexpr WorkerFunction& ProgramWorkerB32 = onChip<ProgramWorker, ChipNameB32>;
+inline constexpr WorkerFunction& ProgramWorkerD60 = onChip<ProgramWorker, ChipNameD60>;
+inline constexpr WorkerFunction& ReadWorkerB32 = onChip<ReadWorker, ChipNameB32>;
+inline constexpr WorkerFunction& ReadWorkerD60 = onChip<ReadWorker, ChipNameD60>;
+inline constexpr WorkerFunction& VerifyWorkerB32 = onChip<VerifyWorker, ChipNameB32>;
+inline constexpr WorkerFunction& VerifyWorkerD60 = onChip<VerifyWorker, ChipNameD60>;
+inline constexpr WorkerFunction& ProgramVerifyWorkerB32 = onChip<ProgramVerifyWorker, ChipNameB32>;
+inline constexpr WorkerFunction& ProgramVerifyWorkerD60 = onChip<ProgramVerifyWorker, ChipNameD60>;
 
 } // namespace kestrel::link
