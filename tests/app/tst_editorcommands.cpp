@@ -289,6 +289,18 @@ void TestEditorCommands::shiftSelectsInAddressOrder()
                       m_form->StringGrid1->visualRect(m_form->model().index(0, 3)).center());
     QCOMPARE(selected()->first, 3);
     QCOMPARE(selected()->last, 14);
+    // A drag with the button held selects from where it was pressed, in either direction.
+    QWidget* port = m_form->StringGrid1->viewport();
+    const auto at = [this](int row, int column) {
+        return m_form->StringGrid1->visualRect(m_form->model().index(row, column)).center();
+    };
+    QTest::mousePress(port, Qt::LeftButton, {}, at(2, 5));
+    QMouseEvent drag(QEvent::MouseMove, at(1, 9), port->mapToGlobal(at(1, 9)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(port, &drag);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, at(1, 9));
+    QCOMPARE(selected()->first, 0x19);
+    QCOMPARE(selected()->last, 0x25);
     QTest::keyClick(m_form->StringGrid1, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(selected()->length(), 768);
 }
