@@ -178,7 +178,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     move(79, 47);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The grids, their selection and the model go after this window's own part: nothing they
+    // signal while they go may reach it.
+    disconnect(m_model, nullptr, this, nullptr);
+    disconnect(StringGrid1->selectionModel(), nullptr, this, nullptr);
+}
 
 void TForm1::createControls(QWidget* client)
 {
