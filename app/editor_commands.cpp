@@ -1,5 +1,6 @@
 #include "editor_commands.h"
 
+#include "eeprom_image.h"
 #include "buffer_history.h"
 #include "image_commands.h"
 #include "image_compare.h"
@@ -21,11 +22,6 @@ namespace kestrel {
 namespace {
 
 const QString RawMime = QStringLiteral("application/octet-stream");
-
-QString hex(int value, int digits)
-{
-    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
 
 std::vector<std::int32_t> entryValues(QByteArrayView bytes)
 {
@@ -93,7 +89,7 @@ QString fileDifferentMessage(int count, int address, int fileByte, int bufferByt
     return QStringLiteral("Plik różni się od bufora w %1 bajtach. Pierwszy pod adresem %2: w "
                           "pliku %3, w buforze %4")
         .arg(count)
-        .arg(hex(address, 4), hex(fileByte, 2), hex(bufferByte, 2));
+        .arg(addressLabel(address), hexText(fileByte), hexText(bufferByte));
 }
 
 ClipboardBytes clipboardBytes(const QMimeData* mime)
@@ -210,7 +206,7 @@ void EditorCommands::gotoAddress()
     const std::optional<QString> text = m_form.dialogs().askText(
         {QStringLiteral("Przejdź do adresu"),
          QStringLiteral("Adres w hex (np. %1) albo przesunięcie od początku EEPROM (np. +80):")
-             .arg(hex(base, 4)),
+             .arg(addressLabel(base)),
          {},
          [base, size](const QString& t) { return parseGotoTarget(t, base, size).error; }});
     if (!text)

@@ -1,5 +1,6 @@
 #include "diff_command.h"
 
+#include "eeprom_image.h"
 #include "exit_codes.h"
 #include "image_compare.h"
 #include "image_crc.h"
@@ -13,11 +14,6 @@
 namespace kestrel::cli {
 
 namespace {
-
-QString hex(int value, int digits)
-{
-    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
 
 int byteAt(const QByteArray& bytes, int offset)
 {
@@ -46,9 +42,9 @@ int diffImages(const CliRequest& request, QIODevice& standardInput, QIODevice& s
     if (request.json) {
         QJsonArray list;
         for (const int offset : comparison.offsets)
-            list.append(QJsonObject{{QStringLiteral("address"), hex(chip.EepromBase + offset, 4)},
-                                    {QStringLiteral("file1"), hex(byteAt(images[0], offset), 2)},
-                                    {QStringLiteral("file2"), hex(byteAt(images[1], offset), 2)}});
+            list.append(QJsonObject{{QStringLiteral("address"), addressLabel(chip.EepromBase + offset)},
+                                    {QStringLiteral("file1"), hexText(byteAt(images[0], offset))},
+                                    {QStringLiteral("file2"), hexText(byteAt(images[1], offset))}});
         const QJsonObject object{
             {QStringLiteral("chip"), QString::fromLatin1(chip.name)},
             {QStringLiteral("file1"), files[0]},
@@ -63,8 +59,8 @@ int diffImages(const CliRequest& request, QIODevice& standardInput, QIODevice& s
         QByteArray lines;
         for (const int offset : comparison.offsets)
             lines += QStringLiteral("%1  %2  %3\n")
-                         .arg(hex(chip.EepromBase + offset, 4), hex(byteAt(images[0], offset), 2),
-                              hex(byteAt(images[1], offset), 2))
+                         .arg(addressLabel(chip.EepromBase + offset), hexText(byteAt(images[0], offset)),
+                              hexText(byteAt(images[1], offset)))
                          .toUtf8();
         standardOutput.write(lines);
         console.error(comparison.count == 0

@@ -1,27 +1,19 @@
 #include "cursor_text.h"
 
+#include "eeprom_image.h"
 #include "image_crc.h"
 
 namespace kestrel {
-
-namespace {
-
-QString hex(int value, int digits)
-{
-    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
-
-} // namespace
 
 QString cursorText(QByteArrayView image, int base, int offset, int selected, std::uint32_t crc)
 {
     QString text;
     if (offset >= 0 && offset < image.size()) {
         const auto byte = static_cast<std::uint8_t>(image[offset]);
-        text = QStringLiteral("%1: %2 = %3").arg(hex(base + offset, 4), hex(byte, 2)).arg(byte);
+        text = QStringLiteral("%1: %2 = %3").arg(addressLabel(base + offset), hexText(byte)).arg(byte);
         if (offset + 1 < image.size()) {
             const int word = byte << 8 | static_cast<std::uint8_t>(image[offset + 1]);
-            text += QStringLiteral("  słowo %1").arg(hex(word, 4));
+            text += QStringLiteral("  słowo %1").arg(addressLabel(word));
         }
     }
     if (selected > 0)
