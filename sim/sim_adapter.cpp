@@ -279,8 +279,12 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
         }
     }
     ReplyFaultAt fault;
-    if (cmd == link::CMD_READ_WORD && !reply.empty())
+    if (cmd == link::CMD_READ_WORD && !reply.empty()) {
         fault = faults_.replyFault(wordReads_);
+        if (fault.kind == ReplyFault::None && faults_.lateRate > 0.0 &&
+            std::uniform_real_distribution<double>(0.0, 1.0)(random_) < faults_.lateRate)
+            fault = {ReplyFault::Late, faults_.lateByMs};
+    }
     std::int64_t at = lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
     if (held_) {
         at += ByteTimeUs;

@@ -9,7 +9,8 @@ bool Faults::any() const
     return silent || readyOnTry != 1 || statusByte || shortWord >= 0 || missingWord >= 0 ||
            shortEvery > 0 || missingEvery > 0 || lateMs > 0 || hangUpAfterFrames > 0 ||
            !stuck.empty() || randomStuck > 0 || missingRate > 0.0 || splitEvery > 0 ||
-           heldEvery > 0 || extraEvery > 0 || droppedEvery > 0 || !replyFaults.empty();
+           heldEvery > 0 || extraEvery > 0 || droppedEvery > 0 || lateEvery > 0 || lateRate > 0.0 ||
+           !replyFaults.empty();
 }
 
 ReplyFaultAt Faults::replyFault(int n) const
@@ -25,6 +26,8 @@ ReplyFaultAt Faults::replyFault(int n) const
         return {ReplyFault::Extra, 0};
     if (every(droppedEvery))
         return {ReplyFault::Dropped, 0};
+    if (every(lateEvery))
+        return {ReplyFault::Late, lateByMs};
     return {};
 }
 
@@ -64,6 +67,9 @@ std::string Faults::describe() const
     addIf(heldEvery > 0, "every %d. word reply's second byte held until the next frame", heldEvery);
     addIf(extraEvery > 0, "every %d. word reply with a byte more", extraEvery);
     addIf(droppedEvery > 0, "every %d. word reply loses its second byte", droppedEvery);
+    addIf(lateEvery > 0, "every %d. word reply %d ms late", lateEvery, lateByMs);
+    addIf(lateRate > 0.0, "word replies %d ms late with probability %.3f (seed %u)", lateByMs,
+          lateRate, seed);
     addIf(!replyFaults.empty(), "%zu scheduled word reply faults", replyFaults.size());
     return out;
 }

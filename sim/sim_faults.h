@@ -43,6 +43,11 @@ struct Faults
     std::vector<std::pair<std::uint16_t, std::uint8_t>> stuck; // EEPROM cells stuck at a value
     int randomStuck = 0;      // this many random EEPROM cells stuck at random values
     double missingRate = 0.0; // each READ_WORD reply missing with this probability
+    // Every n-th READ_WORD reply (0: never), and each with probability lateRate, comes lateByMs
+    // late: past the host's reply deadline, as through a USB-serial adapter now and then.
+    int lateEvery = 0;
+    double lateRate = 0.0;
+    int lateByMs = 40;
     // Every n-th READ_WORD reply of a session (0: never) is split with its second byte splitMs
     // late, has its second byte held, has a byte more, or loses its second byte.
     int splitEvery = 0;

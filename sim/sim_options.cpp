@@ -6,11 +6,22 @@ namespace kestrel::sim {
 
 namespace {
 
-bool parseInt(const QString& text, int base, int minimum, int& out)
+bool parseInt(const QString& text, int base, int minimum, int maximum, int& out)
 {
     bool ok = false;
     const int v = text.toInt(&ok, base);
-    if (!ok || v < minimum)
+    if (!ok || v < minimum || v > maximum)
+        return false;
+    out = v;
+    return true;
+}
+
+// A probability: a number from 0 to 1 (NaN and infinities refused).
+bool parseRate(const QString& text, double& out)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !(v >= 0.0 && v <= 1.0))
         return false;
     out = v;
     return true;
@@ -81,6 +92,14 @@ constexpr OptionRow kOptions[] = {
      "COUNT"},
     {"missing-rate", "Fault: each word-read reply is missing with probability P (see --seed).",
      "P"},
+    {"late-every",
+     "Fault: every N-th word-read reply of a session comes --late-by-ms late, past the host's "
+     "deadline.",
+     "N"},
+    {"late-rate",
+     "Fault: each word-read reply comes --late-by-ms late with probability P (see --seed).", "P"},
+    {"late-by-ms", "How late a reply of --late-every or --late-rate comes (default 40).", "M",
+     "40"},
     {"seed", "Seed of the random faults (default 1).", "S", "1"},
 };
 
@@ -90,6 +109,73 @@ ParsedSimOptions fail(const QString& text)
     out.action = ParsedSimOptions::Action::Fail;
     out.text = text;
     return out;
+}
+
+// Reads the fault options into faults; the error's text, or empty.
+QString parseFaults(const QCommandLineParser& parser, ChipKind kind, Faults& faults)
+{
+    faults.silent = parser.isSet(QStringLiteral("silent"));
+    // Times up to a minute; counts up to what a session can reach.
+    constexpr int MaxMs = 60000;
+    constexpr int MaxCount = 1 << 30;
+    const int eepromSize = chipModel(kind).eepromSize();
+    const int words = eepromSize / 2;
+    struct IntOption
+    {
+        const char* name;
+        int& target;
+        int minimum;
+        int maximum;
+    };
+    const IntOption ints[] = {{"ready-on-try", faults.readyOnTry, 1, MaxCount},
+                              {"short-word", faults.shortWord, 0, words - 1},
+                              {"missing-word", faults.missingWord, 0, words - 1},
+                              {"short-every", faults.shortEvery, 1, MaxCount},
+                              {"missing-every", faults.missingEvery, 1, MaxCount},
+                              {"late-ms", faults.lateMs, 0, MaxMs},
+                              {"hang-up-after", faults.hangUpAfterFrames, 1, MaxCount},
+                              {"random-stuck", faults.randomStuck, 0, eepromSize},
+                              {"split-every", faults.splitEvery, 1, MaxCount},
+                              {"split-ms", faults.splitMs, 0, MaxMs},
+                              {"held-every", faults.heldEvery, 1, MaxCount},
+                              {"extra-every", faults.extraEvery, 1, MaxCount},
+                              {"dropped-every", faults.droppedEvery, 1, MaxCount},
+                              {"late-every", faults.lateEvery, 1, MaxCount},
+                              {"late-by-ms", faults.lateByMs, 0, MaxMs}};
+    faults.splitMs = 50;
+    for (const IntOption& o : ints) {
+        const QString name = QString::fromLatin1(o.name);
+        if (parser.isSet(name) &&
+            !parseInt(parser.value(name), 10, o.minimum, o.maximum, o.target))
+            return QStringLiteral("bad value for --%1").arg(name);
+    }
+    if (parser.isSet(QStringLiteral("status-byte"))) {
+        int v = 0;
+        if (!parseInt(parser.value(QStringLiteral("status-byte")), 16, 0, 0xFF, v))
+            return QStringLiteral("bad value for --status-byte");
+        faults.statusByte = static_cast<std::uint8_t>(v);
+    }
+    for (const QString& s : parser.values(QStringLiteral("stuck"))) {
+        std::pair<std::uint16_t, std::uint8_t> cell;
+        const ChipModel& model = chipModel(kind);
+        if (!parseStuck(s, cell) || cell.first < model.eeprom.first ||
+            cell.first > model.eeprom.last)
+            return QStringLiteral("bad value for --stuck: %1").arg(s);
+        faults.stuck.push_back(cell);
+    }
+    for (const auto& [name, target] : {std::pair{"missing-rate", &faults.missingRate},
+                                       std::pair{"late-rate", &faults.lateRate}}) {
+        const QString option = QString::fromLatin1(name);
+        if (parser.isSet(option) && !parseRate(parser.value(option), *target))
+            return QStringLiteral("bad value for --%1").arg(option);
+    }
+    {
+        bool ok = false;
+        faults.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
+        if (!ok)
+            return QStringLiteral("bad value for --seed");
+    }
+    return {};
 }
 
 } // namespace
@@ -135,65 +221,8 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
     if (!kind)
         return fail(QStringLiteral("--chip must be 68HC12B32 or 68HC12D60"));
 
-    Faults& faults = out.options.faults;
-    faults.silent = parser.isSet(QStringLiteral("silent"));
-    struct IntOption
-    {
-        const char* name;
-        int& target;
-        int minimum;
-    };
-    const IntOption ints[] = {{"ready-on-try", faults.readyOnTry, 1},
-                              {"short-word", faults.shortWord, 0},
-                              {"missing-word", faults.missingWord, 0},
-                              {"short-every", faults.shortEvery, 1},
-                              {"missing-every", faults.missingEvery, 1},
-                              {"late-ms", faults.lateMs, 0},
-                              {"hang-up-after", faults.hangUpAfterFrames, 1},
-                              {"random-stuck", faults.randomStuck, 0},
-                              {"split-every", faults.splitEvery, 1},
-                              {"split-ms", faults.splitMs, 0},
-                              {"held-every", faults.heldEvery, 1},
-                              {"extra-every", faults.extraEvery, 1},
-                              {"dropped-every", faults.droppedEvery, 1}};
-    faults.splitMs = 50;
-    for (const IntOption& o : ints) {
-        const QString name = QString::fromLatin1(o.name);
-        if (parser.isSet(name) && !parseInt(parser.value(name), 10, o.minimum, o.target))
-            return fail(QStringLiteral("bad value for --%1").arg(name));
-    }
-    // A word the chip does not have would never show its fault.
-    const int words = chipModel(*kind).eepromSize() / 2;
-    if (faults.shortWord >= words)
-        return fail(QStringLiteral("bad value for --short-word"));
-    if (faults.missingWord >= words)
-        return fail(QStringLiteral("bad value for --missing-word"));
-    if (parser.isSet(QStringLiteral("status-byte"))) {
-        int v = 0;
-        if (!parseInt(parser.value(QStringLiteral("status-byte")), 16, 0, v) || v > 0xFF)
-            return fail(QStringLiteral("bad value for --status-byte"));
-        faults.statusByte = static_cast<std::uint8_t>(v);
-    }
-    for (const QString& s : parser.values(QStringLiteral("stuck"))) {
-        std::pair<std::uint16_t, std::uint8_t> cell;
-        const ChipModel& model = chipModel(*kind);
-        if (!parseStuck(s, cell) || cell.first < model.eeprom.first ||
-            cell.first > model.eeprom.last)
-            return fail(QStringLiteral("bad value for --stuck: %1").arg(s));
-        faults.stuck.push_back(cell);
-    }
-    if (parser.isSet(QStringLiteral("missing-rate"))) {
-        bool ok = false;
-        faults.missingRate = parser.value(QStringLiteral("missing-rate")).toDouble(&ok);
-        if (!ok || faults.missingRate < 0.0 || faults.missingRate > 1.0)
-            return fail(QStringLiteral("bad value for --missing-rate"));
-    }
-    {
-        bool ok = false;
-        faults.seed = parser.value(QStringLiteral("seed")).toUInt(&ok);
-        if (!ok)
-            return fail(QStringLiteral("bad value for --seed"));
-    }
+    if (const QString error = parseFaults(parser, *kind, out.options.faults); !error.isEmpty())
+        return fail(error);
 
     out.options.chip = *kind;
     if (parser.isSet(QStringLiteral("eeprom")))

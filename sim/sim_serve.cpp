@@ -35,11 +35,16 @@ int serveAdapter(const SimOptions& options)
 {
     Simulator simulator(options.chip, options.faults);
     if (options.eepromFile) {
+        // A device or a pipe could be endless or block; one byte more than the EEPROM holds
+        // tells a file that is too large.
+        const QFileInfo info(*options.eepromFile);
+        if (info.exists() && !info.isFile())
+            return fail(QStringLiteral("%1 is not a regular file").arg(info.filePath()));
         QFile file(*options.eepromFile);
         if (!file.open(QIODevice::ReadOnly))
             return fail(
                 QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()));
-        const QByteArray data = file.readAll();
+        const QByteArray data = file.read(chipModel(options.chip).eepromSize() + 1);
         const std::vector<std::uint8_t> bytes(data.begin(), data.end());
         if (!simulator.modify([&](Target& t) { return t.loadEeprom(bytes); }))
             return fail(QStringLiteral("%1 is larger than the EEPROM").arg(file.fileName()));
