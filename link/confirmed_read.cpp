@@ -65,8 +65,9 @@ struct Request
 class WordReader
 {
 public:
-    WordReader(AdapterLink& link, TransferObserver& observer)
-        : link_(link), observer_(observer), deadlineMs_(replyDeadlineMs(link.readTimeoutMs))
+    WordReader(AdapterLink& link, TransferObserver& observer, int requests)
+        : link_(link), observer_(observer), deadlineMs_(replyDeadlineMs(link.readTimeoutMs)),
+          lastStep_(requests - 1)
     {
     }
 
@@ -109,10 +110,11 @@ public:
     [[nodiscard]] int drain(int minMs = 0) { return dropUntilQuiet(link_, deadlineMs_, minMs); }
 
 private:
+    // Words asked again after a disagreement keep the gauge at its end.
     void advance()
     {
         ++taken_;
-        if (taken_ - 1 > shown_) {
+        if (taken_ - 1 > shown_ && taken_ - 1 <= lastStep_) {
             shown_ = taken_ - 1;
             observer_.setProgress(shown_);
         }
@@ -121,6 +123,7 @@ private:
     AdapterLink& link_;
     TransferObserver& observer_;
     int deadlineMs_;
+    int lastStep_;
     int taken_ = 0;
     int shown_ = -1;
 };
@@ -149,7 +152,7 @@ ByteReadings readingsOf(const std::vector<Request>& even, const std::vector<Requ
 ReadOutcome readConfirmed(AdapterLink& link, TransferObserver& observer, int firstAddress,
                           int words, QByteArray& bytes)
 {
-    WordReader reader(link, observer);
+    WordReader reader(link, observer, confirmedReadRequests(words));
     // Replies owed by the connection check may still come.
     if (link.checkUnanswered > 0 && reader.drain(lateReplyLimitMs(link)) < 0)
         return {ReadEnd::Broken};

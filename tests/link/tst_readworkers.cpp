@@ -133,7 +133,7 @@ void TestReadWorkers::wholeRead()
         QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(first + k));
 
     const QList<Frame> f = rig.line.frames();
-    QCOMPARE(f.size(), 3 + words + 1);
+    QCOMPARE(f.size(), 3 + 2 * words + 1 + 1);
     QCOMPARE(frameText(f[0]), QStringLiteral("5B 00 00 00 00"));
     QCOMPARE(frameText(f[1]), QStringLiteral("21 00 00 00 00"));
     QCOMPARE(frameText(f[2]), QStringLiteral("37 01 FF 00 00"));
@@ -142,9 +142,9 @@ void TestReadWorkers::wholeRead()
     const QStringList expected{
         "phase:reading",
         "progress:0",
-        QStringLiteral("max:%1").arg(words - 1),
+        QStringLiteral("max:%1").arg(2 * words),
         "status:Trwa odczyt EEPROM",
-        QStringLiteral("progress:0..%1").arg(words - 1),
+        QStringLiteral("progress:0..%1").arg(2 * words),
         QStringLiteral("image:%1").arg(2 * words),
         "status:Gotowe",
         "finished",
@@ -155,7 +155,7 @@ void TestReadWorkers::wholeRead()
 void TestReadWorkers::readCommands_data()
 {
     QTest::addColumn<bool>("d60");
-    QTest::addColumn<int>("word");
+    QTest::addColumn<int>("word"); // the request: every even word, then every odd one
     QTest::addColumn<QString>("frame");
     QTest::newRow("B32 word 0") << false << 0 << "16 00 0D 00 00";
     QTest::newRow("B32 word 127") << false << 127 << "16 FE 0D 00 00";
@@ -165,6 +165,12 @@ void TestReadWorkers::readCommands_data()
     QTest::newRow("D60 word 0") << true << 0 << "16 00 0C 00 00";
     QTest::newRow("D60 word 384") << true << 384 << "16 00 0F 00 00";
     QTest::newRow("D60 word 511") << true << 511 << "16 FE 0F 00 00";
+    // The odd words overlap the even ones, from the byte before the EEPROM to its last byte.
+    QTest::newRow("B32 odd word 0") << false << 384 << "16 FF 0C 00 00";
+    QTest::newRow("B32 odd word 1") << false << 385 << "16 01 0D 00 00";
+    QTest::newRow("B32 odd word 384") << false << 768 << "16 FF 0F 00 00";
+    QTest::newRow("D60 odd word 0") << true << 512 << "16 FF 0B 00 00";
+    QTest::newRow("D60 odd word 512") << true << 1024 << "16 FF 0F 00 00";
 }
 
 void TestReadWorkers::readCommands()
@@ -192,38 +198,40 @@ void TestReadWorkers::pausesAndDeadlines()
     // Every word-read frame: 2 ms after each of the first four bytes, 4 ms after the last
     // (the reply is there at once), then the next frame; after the last word the line must stay
     // quiet for a whole reply deadline before CMD_END.
-    for (qsizetype n = 3; n < 3 + words; ++n) {
+    const int requests = 2 * words + 1;
+    for (qsizetype n = 3; n < 3 + requests; ++n) {
         for (int b = 1; b < 5; ++b)
             QCOMPARE(sent[5 * n + b].at - sent[5 * n + b - 1].at, 2ms);
-        const auto next = n + 1 < 3 + words ? 4ms : 34ms;
+        const auto next = n + 1 < 3 + requests ? 4ms : 34ms;
         QCOMPARE(sent[5 * (n + 1)].at - sent[5 * n + 4].at, next);
     }
     for (int t : rig.line.readTimeouts())
         QCOMPARE(t, 30);
-    QCOMPARE(rig.line.readTimeouts().size(), 1 + words + 1);
-    QCOMPARE(rig.clock.now(), std::chrono::milliseconds(100 + 48 + 28 + 16 + 12 * words + 30 + 48));
+    QCOMPARE(rig.line.readTimeouts().size(), 1 + requests + 1);
+    QCOMPARE(rig.clock.now(),
+             std::chrono::milliseconds(100 + 48 + 28 + 16 + 12 * requests + 30 + 48));
 }
 
+// An adapter that answers every address alike, or a reply wrong at the same place every time:
+// the overlapping words never agree, and the read fails.
 void TestReadWorkers::constantReply()
 {
     Rig rig;
     rig.wordReply = [](int) { return QByteArray::fromHex("3412"); };
-    QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::Done);
-    EepromBufferType buffer{};
-    buffer.fill(0x55);
-    storeReadImage(rig.observer.image, buffer);
-    for (int e = 1; e <= 768; ++e)
-        QCOMPARE(buffer[e], e % 2 == 1 ? 0x12 : 0x34);
-    for (int e = 769; e <= EepromLastEntry; ++e)
-        QCOMPARE(buffer[e], 0x55);
-    QCOMPARE(buffer[0], 0x55);
+    QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::ReadAborted);
+    QCOMPARE(rig.observer.imageCalls, 0);
+    QCOMPARE(rig.observer.messages(),
+             QStringList{"Odczyt przerwany: zakłócone odpowiedzi adaptera (adres 0D00)"});
+    // Three rounds: every request, then the words of the bytes that disagree, twice.
+    QCOMPARE(readFrames(rig.line).size(), 3 * 769);
 }
 
 void TestReadWorkers::highBytesStoredUnsigned()
 {
     Rig rig;
     rig.wordReply = [](int a) {
-        return a == 0x0D00 ? QByteArray::fromHex("80FF") : QByteArray::fromHex("0000");
+        const auto byte = [](int x) { return char(x == 0x0D00 ? 0xFF : x == 0x0D01 ? 0x80 : 0); };
+        return QByteArray().append(byte(a + 1)).append(byte(a));
     };
     QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::Done);
     EepromBufferType buffer{};
@@ -255,7 +263,7 @@ void TestReadWorkers::silentAdapter()
     QCOMPARE(rig.observer.imageCalls, 0);
     QCOMPARE(
         rig.observer.folded(),
-        (QStringList{"phase:reading", "progress:0", QStringLiteral("max:%1").arg(words - 1),
+        (QStringList{"phase:reading", "progress:0", QStringLiteral("max:%1").arg(2 * words),
                      "status:Trwa odczyt EEPROM", "message:BLAD KOMUUNIKACJI !!", "finished"}));
 }
 
@@ -271,7 +279,9 @@ void TestReadWorkers::shortReplies_data()
     QTest::newRow("silent three times")
         << 0x0D02 << 3 << 0 << false << "Odczyt przerwany: brak odpowiedzi adaptera (adres 0D02)";
     QTest::newRow("one byte three times")
-        << 0x0FAE << 3 << 1 << false << "Odczyt przerwany: brak odpowiedzi adaptera (adres 0FAE)";
+        << 0x0FAE << 3 << 1 << false << "Odczyt przerwany: zakłócone odpowiedzi adaptera (adres 0FAE)";
+    QTest::newRow("odd word, silent three times")
+        << 0x0E47 << 3 << 0 << false << "Odczyt przerwany: brak odpowiedzi adaptera (adres 0E47)";
 }
 
 void TestReadWorkers::shortReplies()
@@ -296,7 +306,7 @@ void TestReadWorkers::shortReplies()
     QCOMPARE(rig.line.closeCalls(), 1);
     if (completes) {
         QCOMPARE(result, TransferResult::Done);
-        QCOMPARE(reads.size(), 384 + shortCount);
+        QCOMPARE(reads.size(), 769 + shortCount);
         for (int k = 0; k < 768; ++k)
             QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
         QVERIFY(rig.observer.messages().isEmpty());
@@ -340,7 +350,7 @@ void TestReadWorkers::lateReplies()
         QCOMPARE(rig.observer.imageCalls, 1);
         for (int k = 0; k < 768; ++k)
             QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
-        QCOMPARE(readFrames(rig.line).size(), 385);
+        QCOMPARE(readFrames(rig.line).size(), 770);
     } else {
         QCOMPARE(rig.observer.imageCalls, 0);
         QCOMPARE(rig.observer.messages(),
@@ -411,26 +421,28 @@ void TestReadWorkers::strayAfterLastWord_data()
 {
     QTest::addColumn<int>("silentTries"); // requests of the last word that go unanswered first
     QTest::addColumn<int>("strayBytes");  // bytes that follow the last word's answered reply
+    QTest::addColumn<bool>("strayAlways"); // and every later answer
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("lastAsked"); // requests of the last word
     const int done = int(TransferResult::Done);
     const int aborted = int(TransferResult::ReadAborted);
-    // With the line in step until the last word, the bytes after it are its reply's extra:
-    // the word stands. After a silent try the line was out of step: the word is asked again.
-    QTest::newRow("two bytes") << 0 << 2 << done << 1;
-    QTest::newRow("one byte") << 0 << 1 << done << 1;
-    QTest::newRow("after a silent try") << 1 << 2 << done << 3;
-    QTest::newRow("after a silent try, four bytes") << 1 << 4 << done << 3;
-    QTest::newRow("after two silent tries") << 2 << 4 << aborted << 3;
+    // Bytes after the last reply put it in doubt: once the line is quiet, it is asked again,
+    // with three tries of its own.
+    QTest::newRow("two bytes") << 0 << 2 << false << done << 2;
+    QTest::newRow("one byte") << 0 << 1 << false << done << 2;
+    QTest::newRow("after a silent try") << 1 << 2 << false << done << 3;
+    QTest::newRow("after a silent try, four bytes") << 1 << 4 << false << done << 3;
+    QTest::newRow("after two silent tries") << 2 << 4 << false << done << 4;
+    QTest::newRow("after every answer") << 0 << 1 << true << aborted << 3;
 }
 
-// Bytes that come in after the last word was taken: the image is handed over only once the line
-// was quiet after the last word, and only words taken since the line went out of step are asked
-// again, within their three tries.
+// Bytes that come in after the last request was answered: the image is handed over only once
+// the line was quiet after the last reply.
 void TestReadWorkers::strayAfterLastWord()
 {
     QFETCH(int, silentTries);
     QFETCH(int, strayBytes);
+    QFETCH(bool, strayAlways);
     QFETCH(int, result);
     QFETCH(int, lastAsked);
     Rig rig;
@@ -439,32 +451,31 @@ void TestReadWorkers::strayAfterLastWord()
         QByteArray r;
         r.append(char(targetByte(a + 1)));
         r.append(char(targetByte(a)));
-        if (a != 0x0FFE)
+        if (a != 0x0FFF)
             return r;
         ++asked;
         if (asked <= silentTries)
             return QByteArray();
-        return asked == silentTries + 1 ? r + QByteArray(strayBytes, '\x5A') : r;
+        const bool stray = asked == silentTries + 1 || strayAlways;
+        return stray ? r + QByteArray(strayBytes, '\x5A') : r;
     };
     QCOMPARE(int(ReadWorkerB32(rig.ctx)), result);
     const QList<Frame> reads = readFrames(rig.line);
-    // The last word's requests close the reads.
-    QCOMPARE(reads.size(), 383 + lastAsked);
-    for (int k = 1; k <= lastAsked; ++k)
-        QCOMPARE(frameText(reads[reads.size() - k]), QStringLiteral("16 FE 0F 00 00"));
-    QCOMPARE(frameText(reads[reads.size() - 1 - lastAsked]), QStringLiteral("16 FC 0F 00 00"));
+    QCOMPARE(reads.size(), 768 + lastAsked);
+    QCOMPARE(asked, lastAsked);
+    QCOMPARE(frameText(reads.last()), QStringLiteral("16 FF 0F 00 00"));
     if (result == int(TransferResult::Done)) {
         for (int k = 0; k < 768; ++k)
             QCOMPARE(std::uint8_t(rig.observer.image[k]), targetByte(0x0D00 + k));
         const QStringList tail = rig.observer.events.mid(rig.observer.events.size() - 4);
-        QCOMPARE(tail, (QStringList{"progress:383", "image:768", "status:Gotowe", "finished"}));
+        QCOMPARE(tail, (QStringList{"progress:768", "image:768", "status:Gotowe", "finished"}));
         // The strays are dropped until the line was quiet for a whole reply deadline.
         const auto& sent = rig.line.sent();
         QVERIFY(sent[sent.size() - 5].at - sent[sent.size() - 6].at >= 34ms);
     } else {
         QCOMPARE(rig.observer.imageCalls, 0);
         QCOMPARE(rig.observer.messages(),
-                 QStringList{"Odczyt przerwany: zakłócone odpowiedzi adaptera (adres 0FFE)"});
+                 QStringList{"Odczyt przerwany: zakłócone odpowiedzi adaptera (adres 0FFF)"});
     }
     QCOMPARE(frameText(rig.line.frames().last()), QStringLiteral("5C 00 00 00 00"));
 }
