@@ -276,8 +276,8 @@ void TestTransferDispatch::readThroughSimulator()
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
     QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Done);
     QCOMPARE(m_form->statusText(), QStringLiteral("Gotowe"));
-    QCOMPARE(m_form->CGauge1->MaxValue(), 383);
-    QCOMPARE(m_form->CGauge1->Progress(), 383);
+    QCOMPARE(m_form->CGauge1->MaxValue(), 768);
+    QCOMPARE(m_form->CGauge1->Progress(), 768);
     QCOMPARE(m_form->CGauge1->ForeColor(), 0xFF0000u);
     for (int e = 1; e <= 768; ++e)
         QCOMPARE(m_form->image().EepromBuffer[e], int(pattern[e - 1]));

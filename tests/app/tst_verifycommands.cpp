@@ -228,8 +228,8 @@ void TestVerifyCommands::verifyAgainstSimulator()
     QVERIFY(s.violations().empty());
     QCOMPARE(m_statuses.value(0), VerifyingStatus);
     QCOMPARE(m_form->CGauge1->ForeColor(), 0xFF0000u);
-    QCOMPARE(m_form->CGauge1->MaxValue(), rows * 8 - 1);
-    QCOMPARE(m_form->CGauge1->Progress(), rows * 8 - 1);
+    QCOMPARE(m_form->CGauge1->MaxValue(), rows * 16);
+    QCOMPARE(m_form->CGauge1->Progress(), rows * 16);
     const std::set<int> marked(differing.begin(), differing.end());
     for (int e = 1; e <= EepromLastEntry; ++e)
         QVERIFY2(m_form->model().isMarked(e) == (marked.count(e - 1) == 1),
