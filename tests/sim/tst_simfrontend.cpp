@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -116,7 +117,8 @@ void TestSimFrontEnd::helpNamesEveryOption()
     for (const char* option :
          {"--chip", "--eeprom", "--save-eeprom", "--log", "--link", "--silent", "--ready-on-try",
           "--status-byte", "--short-word", "--missing-word", "--short-every", "--missing-every",
-          "--late-ms", "--hang-up-after", "--stuck", "--random-stuck", "--missing-rate", "--seed"})
+          "--late-ms", "--hang-up-after", "--stuck", "--random-stuck", "--missing-rate",
+          "--late-every", "--late-rate", "--late-by-ms", "--seed"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
 }
 
@@ -142,12 +144,28 @@ void TestSimFrontEnd::badArguments_data()
                               << "--missing-rate";
     QTest::newRow("missing file") << QStringList{"--chip", "68HC12D60", "--eeprom", "/nonexistent"}
                                   << "/nonexistent";
+    // Endless or blocking: refused before a byte is read.
+    QTest::newRow("device") << QStringList{"--chip", "68HC12B32", "--eeprom", "/dev/zero"}
+                            << "/dev/zero is not a regular file";
+    QTest::newRow("fifo") << QStringList{"--chip", "68HC12B32", "--eeprom", "FIFO"}
+                          << "is not a regular file";
+    QTest::newRow("one byte too many") << QStringList{"--chip", "68HC12B32", "--eeprom", "769"}
+                                       << "is larger than the EEPROM";
 }
 
 void TestSimFrontEnd::badArguments()
 {
     QFETCH(QStringList, args);
     QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fifo = dir.filePath("fifo");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QFile big(dir.filePath("769.bin"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(QByteArray(769, '\0')) == 769);
+    big.close();
+    args.replaceInStrings(QRegularExpression("^FIFO$"), fifo);
+    args.replaceInStrings(QRegularExpression("^769$"), big.fileName());
     QProcess p;
     p.start(Program, args);
     QVERIFY(p.waitForFinished(5000));

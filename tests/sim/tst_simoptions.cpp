@@ -74,6 +74,11 @@ void TestSimOptions::faults_data()
                                  << "every 5. word reply with a byte more";
     QTest::newRow("dropped-every") << QStringList{"--chip", B32, "--dropped-every", "6"}
                                    << "every 6. word reply loses its second byte";
+    QTest::newRow("late-every, 40 ms by default")
+        << QStringList{"--chip", B32, "--late-every", "100"} << "every 100. word reply 40 ms late";
+    QTest::newRow("late-rate, late-by-ms")
+        << QStringList{"--chip", D60, "--late-rate", "0.01", "--late-by-ms", "25"}
+        << "word replies 25 ms late with probability 0.010 (seed 1)";
 }
 
 void TestSimOptions::faults()
@@ -138,6 +143,17 @@ void TestSimOptions::refused_data()
         << QStringList{"--chip", B32, "--stuck", "0CFF=00"} << "bad value for --stuck: 0CFF=00";
     QTest::newRow("rate above 1") << QStringList{"--chip", D60, "--missing-rate", "2"}
                                   << "bad value for --missing-rate";
+    QTest::newRow("rate not a number")
+        << QStringList{"--chip", B32, "--missing-rate", "nan"} << "bad value for --missing-rate";
+    QTest::newRow("rate infinite")
+        << QStringList{"--chip", B32, "--late-rate", "inf"} << "bad value for --late-rate";
+    QTest::newRow("more stuck cells than the EEPROM")
+        << QStringList{"--chip", B32, "--random-stuck", "100000"}
+        << "bad value for --random-stuck";
+    QTest::newRow("delay past a minute")
+        << QStringList{"--chip", D60, "--split-ms", "60001"} << "bad value for --split-ms";
+    QTest::newRow("late-every 0")
+        << QStringList{"--chip", D60, "--late-every", "0"} << "bad value for --late-every";
     QTest::newRow("negative seed")
         << QStringList{"--chip", D60, "--seed", "-1"} << "bad value for --seed";
     QTest::newRow("the first bad one")
