@@ -10,6 +10,7 @@ bool Faults::any() const
            shortEvery > 0 || missingEvery > 0 || lateMs > 0 || hangUpAfterFrames > 0 ||
            !stuck.empty() || randomStuck > 0 || missingRate > 0.0 || splitEvery > 0 ||
            heldEvery > 0 || extraEvery > 0 || droppedEvery > 0 || lateEvery > 0 || lateRate > 0.0 ||
+           echo || usbLatencyMs > 0 ||
            !replyFaults.empty();
 }
 
@@ -49,6 +50,9 @@ std::string Faults::describe() const
     };
     if (silent)
         add("silent adapter");
+    if (echo)
+        add("the line echoes every byte, no adapter answers");
+    addIf(usbLatencyMs > 0, "replies handed over every %d ms (USB latency)", usbLatencyMs);
     addIf(readyOnTry != 1, "ready only from status try %d", readyOnTry);
     addIf(statusByte.has_value(), "status byte %02X", unsigned(statusByte.value_or(0)));
     addIf(shortWord >= 0, "short reply to word %d", shortWord);

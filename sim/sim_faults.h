@@ -48,6 +48,8 @@ struct Faults
     int lateEvery = 0;
     double lateRate = 0.0;
     int lateByMs = 40;
+    bool echo = false;    // the line sends every byte back, and no adapter answers
+    int usbLatencyMs = 0; // replies handed over together every this many ms (0: at once)
     // Every n-th READ_WORD reply of a session (0: never) is split with its second byte splitMs
     // late, has its second byte held, has a byte more, or loses its second byte.
     int splitEvery = 0;

@@ -63,6 +63,12 @@ constexpr OptionRow kOptions[] = {
      "FILE"},
     {"link", "Also make a symbolic link PATH to the device (removed at the end).", "PATH"},
     {"silent", "Fault: the adapter never answers."},
+    {"echo", "Fault: the line sends back every byte it receives (a loop-back plug, TX tied to "
+             "RX); no adapter answers."},
+    {"usb-latency-ms",
+     "Fault: the adapter's replies are handed over together every N ms, as a USB-serial chip's "
+     "latency timer does (16 by default under Linux for FTDI chips).",
+     "N"},
     {"ready-on-try", "Fault: report ready (C0) only from status query N of a session on.", "N"},
     {"status-byte", "Fault: answer every status query with this first byte (hex).", "HH"},
     {"short-word", "Fault: every reply to EEPROM word K (from 0) is one byte short.", "K"},
@@ -115,6 +121,7 @@ ParsedSimOptions fail(const QString& text)
 QString parseFaults(const QCommandLineParser& parser, ChipKind kind, Faults& faults)
 {
     faults.silent = parser.isSet(QStringLiteral("silent"));
+    faults.echo = parser.isSet(QStringLiteral("echo"));
     // Times up to a minute; counts up to what a session can reach.
     constexpr int MaxMs = 60000;
     constexpr int MaxCount = 1 << 30;
@@ -141,7 +148,8 @@ QString parseFaults(const QCommandLineParser& parser, ChipKind kind, Faults& fau
                               {"extra-every", faults.extraEvery, 1, MaxCount},
                               {"dropped-every", faults.droppedEvery, 1, MaxCount},
                               {"late-every", faults.lateEvery, 1, MaxCount},
-                              {"late-by-ms", faults.lateByMs, 0, MaxMs}};
+                              {"late-by-ms", faults.lateByMs, 0, MaxMs},
+                              {"usb-latency-ms", faults.usbLatencyMs, 0, 255}};
     faults.splitMs = 50;
     for (const IntOption& o : ints) {
         const QString name = QString::fromLatin1(o.name);

@@ -52,11 +52,21 @@ bool Simulator::receive(std::uint8_t byte, std::int64_t nowUs)
     std::lock_guard lock(mutex_);
     if (adapter_->hungUp())
         return false;
+    const Faults& faults = adapter_->faults();
     std::vector<ReplyByte> out;
-    adapter_->receive(byte, nowUs, out);
+    if (faults.echo)
+        out.push_back({byte, nowUs + ByteTimeUs}); // a loop-back: no adapter sees the byte
+    else
+        adapter_->receive(byte, nowUs, out);
     if (adapter_->hungUp()) {
         pending_.clear();
         return true; // the byte itself went out
+    }
+    // A USB-serial chip hands received bytes over in packets, when its latency timer runs out.
+    if (faults.usbLatencyMs > 0) {
+        const std::int64_t tickUs = std::int64_t{faults.usbLatencyMs} * 1000;
+        for (ReplyByte& b : out)
+            b.atUs = (b.atUs + tickUs - 1) / tickUs * tickUs;
     }
     pending_.insert(pending_.end(), out.begin(), out.end());
     return true;
