@@ -1,9 +1,11 @@
 // kestrel-sim: a programming adapter with a 68HC12 chip on a pseudo-terminal.
 
+#include "sim_judge.h"
 #include "sim_options.h"
 #include "sim_serve.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 
@@ -25,5 +27,8 @@ int main(int argc, char* argv[])
     case ParsedSimOptions::Action::Run:
         break;
     }
+    if (parsed.options.judgeFile)
+        return judgeTraceFile(QFile::encodeName(*parsed.options.judgeFile).toStdString(),
+                              parsed.options.chip);
     return serveAdapter(parsed.options);
 }

@@ -61,6 +61,11 @@ constexpr OptionRow kOptions[] = {
     {"save-eeprom", "Write the EEPROM to a raw binary file at the end.", "FILE"},
     {"log", "Write a transcript of every frame with its time, reply and violations at the end.",
      "FILE"},
+    {"judge",
+     "Judge a line trace (kestrel-cli --trace) instead of serving: run its frames at their "
+     "recorded times through the adapter, print the summary; exit 2 when it found "
+     "violations. Takes only --chip besides.",
+     "TRACE"},
     {"link", "Also make a symbolic link PATH to the device (removed at the end).", "PATH"},
     {"silent", "Fault: the adapter never answers."},
     {"echo", "Fault: the line sends back every byte it receives (a loop-back plug, TX tied to "
@@ -240,6 +245,12 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
     if (parser.isSet(QStringLiteral("log")))
         out.options.logFile = parser.value(QStringLiteral("log"));
     out.options.linkPath = parser.value(QStringLiteral("link"));
+    if (parser.isSet(QStringLiteral("judge"))) {
+        for (const QString& name : parser.optionNames())
+            if (name != QLatin1String("judge") && name != QLatin1String("chip"))
+                return fail(QStringLiteral("--judge takes no --%1").arg(name));
+        out.options.judgeFile = parser.value(QStringLiteral("judge"));
+    }
     out.action = ParsedSimOptions::Action::Run;
     return out;
 }

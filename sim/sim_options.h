@@ -19,6 +19,7 @@ struct SimOptions
     std::optional<QString> saveEepromFile; // --save-eeprom: written at the end
     std::optional<QString> logFile;        // --log: the transcript, written at the end
     QString linkPath;                      // --link: a symbolic link to the device; may be empty
+    std::optional<QString> judgeFile;      // --judge: judge this line trace instead of serving
 };
 
 struct ParsedSimOptions
