@@ -54,17 +54,55 @@ QByteArray answer(const std::array<std::uint8_t, 5>& f)
     return {};
 }
 
-double nominalMs()
+// The read's nominal time in ms, and how many events its trace records.
+double nominalMs(std::size_t& events)
 {
     VirtualClock clock;
-    FakeLine line(clock);
-    line.setResponder(answer);
-    line.setReplyDelay(std::chrono::microseconds(0));
+    FakeLine fake(clock);
+    fake.setResponder(answer);
+    fake.setReplyDelay(std::chrono::microseconds(0));
+    TraceRecorder recorder;
+    TracingLine line(fake, clock, recorder);
     QuietObserver observer;
     TransferContext ctx{line, clock, observer, QStringLiteral("bench"), {}, nullptr};
     if (ReadWorkerB32(ctx) != TransferResult::Done)
         std::fprintf(stderr, "the read in virtual time failed\n");
+    events = recorder.take().size();
     return double(clock.now().count()) / 1000.0;
+}
+
+class NullLine final : public SerialLine
+{
+public:
+    OpenStatus open(const QString&, int) override { return OpenStatus::Opened; }
+    bool sendByte(std::uint8_t) override { return true; }
+    ReadResult read(std::uint8_t*, int, int) override { return {}; }
+    void close() override {}
+    bool broken() const override { return false; }
+};
+
+// What recording adds to one byte handed to the line, in ns: a send through a TracingLine to a
+// line that does nothing, less the same send without it.
+double recordingCostNs()
+{
+    constexpr int Bytes = 200000;
+    NullLine null;
+    RealClock clock;
+    TraceRecorder recorder;
+    TracingLine traced(null, clock, recorder);
+    auto time = [](SerialLine& line) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Bytes; ++i)
+            (void)line.sendByte(static_cast<std::uint8_t>(i));
+        return double(timer.nsecsElapsed()) / Bytes;
+    };
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        best = std::min(best, time(traced) - time(null));
+        (void)recorder.take();
+    }
+    return best;
 }
 
 // One read's wall time in ms, or a negative value when it failed.
@@ -119,10 +157,15 @@ int main(int argc, char** argv)
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 3;
     QTemporaryDir dir;
     const QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
-    const double nominal = nominalMs();
+    std::size_t events = 0;
+    const double nominal = nominalMs(events);
+    const double costNs = recordingCostNs();
     std::printf("68HC12B32 read over a pseudo-terminal, trace off and on in turns; nominal %.1f "
                 "ms\n",
                 nominal);
+    std::printf("recording: %.0f ns per event on the transfer's thread, %zu events per read: "
+                "%.4f %% of the nominal time\n",
+                costNs, events, costNs * double(events) / (nominal * 1e6) * 100);
     std::vector<double> off;
     std::vector<double> on;
     for (int i = 0; i < 2 * runs; ++i) {

@@ -3,6 +3,7 @@
 
 #include "adapter.h"
 #include "chip_workers.h"
+#include "fake_line.h"
 #include "recording_observer.h"
 #include "sim_judge.h"
 #include "sim_line.h"
@@ -93,6 +94,8 @@ private slots:
     void judgeFlagsEditedGap();
     void judgeExitCodes_data();
     void judgeExitCodes();
+    void lineTroubles_data();
+    void lineTroubles();
 };
 
 void TestLineTrace::transferReadBack_data()
@@ -241,6 +244,58 @@ void TestLineTrace::judgeExitCodes()
         QVERIFY2(out.contains(exitCode == 0 ? QStringLiteral("0 protocol violation(s)")
                                             : QStringLiteral("1 protocol violation(s)\n  frame 1 at")),
                  qPrintable(out));
+}
+
+void TestLineTrace::lineTroubles_data()
+{
+    QTest::addColumn<int>("trouble");
+    QTest::addColumn<QStringList>("expected"); // in this order, each after its time
+    QTest::newRow("permission denied") << 0 << QStringList{"open-failed /dev/ttyUSB7  permission denied"};
+    QTest::newRow("broken in a frame")
+        << 1
+        << QStringList{"open /dev/ttyUSB7  8N1 no flow control  time-out 10 ms  speed 12800",
+                       "> 5B 00 00 00 00  BEGIN  gaps 2.000 2.000 2.000 2.000",
+                       "> 21 00  PREPARE  gaps 2.000", "! 00 not sent, line broken", "close"};
+    QTest::newRow("silent adapter")
+        << 2
+        << QStringList{"> 37 01 FF 00 00  READ_STATUS  gaps 2.000 2.000 2.000 2.000",
+                       "< (none)  0 of 2 bytes within 30 ms", "> 5C 00 00 00 00  END"};
+}
+
+// Through the pump's thread into a file, as the command line writes it.
+void TestLineTrace::lineTroubles()
+{
+    QFETCH(int, trouble);
+    QFETCH(QStringList, expected);
+    testsupport::VirtualClock clock;
+    testsupport::FakeLine fake(clock);
+    if (trouble == 0)
+        fake.setOpenStatus(link::OpenStatus::PermissionDenied);
+    if (trouble == 1)
+        fake.breakAfterBytes(7);
+    link::TraceRecorder recorder;
+    link::TracingLine line(fake, clock, recorder);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    link::TraceFileWriter writer;
+    QVERIFY(writer.open(path));
+    link::TracePump pump(recorder, writer, std::chrono::milliseconds(1));
+    pump.start();
+    testsupport::RecordingObserver observer;
+    link::TransferContext ctx{line, clock, observer, QStringLiteral("/dev/ttyUSB7"), {}};
+    (void)link::ReadWorkerB32(ctx);
+    pump.stop();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    (void)parse(lines);
+    qsizetype at = 0;
+    for (const QString& e : expected) {
+        while (at < lines.size() && lines[at].mid(11) != e && !lines[at].mid(11).startsWith(e))
+            ++at;
+        QVERIFY2(at < lines.size(), qPrintable(e + QLatin1String(" not in order in\n") +
+                                               lines.join(QLatin1Char('\n'))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLineTrace)
