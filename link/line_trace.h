@@ -60,28 +60,6 @@ private:
     std::vector<QString> ports_;
 };
 
-// A serial line that records every byte sent and received, with the clock's time, in a
-// recorder; it changes nothing of what passes through it.
-class TracingLine final : public SerialLine
-{
-public:
-    TracingLine(SerialLine& inner, Clock& clock, TraceRecorder& recorder);
-
-    [[nodiscard]] OpenStatus open(const QString& portName, int readTimeoutMs) override;
-    [[nodiscard]] bool sendByte(std::uint8_t byte) override;
-    [[nodiscard]] ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) override;
-    void close() override;
-    [[nodiscard]] bool broken() const override;
-
-private:
-    [[nodiscard]] std::int64_t nowUs() const { return clock_.now().count(); }
-
-    SerialLine& inner_;
-    Clock& clock_;
-    TraceRecorder& recorder_;
-    bool open_ = false; // a close is recorded only after an open
-};
-
 // The speed the line's driver reported, where the line can tell it.
 template <class Line> [[nodiscard]] std::optional<long long> reportedSpeedOf(const Line& line)
 {
@@ -96,5 +74,33 @@ template <class Line> [[nodiscard]] std::optional<long long> reportedSpeedOf(con
         return std::nullopt;
     }
 }
+
+// A serial line that records every byte sent and received, with the clock's time, in a
+// recorder; it changes nothing of what passes through it.
+class TracingLine final : public SerialLine
+{
+public:
+    TracingLine(SerialLine& inner, Clock& clock, TraceRecorder& recorder);
+
+    [[nodiscard]] OpenStatus open(const QString& portName, int readTimeoutMs) override;
+    [[nodiscard]] bool sendByte(std::uint8_t byte) override;
+    [[nodiscard]] ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) override;
+    void close() override;
+    [[nodiscard]] bool broken() const override;
+    // The inner line's, for a line that tells it (overrides SerialLine's where it has one).
+    [[nodiscard]] std::optional<unsigned> reportedSpeed() const
+    {
+        const auto speed = reportedSpeedOf(inner_);
+        return speed ? std::optional<unsigned>(static_cast<unsigned>(*speed)) : std::nullopt;
+    }
+
+private:
+    [[nodiscard]] std::int64_t nowUs() const { return clock_.now().count(); }
+
+    SerialLine& inner_;
+    Clock& clock_;
+    TraceRecorder& recorder_;
+    bool open_ = false; // a close is recorded only after an open
+};
 
 } // namespace kestrel::link
