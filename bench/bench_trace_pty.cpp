@@ -55,8 +55,9 @@ QByteArray answer(const std::array<std::uint8_t, 5>& f)
     return {};
 }
 
-// The read's nominal time in ms, and how many events its trace records.
-double nominalMs(std::size_t& events)
+// The read's nominal time in ms, how many events its trace records and how long formatting
+// them takes (ms of the pump's thread).
+double nominalMs(std::size_t& events, double& formatMs)
 {
     VirtualClock clock;
     FakeLine fake(clock);
@@ -68,7 +69,15 @@ double nominalMs(std::size_t& events)
     TransferContext ctx{line, clock, observer, QStringLiteral("bench"), {}, nullptr};
     if (ReadWorkerB32(ctx) != TransferResult::Done)
         std::fprintf(stderr, "the read in virtual time failed\n");
-    events = recorder.take().size();
+    const std::vector<TraceEvent> taken = recorder.take();
+    events = taken.size();
+    TraceFormatter formatter(recorder);
+    QElapsedTimer timer;
+    timer.start();
+    const qsizetype lines = formatter.lines(taken).size() + formatter.finish().size();
+    formatMs = double(timer.nsecsElapsed()) / 1e6;
+    if (lines == 0)
+        std::fprintf(stderr, "no trace\n");
     return double(clock.now().count()) / 1000.0;
 }
 
@@ -161,7 +170,8 @@ int main(int argc, char** argv)
     const QString tracePath =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.filePath(QStringLiteral("trace.txt"));
     std::size_t events = 0;
-    const double nominal = nominalMs(events);
+    double formatMs = 0;
+    const double nominal = nominalMs(events, formatMs);
     const double costNs = recordingCostNs();
     std::printf("68HC12B32 read over a pseudo-terminal, trace off and on in turns; nominal %.1f "
                 "ms\n",
@@ -169,6 +179,8 @@ int main(int argc, char** argv)
     std::printf("recording: %.0f ns per event on the transfer's thread, %zu events per read: "
                 "%.4f %% of the nominal time\n",
                 costNs, events, costNs * double(events) / (nominal * 1e6) * 100);
+    std::printf("formatting them: %.1f ms on the pump's thread (%.3f %% of the nominal time)\n",
+                formatMs, formatMs / nominal * 100);
     std::vector<double> off;
     std::vector<double> on;
     for (int i = 0; i < 2 * runs; ++i) {

@@ -3,6 +3,8 @@
 #include "adapter_commands.h"
 #include "chip_records.h"
 
+#include <cstdio>
+
 namespace kestrel::link {
 
 namespace {
@@ -10,26 +12,29 @@ namespace {
 // The line's speed, told when the driver reports none.
 constexpr long long NominalBaud = 12800;
 
-// Microseconds as milliseconds with three decimals, exactly.
+// Microseconds as milliseconds with three decimals, exactly (formatted by hand: a read's
+// trace has thousands of these).
 QString msText(std::int64_t us)
 {
-    const char* sign = us < 0 ? "-" : "";
-    const std::int64_t a = us < 0 ? -us : us;
-    return QStringLiteral("%1%2.%3")
-        .arg(QLatin1String(sign))
-        .arg(a / 1000)
-        .arg(a % 1000, 3, 10, QLatin1Char('0'));
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%lld.%03lld", us < 0 ? "-" : "",
+                  static_cast<long long>((us < 0 ? -us : us) / 1000),
+                  static_cast<long long>((us < 0 ? -us : us) % 1000));
+    return QString::fromLatin1(buf);
 }
 
 QString hexBytes(const std::uint8_t* bytes, int count)
 {
-    QString out;
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(3 * count);
     for (int i = 0; i < count; ++i) {
         if (i > 0)
-            out += QLatin1Char(' ');
-        out += QStringLiteral("%1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+            out += ' ';
+        out += Digits[bytes[i] >> 4];
+        out += Digits[bytes[i] & 0xF];
     }
-    return out;
+    return QString::fromLatin1(out);
 }
 
 const char* openFailure(int status)
