@@ -156,6 +156,10 @@ void TestSimOptions::refused_data()
         << QStringList{"--chip", D60, "--late-every", "0"} << "bad value for --late-every";
     QTest::newRow("negative seed")
         << QStringList{"--chip", D60, "--seed", "-1"} << "bad value for --seed";
+    QTest::newRow("judge with a fault") << QStringList{"--chip", B32, "--judge", "t", "--silent"}
+                                        << "--judge takes no --silent";
+    QTest::newRow("judge with a link") << QStringList{"--link", "l", "--chip", B32, "--judge", "t"}
+                                       << "--judge takes no --link";
     QTest::newRow("the first bad one")
         << QStringList{"--chip", B32, "--missing-rate", "2", "--hang-up-after", "0"}
         << "bad value for --hang-up-after";
