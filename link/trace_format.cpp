@@ -3,6 +3,7 @@
 #include "adapter_commands.h"
 #include "chip_records.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kestrel::link {
