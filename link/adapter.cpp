@@ -31,8 +31,13 @@ bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command)
 
 ReadResult readReply(AdapterLink& link)
 {
+    return readReply(link, replyDeadlineMs(link.readTimeoutMs));
+}
+
+ReadResult readReply(AdapterLink& link, int deadlineMs)
+{
     return link.line.read(link.ReplyBuffer.data(), static_cast<int>(link.ReplyBuffer.size()),
-                          replyDeadlineMs(link.readTimeoutMs));
+                          deadlineMs);
 }
 
 void discardInput(AdapterLink& link, int waitMs)
@@ -79,7 +84,7 @@ CheckResult CheckAdapterConnection(AdapterLink& link)
             return CheckResult::Cancelled;
         if (!SendAdapterCommand(link, ReadStatusCommand))
             return CheckResult::Broken;
-        const ReadResult reply = readReply(link);
+        const ReadResult reply = readReply(link, statusReplyDeadlineMs(link.readTimeoutMs));
         if (reply.broken || link.line.broken())
             return CheckResult::Broken;
         if (reply.count < 2)

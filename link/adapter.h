@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -107,8 +108,17 @@ struct AdapterLink
 // many there were (0 for a command that is not answered).
 [[nodiscard]] bool SendAdapterCommand(AdapterLink& link, const AdapterCommand& command);
 
-// Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T.
+// The connection check waits this long for a status reply whatever T is: the adapter is paced
+// by the pauses alone and never sees how long the host waits, and a USB-serial chip may hand a
+// short reply over only when its latency timer (16 ms by default) runs out.
+[[nodiscard]] constexpr int statusReplyDeadlineMs(int readTimeoutMs)
+{
+    return std::max(replyDeadlineMs(readTimeoutMs), replyDeadlineMs(ReadReadTimeoutMs));
+}
+
+// Reads a reply of up to two bytes into ReplyBuffer before the deadline T + 2T, or the one given.
 [[nodiscard]] ReadResult readReply(AdapterLink& link);
+[[nodiscard]] ReadResult readReply(AdapterLink& link, int deadlineMs);
 
 // Drops whatever the line holds now, or, given waitMs, whatever comes within that time, and
 // records how many bytes that was in lastDiscarded.

@@ -4,6 +4,7 @@
 
 #if defined(__linux__)
 #include <asm/termbits.h>
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 #endif
 
@@ -21,6 +22,39 @@ std::optional<LineSpeed> readLineSpeed(int fd)
 #else
     (void)fd;
     return std::nullopt;
+#endif
+}
+
+namespace {
+
+bool closeEnough(unsigned baud)
+{
+    const unsigned departure = baud > LineBaudRate ? baud - LineBaudRate : LineBaudRate - baud;
+    return departure <= LineBaudTolerance;
+}
+
+} // namespace
+
+bool lineSpeedAccepted(const std::optional<LineSpeed>& reported, unsigned claimed)
+{
+    if (!reported)
+        return closeEnough(claimed);
+    return closeEnough(reported->output) && (reported->input == 0 || closeEnough(reported->input));
+}
+
+bool requestLowLatency(int fd)
+{
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return false;
+    if ((serial.flags & ASYNC_LOW_LATENCY) != 0)
+        return true;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+#else
+    (void)fd;
+    return false;
 #endif
 }
 

@@ -25,9 +25,20 @@ inline QString portPermissionMessage(const QString& device, const QString& group
     return denied;
 #endif
 }
-inline QString speedUnsupportedMessage()
+// A device only the administrator may open: no group to join would help.
+inline QString portAdminOnlyMessage(const QString& device)
 {
-    return QStringLiteral("Port nie obsługuje prędkości 12800 bodów");
+    return QStringLiteral("Brak uprawnień do portu %1. Port może otworzyć tylko administrator; "
+                          "poproś o regułę udev nadającą mu grupę dialout.")
+        .arg(device);
+}
+// offeredBaud: the speed the driver set instead, 0 when unknown.
+inline QString speedUnsupportedMessage(unsigned offeredBaud = 0)
+{
+    const QString refused = QStringLiteral("Port nie obsługuje prędkości 12800 bodów");
+    if (offeredBaud == 0)
+        return refused;
+    return refused + QStringLiteral(" (sterownik ustawił %1 bodów)").arg(offeredBaud);
 }
 inline QString programNoAdapterMessage()
 {

@@ -37,14 +37,17 @@ bool deviceAccessDenied(const QString& devicePath)
 #endif
 }
 
-QString deviceGroupName(const QString& devicePath)
+DeviceGroup deviceGroup(const QString& devicePath)
 {
+    DeviceGroup out;
 #if defined(Q_OS_UNIX)
     struct stat info
     {
     };
     if (::stat(QFile::encodeName(devicePath).constData(), &info) != 0)
-        return {};
+        return out;
+    out.root = info.st_gid == 0;
+    out.readWrite = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     // getgrgid is not reentrant and transfers run on threads of their own.
     long size = ::sysconf(_SC_GETGR_R_SIZE_MAX);
     std::vector<char> buffer(static_cast<std::size_t>(size > 0 ? size : 4096));
@@ -55,19 +58,22 @@ QString deviceGroupName(const QString& devicePath)
                ERANGE &&
            buffer.size() < (1u << 20))
         buffer.resize(buffer.size() * 2);
-    if (error != 0 || found == nullptr)
-        return {};
-    return QString::fromLocal8Bit(found->gr_name);
+    if (error == 0 && found != nullptr)
+        out.name = QString::fromLocal8Bit(found->gr_name);
 #else
     (void)devicePath;
-    return {};
 #endif
+    return out;
 }
 
 QString permissionDeniedMessageFor(const QString& portName)
 {
     const QString device = portDevicePath(portName);
-    return portPermissionMessage(device, deviceGroupName(device));
+    const DeviceGroup group = deviceGroup(device);
+    // Joining root's group, or one the device does not let in, would not help (or harm).
+    if (group.root || !group.readWrite)
+        return portAdminOnlyMessage(device);
+    return portPermissionMessage(device, group.name);
 }
 
 } // namespace kestrel::link

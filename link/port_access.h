@@ -15,8 +15,14 @@ namespace kestrel::link {
 // a port another program holds).
 [[nodiscard]] bool deviceAccessDenied(const QString& devicePath);
 
-// The name of the group that owns the device file; empty when it cannot be told.
-[[nodiscard]] QString deviceGroupName(const QString& devicePath);
+// The group that owns the device file.
+struct DeviceGroup
+{
+    QString name;           // empty when it cannot be told
+    bool root = false;      // the group is root's (gid 0)
+    bool readWrite = false; // the device's mode lets its group read and write
+};
+[[nodiscard]] DeviceGroup deviceGroup(const QString& devicePath);
 
 // The message for a port the user may not open, with the device's owning group.
 [[nodiscard]] QString permissionDeniedMessageFor(const QString& portName);

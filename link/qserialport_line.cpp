@@ -64,10 +64,16 @@ OpenStatus QSerialPortLine::open(const QString& portName, int readTimeoutMs)
     }
     port_ = std::move(port);
 
-    if (!port_->setBaudRate(LineBaud) || !speedIsExact()) {
+    speed_.reset();
+    lowLatency_ = false;
+    if (!port_->setBaudRate(LineBaud) || !speedAccepted()) {
         close();
         return OpenStatus::SpeedUnsupported;
     }
+#if defined(Q_OS_UNIX)
+    // A USB-serial chip would otherwise hold a short reply for its latency timer (16 ms).
+    lowLatency_ = requestLowLatency(static_cast<int>(port_->handle()));
+#endif
     // Not every device has modem lines (a pseudo-terminal has none): results are not examined.
     (void)port_->setDataTerminalReady(false);
     (void)port_->setRequestToSend(false);
@@ -80,17 +86,16 @@ OpenStatus QSerialPortLine::open(const QString& portName, int readTimeoutMs)
     return OpenStatus::Opened;
 }
 
-bool QSerialPortLine::speedIsExact() const
+bool QSerialPortLine::speedAccepted()
 {
 #if defined(Q_OS_UNIX)
     const std::optional<LineSpeed> speed = readLineSpeed(static_cast<int>(port_->handle()));
 #else
     const std::optional<LineSpeed> speed = std::nullopt; // the handle is no descriptor here
 #endif
-    if (!speed) // no way to ask the driver: rely on what the port reports
-        return port_->baudRate(QSerialPort::Output) == LineBaud;
-    return speed->output == static_cast<unsigned>(LineBaud) &&
-           (speed->input == static_cast<unsigned>(LineBaud) || speed->input == 0);
+    const auto claimed = static_cast<unsigned>(port_->baudRate(QSerialPort::Output));
+    speed_ = speed ? speed->output : claimed;
+    return lineSpeedAccepted(speed, claimed);
 }
 
 void QSerialPortLine::markBrokenOnError(QSerialPort::SerialPortError error)

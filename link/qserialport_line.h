@@ -26,16 +26,22 @@ public:
     [[nodiscard]] ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) override;
     void close() override;
     [[nodiscard]] bool broken() const override;
+    [[nodiscard]] std::optional<unsigned> reportedSpeed() const override { return speed_; }
+    // Whether the driver granted low latency at the last open.
+    [[nodiscard]] bool lowLatency() const { return lowLatency_; }
 
 private:
     // The device reports a hang-up or an error condition (a USB adapter pulled out, the far
     // end of a pseudo-terminal closed).
     [[nodiscard]] bool hungUp() const;
-    [[nodiscard]] bool speedIsExact() const;
+    // Reads the speed back from the driver into speed_; true when it is close enough to 12800.
+    [[nodiscard]] bool speedAccepted();
     void markBrokenOnError(QSerialPort::SerialPortError error);
 
     std::unique_ptr<QSerialPort> port_;
     mutable bool broken_ = false;
+    std::optional<unsigned> speed_;
+    bool lowLatency_ = false;
 };
 
 } // namespace kestrel::link

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace kestrel::link {
 
@@ -38,6 +39,9 @@ public:
     virtual void close() = 0;
     // True once the line has reported an error or hang-up.
     [[nodiscard]] virtual bool broken() const = 0;
+    // The speed the driver set, in baud, as the last open found it (also after a refused
+    // speed); empty for a line that has none to tell.
+    [[nodiscard]] virtual std::optional<unsigned> reportedSpeed() const { return std::nullopt; }
 };
 
 } // namespace kestrel::link

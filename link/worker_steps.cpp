@@ -36,7 +36,7 @@ bool openPort(AdapterLink& link, TransferContext& ctx, int readTimeoutMs, Transf
         }
         return true;
     case OpenStatus::SpeedUnsupported:
-        ctx.observer.showMessage(speedUnsupportedMessage());
+        ctx.observer.showMessage(speedUnsupportedMessage(link.line.reportedSpeed().value_or(0)));
         break;
     case OpenStatus::Failed:
         ctx.observer.showMessage(portFailedMessage());

@@ -1,5 +1,5 @@
-// kestrel-cli run as a user who may not open the port: a pseudo-terminal of mode 0600 that
-// belongs to root, opened by `nobody`.
+// kestrel-cli run as a user who may not open the port: a pseudo-terminal owned by root, in a
+// group nobody is not in, opened by `nobody`.
 
 #include "cli_process.h"
 #include "pty_peer.h"
@@ -51,15 +51,21 @@ void TestCliAccess::initTestCase()
 void TestCliAccess::deniedPort_data()
 {
     QTest::addColumn<QString>("group"); // owning the pseudo-terminal; empty: no such device
-    QTest::newRow("group tty") << "tty";
-    QTest::newRow("group dialout") << "dialout";
-    QTest::newRow("group users") << "users";
-    QTest::newRow("no such device") << "";
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("adminOnly"); // no group to join would let the user in
+    QTest::newRow("group tty") << "tty" << 0660 << false;
+    QTest::newRow("group dialout") << "dialout" << 0660 << false;
+    QTest::newRow("group users") << "users" << 0660 << false;
+    QTest::newRow("group root") << "root" << 0660 << true;
+    QTest::newRow("group without access") << "dialout" << 0600 << true;
+    QTest::newRow("no such device") << "" << 0 << false;
 }
 
 void TestCliAccess::deniedPort()
 {
     QFETCH(QString, group);
+    QFETCH(int, mode);
+    QFETCH(bool, adminOnly);
     PtyPeer peer;
     QVERIFY(peer.isValid());
     QString port = peer.slaveName();
@@ -73,10 +79,15 @@ void TestCliAccess::deniedPort()
             QSKIP("no such group on this machine");
         const QByteArray device = port.toLocal8Bit();
         QCOMPARE(::chown(device.constData(), 0, entry->gr_gid), 0);
-        QCOMPARE(::chmod(device.constData(), 0600), 0);
-        expected = QStringLiteral("Brak uprawnień do portu %1. Dodaj użytkownika do grupy %2 "
-                                  "(sudo usermod -aG %2 $USER) i zaloguj się ponownie.")
-                       .arg(port, group);
+        QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
+        expected = adminOnly
+                       ? QStringLiteral("Brak uprawnień do portu %1. Port może otworzyć tylko "
+                                        "administrator; poproś o regułę udev nadającą mu grupę "
+                                        "dialout.")
+                             .arg(port)
+                       : QStringLiteral("Brak uprawnień do portu %1. Dodaj użytkownika do grupy "
+                                        "%2 (sudo usermod -aG %2 $USER) i zaloguj się ponownie.")
+                             .arg(port, group);
     }
     // A folder nobody may write into, so that the file is no reason to stop.
     QTemporaryDir dir;

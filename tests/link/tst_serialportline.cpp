@@ -1,6 +1,7 @@
 #include "adapter.h"
 #include "chip_workers.h"
 #include "line_speed.h"
+#include "messages.h"
 #include "pty_peer.h"
 #include "qserialport_line.h"
 #include "real_clock.h"
@@ -46,6 +47,8 @@ private slots:
     void init();
     void cleanup();
     void opensAt12800();
+    void speedRule_data();
+    void speedRule();
     void secondOpenIsRefused();
     void missingPortFails();
     void staleInputIsCleared();
@@ -85,6 +88,43 @@ void TestSerialPortLine::opensAt12800()
     QCOMPARE(speed->output, 12800u);
     QVERIFY(!line.broken());
     line.close();
+}
+
+// The speed the driver reports back, within 1 % of 12800 in both directions, or what the port
+// claims when the driver tells nothing; the refusal names what the driver set.
+void TestSerialPortLine::speedRule_data()
+{
+    QTest::addColumn<int>("output"); // -1: the driver reports nothing
+    QTest::addColumn<int>("input");
+    QTest::addColumn<int>("claimed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("12800") << 12800 << 12800 << 0 << true;
+    QTest::newRow("PL2303, 12820") << 12820 << 0 << 0 << true;
+    QTest::newRow("1 % slow, 12672") << 12672 << 12672 << 0 << true;
+    QTest::newRow("1 % fast, 12928") << 12928 << 0 << 0 << true;
+    QTest::newRow("just past 1 %, 12929") << 12929 << 0 << 0 << false;
+    QTest::newRow("14400") << 14400 << 0 << 0 << false;
+    QTest::newRow("12000") << 12000 << 12000 << 0 << false;
+    QTest::newRow("input off") << 12800 << 9600 << 0 << false;
+    QTest::newRow("none reported, port claims 12800") << -1 << 0 << 12800 << true;
+    QTest::newRow("none reported, port claims 9600") << -1 << 0 << 9600 << false;
+}
+
+void TestSerialPortLine::speedRule()
+{
+    QFETCH(int, output);
+    QFETCH(int, input);
+    QFETCH(int, claimed);
+    QFETCH(bool, accepted);
+    std::optional<LineSpeed> reported;
+    if (output >= 0)
+        reported = LineSpeed{unsigned(input), unsigned(output)};
+    QCOMPARE(lineSpeedAccepted(reported, unsigned(claimed)), accepted);
+    if (!accepted && output > 0)
+        QCOMPARE(speedUnsupportedMessage(unsigned(output)),
+                 QStringLiteral("Port nie obsługuje prędkości 12800 bodów (sterownik ustawił %1 "
+                                "bodów)")
+                     .arg(output));
 }
 
 void TestSerialPortLine::secondOpenIsRefused()

@@ -119,6 +119,10 @@ Faults parseFaults(const QString& text)
             f.lateMs = value.toInt();
         else if (name == "hangup")
             f.hangUpAfterFrames = value.toInt();
+        else if (name == "usb")
+            f.usbLatencyMs = value.toInt();
+        else if (name == "echo")
+            f.echo = true;
         else
             qFatal("unknown fault %s", qPrintable(name));
     }
@@ -291,6 +295,16 @@ void TestSimWorkers::programFaults_data()
                                                << none << done << "writing" << 999 << 1000 << true;
         *row("late 3 ms") << which << "late=3" << TransferResult::Done << none << done << "writing"
                           << 999 << 1000 << true;
+        // The status reply is awaited 30 ms: replies up to 20 ms late, and a USB-serial chip's
+        // 16-ms latency timer, still pass the check.
+        *row("late 14 ms") << which << "late=14" << TransferResult::Done << none << done
+                           << "writing" << 999 << 1000 << true;
+        *row("late 20 ms") << which << "late=20" << TransferResult::Done << none << done
+                           << "writing" << 999 << 1000 << true;
+        *row("USB latency 16 ms") << which << "usb=16" << TransferResult::Done << none << done
+                                  << "writing" << 999 << 1000 << true;
+        *row("echo") << which << "echo" << TransferResult::NoAdapter << noAdapter << none
+                     << "loading" << 60 << 0 << false;
         *row("late 40 ms") << which << "late=40" << TransferResult::NoAdapter << noAdapter << none
                            << "loading" << 60 << 0 << false;
         *row("hang-up in the routine")
@@ -378,6 +392,9 @@ void TestSimWorkers::readFaults_data()
                                         << QStringList{} << done << -1;
         *row("late 5 ms") << which << "late=5" << TransferResult::Done << QStringList{} << done
                           << -1;
+        *row("USB latency 16 ms") << which << "usb=16" << TransferResult::Done << QStringList{}
+                                  << done << -1;
+        *row("echo") << which << "echo" << TransferResult::NoAdapter << noAdapter << reading << 0;
         *row("late 40 ms") << which << "late=40" << TransferResult::NoAdapter << noAdapter
                            << reading << 0;
         // Word replies past the read's 30 ms: dropped before the retry, or taken by a later
