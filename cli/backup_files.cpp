@@ -2,7 +2,8 @@
 
 #include "cli_options.h"
 
-#include <QFileInfo>
+#include "file_names.h"
+
 #include <QHash>
 
 namespace kestrel::cli {
@@ -74,11 +75,22 @@ QString backupUsageError(const CliRequest& request)
         return QStringLiteral("--backup: przy kilku portach nazwa kopii musi zawierać %1, "
                               "zastępowane nazwą portu")
             .arg(placeholder());
-    const QString programmed = QFileInfo(request.file).absoluteFilePath();
-    for (const QString& file : backupFiles(pattern, request.ports))
-        if (request.file != QLatin1String("-") && QFileInfo(file).absoluteFilePath() == programmed)
+    // Names are compared as the files they lead to, symbolic links followed.
+    const QString programmed =
+        request.file == QLatin1String("-") ? QString() : resolvedFilePath(request.file);
+    const QStringList files = backupFiles(pattern, request.ports);
+    QHash<QString, qsizetype> taken; // a resolved backup file -> its port's place
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString resolved = resolvedFilePath(files[i]);
+        if (resolved == programmed)
             return QStringLiteral("--backup: kopia zastąpiłaby programowany plik „%1”")
                 .arg(request.file);
+        if (const auto other = taken.constFind(resolved); other != taken.cend())
+            return QStringLiteral("--backup: porty „%1” i „%2” zapisałyby kopię do tego samego "
+                                  "pliku „%3”")
+                .arg(request.ports[*other], request.ports[i], files[i]);
+        taken.insert(resolved, i);
+    }
     return {};
 }
 

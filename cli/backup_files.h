@@ -23,7 +23,8 @@ inline constexpr char16_t PortPlaceholder[] = u"{port}";
 [[nodiscard]] QStringList backupFiles(const QString& pattern, const QStringList& ports);
 
 // Why the request's --backup cannot be used, or empty: only with program; a file, not "-";
-// with several ports FILE must hold "{port}"; no backup may replace the file being programmed.
+// with several ports FILE must hold "{port}"; no backup may lead (symbolic links followed) to the
+// file being programmed, nor two ports' backups to one file.
 [[nodiscard]] QString backupUsageError(const CliRequest& request);
 
 } // namespace kestrel::cli

@@ -97,8 +97,8 @@ QString parseSerialField(const QString& text, ChipWindow window, int boards, Ser
         return QStringLiteral("%1: BAJTY od 1 do 8, podano %2").arg(Option, parts[1]);
     if (QString outside = outsideWindow(Option, *address, bytes, window); !outside.isNull())
         return outside;
-    // The last board's number, which must fit in the field (and in a JSON integer).
-    const std::uint64_t limit = bytes == 8 ? std::uint64_t(std::numeric_limits<std::int64_t>::max())
+    // The last board's number, which must fit in the field.
+    const std::uint64_t limit = bytes == 8 ? std::numeric_limits<std::uint64_t>::max()
                                            : (std::uint64_t(1) << (8 * bytes)) - 1;
     const std::uint64_t more = std::uint64_t(std::max(boards, 1) - 1);
     if (first > limit || limit - first < more)

@@ -9,6 +9,7 @@
 #include "progress.h"
 #include "real_clock.h"
 #include "report.h"
+#include "standard_output.h"
 #include "transports.h"
 
 #include <QIODevice>
@@ -45,6 +46,8 @@ CliApp::CliApp(CliEnvironment env) : env_(std::move(env))
         env_.cancel = &ownCancel_;
     if (!env_.makeClock)
         env_.makeClock = [] { return std::unique_ptr<link::Clock>(new link::RealClock); };
+    checkedOut_ = std::make_unique<CheckedOutput>(*env_.out, *env_.err);
+    env_.out = checkedOut_.get();
 }
 
 CliApp::~CliApp() = default;
@@ -61,6 +64,21 @@ void CliApp::writeOut(const QByteArray& bytes)
 
 int CliApp::run(const QStringList& arguments)
 {
+    return withOutputChecked(runArguments(arguments));
+}
+
+int CliApp::run(const CliRequest& request)
+{
+    return withOutputChecked(runRequest(request));
+}
+
+int CliApp::withOutputChecked(int exitCode) const
+{
+    return checkedOut_->failed() ? std::max(exitCode, int(ExitFile)) : exitCode;
+}
+
+int CliApp::runArguments(const QStringList& arguments)
+{
     const ParsedCommandLine parsed = parseCommandLine(arguments);
     switch (parsed.action) {
     case ParsedCommandLine::Action::ShowText:
@@ -75,10 +93,10 @@ int CliApp::run(const QStringList& arguments)
     case ParsedCommandLine::Action::Run:
         break;
     }
-    return run(parsed.request);
+    return runRequest(parsed.request);
 }
 
-int CliApp::run(const CliRequest& request)
+int CliApp::runRequest(const CliRequest& request)
 {
     outcomes_.clear();
     if (request.command == Command::Chips)
@@ -254,7 +272,8 @@ int CliApp::commitRead(ImageOutput& output, Console& console)
         return ExitTransfer;
     }
     if (!output.commit(outcomes_.front().image, error)) {
-        console.error(error);
+        if (!error.isEmpty()) // standard output tells its own failure
+            console.error(error);
         return ExitFile;
     }
     return ExitOk;

@@ -15,6 +15,7 @@ class QIODevice;
 
 namespace kestrel::cli {
 
+class CheckedOutput;
 class Console;
 class ImageOutput;
 class ProductionRun;
@@ -49,10 +50,15 @@ public:
     [[nodiscard]] int run(const QStringList& arguments);
     [[nodiscard]] int run(const CliRequest& request);
 
+    // A run whose standard output failed ends with a file error (ExitFile at least).
+
     // The outcomes of the last run's ports.
     [[nodiscard]] const std::vector<PortOutcome>& outcomes() const { return outcomes_; }
 
 private:
+    [[nodiscard]] int runArguments(const QStringList& arguments);
+    [[nodiscard]] int runRequest(const CliRequest& request);
+    [[nodiscard]] int withOutputChecked(int exitCode) const;
     [[nodiscard]] int listChips(const CliRequest& request);
     [[nodiscard]] int listPorts(const CliRequest& request);
     // A transfer command, in its steps: the file, the ports, a read's file, the report.
@@ -67,6 +73,7 @@ private:
     void writeOut(const QByteArray& bytes);
 
     CliEnvironment env_;
+    std::unique_ptr<CheckedOutput> checkedOut_; // env_.out goes through it
     std::vector<PortOutcome> outcomes_;
     std::atomic<bool> ownCancel_{false};
 };

@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "backup_files.h"
+#include "file_names.h"
 #include "production_options.h"
 
 #include <QCommandLineParser>
@@ -109,6 +110,10 @@ ParsedCommandLine twoFileArguments(const QCommandLineParser& parser,
         return fail(QStringLiteral("PLIK1 i PLIK2: standardowe wejście można podać tylko raz"));
     if (convert && !r.format && formatNamedBy(r.output) == FileFormat::Elf)
         return fail(elfNotWritten(QStringLiteral("WYJŚCIE")));
+    // Replacing the file being read would lose it: its name is compared as the file it leads to.
+    if (convert && r.file != QLatin1String("-") && r.output != QLatin1String("-") &&
+        resolvedFilePath(r.file) == resolvedFilePath(r.output))
+        return fail(QStringLiteral("WYJŚCIE: zapis zastąpiłby czytany plik %1").arg(quoted(r.file)));
     return out;
 }
 

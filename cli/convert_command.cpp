@@ -24,7 +24,8 @@ int convertImage(const CliRequest& request, QIODevice& standardInput, QIODevice&
     if (!loaded.notice.isEmpty() && !request.quiet)
         console.error(loaded.notice);
     if (!output.commit(loaded.bytes, error)) {
-        console.error(error);
+        if (!error.isEmpty()) // standard output tells its own failure
+            console.error(error);
         return ExitFile;
     }
     return ExitOk;

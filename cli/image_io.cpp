@@ -1,11 +1,12 @@
 #include "image_io.h"
 
+#include "atomic_file.h"
+#include "file_names.h"
 #include "image_file.h"
 #include "image_formats.h"
 #include "image_messages.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QIODevice>
 
 namespace kestrel::cli {
 
@@ -32,10 +33,15 @@ ChipWindow windowOf(const link::ChipRow& chip)
     return ChipWindow{chip.EepromBase, chip.EepromSize};
 }
 
+QString folderReason()
+{
+    return QStringLiteral("to jest katalog");
+}
+
 QString missingReason(const QString& file)
 {
-    return QFileInfo(file).isDir() ? QStringLiteral("to jest katalog")
-                                   : QStringLiteral("nie ma takiego pliku");
+    return fileKindOf(file) == FileKind::Directory ? folderReason()
+                                                   : QStringLiteral("nie ma takiego pliku");
 }
 
 // The CLI's message for a load that failed, or the image and its notice.
@@ -70,10 +76,19 @@ LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
                       const link::ChipRow& chip, QIODevice& standardInput)
 {
     const ChipWindow window = windowOf(chip);
-    if (isStandardStream(file))
-        return loaded(loadImageDevice(standardInput, format.value_or(ImageFormat::Raw), window),
-                      QStringLiteral("standardowe wejście"), window);
-    return loaded(loadImageFile(file, window, format), file, window);
+    const bool stream = isStandardStream(file);
+    const QString shownName = stream ? QStringLiteral("standardowe wejście") : file;
+    const ImageLoadResult read =
+        stream ? loadImageDevice(standardInput, format.value_or(ImageFormat::Raw), window)
+               : loadImageFile(file, window, format);
+    const bool readable =
+        read.status != ImageReadStatus::NoFile && read.status != ImageReadStatus::Unreadable;
+    if (readable && read.empty) {
+        LoadedImage out;
+        out.error = shownName + QStringLiteral(": ") + emptyImageMessage();
+        return out;
+    }
+    return loaded(read, shownName, window);
 }
 
 LoadedImage loadImageToConvert(const QString& file, const link::ChipRow& chip,
@@ -95,22 +110,22 @@ ImageOutput::ImageOutput(const QString& file, std::optional<FileFormat> format,
 {
 }
 
-ImageOutput::~ImageOutput() = default; // an uncommitted QSaveFile removes its temporary file
+ImageOutput::~ImageOutput() = default; // an uncommitted AtomicFile removes its temporary file
 
 bool ImageOutput::open(QString& error)
 {
     if (isStandardStream(file_))
         return true;
-    const QFileInfo info(file_);
-    if (info.exists() && !info.isFile()) {
-        error = writeFailed(file_, info.isDir() ? QStringLiteral("to jest katalog")
-                                                : notRegularFileReason());
+    const FileKind kind = fileKindOf(file_);
+    if (kind == FileKind::Directory || kind == FileKind::Other) {
+        error = writeFailed(file_, kind == FileKind::Directory ? folderReason()
+                                                               : notRegularFileReason());
         return false;
     }
-    saveFile_ = std::make_unique<QSaveFile>(file_);
-    if (!saveFile_->open(QIODevice::WriteOnly)) {
-        error = writeFailed(file_, saveFile_->errorString());
-        saveFile_.reset();
+    atomicFile_ = std::make_unique<AtomicFile>(file_);
+    if (!atomicFile_->open()) {
+        error = writeFailed(file_, atomicFile_->errorString());
+        atomicFile_.reset();
         return false;
     }
     return true;
@@ -120,24 +135,18 @@ bool ImageOutput::commit(const QByteArray& chipBytes, QString& error)
 {
     const QByteArray data = encodeImage(chipBytes.left(chip_.EepromSize), format_, windowOf(chip_));
     if (isStandardStream(file_)) {
-        if (standardOutput_.write(data) != data.size()) {
-            error =
-                writeFailed(QStringLiteral("standardowe wyjście"), standardOutput_.errorString());
-            return false;
-        }
-        return true;
+        error.clear();
+        return standardOutput_.write(data) == data.size();
     }
-    if (!saveFile_) {
+    if (!atomicFile_) {
         error = writeFailed(file_, QStringLiteral("plik nie został otwarty"));
         return false;
     }
-    if (saveFile_->write(data) != data.size() || !saveFile_->commit()) {
-        error = writeFailed(file_, saveFile_->errorString());
-        saveFile_.reset();
-        return false;
-    }
-    saveFile_.reset();
-    return true;
+    const bool written = atomicFile_->commit(data);
+    if (!written)
+        error = writeFailed(file_, atomicFile_->errorString());
+    atomicFile_.reset();
+    return written;
 }
 
 } // namespace kestrel::cli

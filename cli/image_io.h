@@ -4,13 +4,16 @@
 #include "cli_options.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 
 #include <memory>
 #include <optional>
 
 class QIODevice;
+
+namespace kestrel {
+class AtomicFile;
+}
 
 namespace kestrel::cli {
 
@@ -23,9 +26,10 @@ struct LoadedImage
     QString notice;   // something the user is told although the file was taken
 };
 
-// Reads FILE ("-": standardInput) for the chip's EEPROM window. The format is `format` when
-// given, raw binary for standard input, else the one the name names, else told by the content
-// (ELF, records of one format throughout, anything else raw).
+// Reads FILE ("-": standardInput) for the chip's EEPROM window, to program or compare: a file of
+// no bytes is refused. The format is `format` when given, raw binary for standard input, else the
+// one the name names, else told by the content (ELF, records of one format throughout, anything
+// else raw).
 // Data outside the window are left out and told in `notice`, as is a file counted from the
 // EEPROM's first byte.
 [[nodiscard]] LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
@@ -38,8 +42,9 @@ struct LoadedImage
 
 // The file a read writes: opened before the transfer, so that a name that cannot be written is
 // refused before the chip is read, and written only with the whole image. A file is replaced
-// atomically; until commit() nothing at its name changes, and a destroyed ImageOutput leaves
-// nothing behind.
+// atomically (AtomicFile); until commit() nothing at its name changes, and a destroyed
+// ImageOutput leaves nothing behind. Written to standard output, a failed write gives an empty
+// error: the stream tells it itself (see CheckedOutput).
 class ImageOutput
 {
 public:
@@ -60,7 +65,7 @@ private:
     FileFormat format_;
     const link::ChipRow& chip_;
     QIODevice& standardOutput_;
-    std::unique_ptr<QSaveFile> saveFile_;
+    std::unique_ptr<AtomicFile> atomicFile_;
 };
 
 } // namespace kestrel::cli

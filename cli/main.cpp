@@ -1,12 +1,17 @@
 // kestrel-cli: reads, programs and verifies the EEPROM of 68HC12 chips from scripts.
 
 #include "cli_app.h"
+#include "exit_codes.h"
+#include "file_names.h"
 #include "qt_translation.h"
 #include "sim_transport.h"
+#include "standard_descriptors.h"
+#include "standard_output.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -44,6 +49,9 @@ bool stderrIsTerminal()
 
 int main(int argc, char* argv[])
 {
+    // Before anything is opened: a closed 0, 1 or 2 would otherwise go to the first file opened.
+    if (!kestrel::openClosedStandardDescriptors())
+        return kestrel::cli::ExitFile;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
@@ -55,11 +63,11 @@ int main(int argc, char* argv[])
     std::signal(SIGTERM, onSignal);
 
     QFile in;
-    QFile out;
     QFile err;
     (void)in.open(stdin, QIODevice::ReadOnly);
-    (void)out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
     (void)err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // Standard output straight to its descriptor, every write checked (CheckedOutput).
+    kestrel::cli::DescriptorOutput out(1);
 
     // Each --port SYMULATOR a simulated adapter of its own, erased at each run.
     const kestrel::sim::PortSimulators simulators;
@@ -72,8 +80,12 @@ int main(int argc, char* argv[])
     env.errIsTerminal = stderrIsTerminal();
     env.cancel = &interrupted;
     kestrel::cli::CliApp cli(std::move(env));
-    const int code = cli.run(QCoreApplication::arguments());
-    out.close();
+    // File names as the system gives them, bytes that are not UTF-8 included.
+    int code = cli.run(kestrel::argumentsFromSystem(argc, argv));
+    if (const QString reason = out.closeDescriptor(); !reason.isEmpty()) {
+        err.write(("kestrel-cli: " + kestrel::cli::standardOutputFailed(reason) + u'\n').toUtf8());
+        code = std::max(code, int(kestrel::cli::ExitFile));
+    }
     err.close();
     return code;
 }

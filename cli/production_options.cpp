@@ -56,6 +56,8 @@ QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& re
         const QStringList values = parser.values(log_);
         if (values.size() > 1 || values.first().isEmpty())
             return QStringLiteral("--log: podaj jeden plik");
+        if (values.first() == QLatin1String("-"))
+            return QStringLiteral("--log: dziennik trafia do pliku, nie na standardowe wyjście");
         request.log = values.first();
     }
     return {};

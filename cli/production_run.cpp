@@ -5,7 +5,6 @@
 #include "report.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -82,15 +81,18 @@ int ProductionRun::writeLog(const std::vector<PortOutcome>& outcomes, const QStr
             // A read's file is written after the transfer: the run's code tells whether it was.
             {QStringLiteral("exit_code"), read ? std::max(exitCode, o.exitCode) : o.exitCode},
         };
-        if (o.serial)
-            line.insert(QStringLiteral("serial"), qint64(*o.serial));
         if (!o.crc32.isEmpty())
             line.insert(QStringLiteral("crc32"), o.crc32);
         QString error;
-        if (!log_->append(QJsonDocument(line).toJson(QJsonDocument::Compact), error)) {
+        if (!log_->append(compactJson(line, o.serial), error)) {
             console.error(error);
             return std::max(exitCode, int(ExitFile));
         }
+    }
+    QString error;
+    if (!log_->close(error)) {
+        console.error(error);
+        return std::max(exitCode, int(ExitFile));
     }
     return exitCode;
 }

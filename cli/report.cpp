@@ -80,6 +80,19 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
     return alignedTable(rows);
 }
 
+QByteArray compactJson(QJsonObject object, std::optional<std::uint64_t> serial)
+{
+    if (!serial)
+        return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    // QJsonValue holds no integer above 2^63 - 1: the number goes in as text in place of a 0
+    // (a key's quotes outside a string are never escaped, so this is the key's only match).
+    object.insert(QStringLiteral("serial"), 0);
+    QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    const QByteArray key = QByteArrayLiteral("\"serial\":");
+    const qsizetype at = text.indexOf(key + '0');
+    return text.replace(at + key.size(), 1, QByteArray::number(quint64(*serial)));
+}
+
 QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip,
                      const QString& operation)
 {
@@ -104,11 +117,9 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
             object.insert(QStringLiteral("backup"), o.backupFile);
             object.insert(QStringLiteral("backup_written"), o.backupWritten);
         }
-        if (o.serial)
-            object.insert(QStringLiteral("serial"), qint64(*o.serial));
         if (!o.crc32.isEmpty())
             object.insert(QStringLiteral("crc32"), o.crc32);
-        out += QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+        out += compactJson(object, o.serial) + '\n';
     }
     return out;
 }

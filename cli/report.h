@@ -6,8 +6,11 @@
 #include "port_job.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace kestrel::cli {
@@ -24,6 +27,9 @@ namespace kestrel::cli {
 // One JSON object per port, one line each: port, chip, operation, result, exit_code, seconds,
 // bytes, differences, difference_addresses (the first 16, as "0D10"); serial when given; with --backup also backup
 // (the file) and backup_written.
+// One compact JSON object, with "serial" as an unsigned 64-bit number when given.
+[[nodiscard]] QByteArray compactJson(QJsonObject object, std::optional<std::uint64_t> serial);
+
 [[nodiscard]] QByteArray jsonLines(const std::vector<PortOutcome>& outcomes,
                                    const link::ChipRow& chip, const QString& operation);
 

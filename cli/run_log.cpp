@@ -1,76 +1,95 @@
 #include "run_log.h"
 
+#include "file_names.h"
 #include "image_messages.h"
-
-#include <QFile>
+#include "system_errors.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-
-#if defined(Q_OS_WIN)
-#include <io.h>
-#else
+#include <sys/file.h>
 #include <unistd.h>
-#endif
 
 namespace kestrel::cli {
 
 namespace {
 
-QString failed(const QString& path, int error)
+// Holds the log's advisory lock while a line goes out and, when it failed, is cut off again:
+// kestrel-cli runs sharing the log never cut each other's lines.
+class LineLock
 {
-    return writeFailedHeading() + u' ' + path + QStringLiteral(": ") +
-           QString::fromLocal8Bit(std::strerror(error));
-}
+public:
+    explicit LineLock(int fd) : fd_(fd)
+    {
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~LineLock() { ::flock(fd_, LOCK_UN); }
+    LineLock(const LineLock&) = delete;
+    LineLock& operator=(const LineLock&) = delete;
+
+private:
+    int fd_;
+};
 
 } // namespace
 
 RunLog::~RunLog()
 {
-#if defined(Q_OS_WIN)
-    if (fd_ >= 0)
-        ::_close(fd_);
-#else
     if (fd_ >= 0)
         ::close(fd_);
-#endif
+}
+
+bool RunLog::failed(int systemError, QString& error) const
+{
+    error = writeFailedHeading() + u' ' + path_ + QStringLiteral(": ") +
+            systemErrorReason(systemError);
+    return false;
 }
 
 bool RunLog::open(const QString& path, QString& error)
 {
     path_ = path;
-    const QByteArray name = QFile::encodeName(path);
-#if defined(Q_OS_WIN)
-    fd_ = ::_open(name.constData(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY, 0644);
-#else
+    const QByteArray name = fileNameToSystem(path);
     do
         fd_ = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     while (fd_ < 0 && errno == EINTR);
-#endif
-    if (fd_ < 0) {
-        error = failed(path, errno);
-        return false;
-    }
-    return true;
+    return fd_ >= 0 || failed(errno, error);
 }
 
 bool RunLog::append(const QByteArray& line, QString& error)
 {
+    if (fd_ < 0)
+        return failed(EBADF, error);
     const QByteArray whole = line + '\n';
-    long long written = -1;
-#if defined(Q_OS_WIN)
-    written = ::_write(fd_, whole.constData(), unsigned(whole.size()));
-#else
+    const LineLock lock(fd_);
+    ssize_t written = -1;
     // Interrupted before it wrote anything, a write is tried again; a part of a line never is.
     do
         written = ::write(fd_, whole.constData(), std::size_t(whole.size()));
     while (written < 0 && errno == EINTR);
-#endif
-    if (written == whole.size())
+    int problem = 0;
+    if (written != whole.size())
+        problem = written < 0 ? errno : ENOSPC;
+    else if (::fsync(fd_) != 0 && errno != EINVAL)
+        problem = errno;
+    if (problem == 0)
         return true;
-    error = failed(path_, written < 0 ? errno : EIO);
-    return false;
+    if (written > 0) {
+        // Appending left the offset just after this line's bytes: cut back to where it began.
+        const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+        if (end >= written)
+            (void)::ftruncate(fd_, end - written);
+    }
+    return failed(problem, error);
+}
+
+bool RunLog::close(QString& error)
+{
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd < 0 || ::close(fd) == 0 || errno == EINTR)
+        return true;
+    return failed(errno, error);
 }
 
 } // namespace kestrel::cli

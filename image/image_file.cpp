@@ -1,10 +1,15 @@
 #include "image_file.h"
 
+#include "atomic_file.h"
+#include "file_names.h"
+#include "system_errors.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace kestrel {
 
@@ -47,18 +52,31 @@ ImageReadResult readImageData(QIODevice& device, int maxSize)
 
 namespace {
 
-// Opens a regular file for reading; status NoFile or Unreadable when that is not possible.
-ImageReadStatus openRegularFile(QFile& file, QString& reason)
+// Opens a regular file for reading, by its name as the system encodes it; status NoFile or
+// Unreadable when that is not possible.
+ImageReadStatus openRegularFile(QFile& file, const QString& path, QString& reason)
 {
-    const QFileInfo info(file.fileName());
-    if (file.fileName().isEmpty() || !info.exists() || info.isDir())
+    switch (fileKindOf(path)) {
+    case FileKind::Missing:
+    case FileKind::Directory:
         return ImageReadStatus::NoFile;
-    if (!info.isFile()) {
+    case FileKind::Other:
         reason = notRegularFileReason();
         return ImageReadStatus::Unreadable;
+    case FileKind::Regular:
+        break;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
+    int fd = -1;
+    do
+        fd = ::open(fileNameToSystem(path).constData(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        reason = systemErrorReason(errno);
+        return ImageReadStatus::Unreadable;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        reason = fileDeviceErrorReason(file.error());
         return ImageReadStatus::Unreadable;
     }
     return ImageReadStatus::Ok;
@@ -69,8 +87,8 @@ ImageReadStatus openRegularFile(QFile& file, QString& reason)
 ImageReadResult readImageFile(const QString& path, int maxSize)
 {
     ImageReadResult result;
-    QFile file(path);
-    result.status = openRegularFile(file, result.reason);
+    QFile file;
+    result.status = openRegularFile(file, path, result.reason);
     if (result.status != ImageReadStatus::Ok)
         return result;
     return readImageData(file, maxSize);
@@ -80,10 +98,12 @@ ImageLoadResult loadImageDevice(QIODevice& device, std::optional<ImageFormat> fo
                                 ChipWindow window)
 {
     ImageLoadResult result;
+    result.empty = device.isSequential() ? device.peek(1).isEmpty() : device.size() == 0;
     if (format == ImageFormat::Raw) {
         ImageReadResult raw = readImageData(device, window.size);
         result.status = raw.status;
         result.reason = raw.reason;
+        result.empty = raw.status == ImageReadStatus::Ok && raw.data.isEmpty();
         if (raw.status == ImageReadStatus::Ok)
             result.bytes = decodeImage(raw.data, ImageFormat::Raw, window).bytes;
         return result;
@@ -125,8 +145,8 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
 {
     ImageLoadResult result;
     result.path = path;
-    QFile file(path);
-    result.status = openRegularFile(file, result.reason);
+    QFile file;
+    result.status = openRegularFile(file, path, result.reason);
     if (result.status != ImageReadStatus::Ok)
         return result;
 
@@ -155,27 +175,10 @@ void storeImageBytes(ImageState& state, QByteArrayView bytes)
 ImageWriteResult writeImageFile(const QString& path, const QByteArray& bytes)
 {
     ImageWriteResult result;
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        result.reason = notRegularFileReason();
-        return result;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    AtomicFile file(path);
+    result.ok = file.open() && file.commit(bytes);
+    if (!result.ok)
         result.reason = file.errorString();
-        return result;
-    }
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size() || !file.flush()) {
-        result.reason = file.errorString();
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        result.reason = file.errorString();
-        return result;
-    }
-    result.ok = true;
     return result;
 }
 

@@ -63,6 +63,7 @@ struct ImageLoadResult
     QByteArray bytes;   // Ok: exactly window.size bytes, 0xFF where the file has none
     qint64 skipped = 0; // Ok: data bytes outside the window
     bool offsetBased = false; // Ok: the file's addresses counted from the EEPROM's first byte
+    bool empty = false;       // the file held no byte at all (loaded, or refused as NoData)
 };
 
 // Reads an image file for the chip's EEPROM: in the format given, else in the one its name names
@@ -82,8 +83,9 @@ struct ImageLoadResult
 // Entries 1..2047 := 255, then the bytes into entries 1, 2, ... (at most 2047 of them).
 void storeImageBytes(ImageState& state, QByteArrayView bytes);
 
-// Replaces path by exactly the given bytes, atomically: a temporary file in the same folder takes
-// the bytes and replaces the target only when complete. On failure the disk is unchanged.
+// Replaces path by exactly the given bytes, atomically (AtomicFile): a temporary file in the same
+// folder takes every byte, is synced and closed, and only then replaces the target. On any failure
+// the target is unchanged and reason holds the Polish reason.
 [[nodiscard]] ImageWriteResult writeImageFile(const QString& path, const QByteArray& bytes);
 
 } // namespace kestrel

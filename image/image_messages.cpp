@@ -42,6 +42,11 @@ QString loadNotice(const ImageLoadResult& result, ChipWindow window)
     return {};
 }
 
+QString emptyImageMessage()
+{
+    return QStringLiteral("Plik obrazu jest pusty");
+}
+
 QString windowText(ChipWindow window)
 {
     return address4(window.base) + u'-' + address4(qint64(window.base) + window.size - 1);

@@ -26,6 +26,8 @@ namespace kestrel {
 // What a load that was taken has to tell: the skipped bytes, or that the file was counted from
 // the EEPROM's first byte; empty when nothing.
 [[nodiscard]] QString loadNotice(const ImageLoadResult& result, ChipWindow window);
+// "Plik obrazu jest pusty": a file of no bytes, which is never programmed or compared.
+[[nodiscard]] QString emptyImageMessage();
 // "0D00-0FFF": the window's first and last address.
 [[nodiscard]] QString windowText(ChipWindow window);
 

@@ -2,6 +2,7 @@
 // with scripted dialogs, and the questions and undo steps around unsaved changes.
 
 #include "editing_window.h"
+#include "../support/full_disk.h"
 
 using namespace kestrel;
 using namespace kestrel::editingtest;
@@ -281,23 +282,38 @@ void TestEditingFiles::overwriteCancelThenOk()
 void TestEditingFiles::failedSaveKeepsDisk_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("missing folder") << "brak/plik.bin";
-    QTest::newRow("below a regular file") << "plik.txt/plik.bin";
-    QTest::newRow("a folder of that name") << "katalog";
+    QTest::addColumn<QString>("reason"); // the message's last line; empty: any
+    QTest::newRow("missing folder") << "brak/plik.bin" << "";
+    QTest::newRow("below a regular file") << "plik.txt/plik.bin" << "";
+    QTest::newRow("a folder of that name") << "katalog" << "";
+    // On a full disk plik.txt itself is replaced: it keeps its content.
+    QTest::newRow("a full disk") << "plik.txt" << "Brak miejsca na dysku";
 }
 
 void TestEditingFiles::failedSaveKeepsDisk()
 {
     QFETCH(QString, target);
+    QFETCH(QString, reason);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("plik.txt")), pattern(40, 1)));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("katalog")));
-    const QStringList before = listing(dir.path());
-    const QString path = dir.filePath(target);
+    testsupport::FullDisk disk;
+    const bool full = !reason.isEmpty();
+    if (full && !disk.mounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const auto filePath = [&](const QString& name) {
+        return full ? disk.filePath(name) : dir.filePath(name);
+    };
+    QVERIFY(writeAll(filePath(QStringLiteral("plik.txt")), pattern(40, 1)));
+    QVERIFY(QDir(full ? disk.path() : dir.path()).mkdir(QStringLiteral("katalog")));
+    if (full)
+        QVERIFY(disk.fill());
+    const QStringList before = full ? disk.names() : listing(dir.path());
+    const QString path = filePath(target);
 
     Window w;
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5A"));
+    QVERIFY(w->isWindowModified());
     w.dialogs.saveAnswers << path;
     w.dialogs.okCancelAnswers << true;
     runCommand(*w, QStringLiteral("toolbar save"));
@@ -308,8 +324,11 @@ void TestEditingFiles::failedSaveKeepsDisk()
     QCOMPARE(lines.at(0), QStringLiteral("Nie można zapisać pliku:"));
     QCOMPARE(lines.at(1), path);
     QVERIFY(!lines.at(2).isEmpty());
-    QCOMPARE(listing(dir.path()), before);
-    QCOMPARE(readAll(dir.filePath(QStringLiteral("plik.txt"))), pattern(40, 1));
+    if (full)
+        QCOMPARE(lines.at(2), reason);
+    QCOMPARE(full ? disk.names() : listing(dir.path()), before);
+    QCOMPARE(readAll(filePath(QStringLiteral("plik.txt"))), pattern(40, 1));
+    QVERIFY(w->isWindowModified()); // nothing was saved
 }
 
 void TestEditingFiles::saveAllowedDuringTransfer()

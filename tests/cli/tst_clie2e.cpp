@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <random>
+#include <sys/stat.h>
 
 using kestrel::testsupport::CliRun;
 using kestrel::testsupport::runCli;
@@ -57,6 +58,8 @@ private slots:
     void exitCodes();
     void signalStopsTheTransfer_data();
     void signalStopsTheTransfer();
+    void standardStreams_data();
+    void standardStreams();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -264,6 +267,70 @@ void TestCliE2E::signalStopsTheTransfer()
              command == QLatin1String("read") ? QStringList() : QStringList{"image.bin"});
     QCOMPARE(readFile(file), before);
     qInfo("stopped %lld ms after the signal", stopMs);
+}
+
+void TestCliE2E::standardStreams_data()
+{
+    // A shell runs kestrel-cli ("$0") in the test's folder, where in.s19 holds the image with
+    // 16 bytes below the EEPROM, so that a notice is written while o.bin is open.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<QString>("message"); // on standard error; empty: nothing there
+    QTest::addColumn<QByteArray>("output"); // the file the image must be in, else none
+    const QString convert = QStringLiteral("exec \"$0\" convert --chip 68HC12B32 ");
+    QTest::newRow("convert to a full standard output")
+        << convert + "in.s19 - >/dev/full" << 2
+        << "kestrel-cli: Nie można zapisać pliku: standardowe wyjście: Brak miejsca na dysku\n"
+        << QByteArray();
+    QTest::newRow("read to a full standard output")
+        << "exec \"$0\" read --chip 68HC12B32 --port SYMULATOR - >/dev/full" << 2
+        << "Nie można zapisać pliku: standardowe wyjście: Brak miejsca na dysku" << QByteArray();
+    QTest::newRow("standard output and error closed")
+        << convert + "in.s19 o.bin 2>&- >&-" << 0 << "" << QByteArray("o.bin");
+    QTest::newRow("all three closed") << convert + "in.s19 o.bin <&- 2>&- >&-" << 0 << ""
+                                      << QByteArray("o.bin");
+    // Names in Latin-2, which are not UTF-8.
+    QTest::newRow("names that are not UTF-8")
+        << "cp in.s19 \"$(printf 'w\\352j\\266cie.s19')\" && " + convert +
+               "\"$(printf 'w\\352j\\266cie.s19')\" \"$(printf 'wyj\\266cie.bin')\" 2>/dev/null"
+        << 0 << "" << QByteArray("wyj\xB6" "cie.bin");
+}
+
+void TestCliE2E::standardStreams()
+{
+    QFETCH(QString, script);
+    QFETCH(int, expected);
+    QFETCH(QString, message);
+    QFETCH(QByteArray, output);
+    const kestrel::ChipWindow window{0x0D00, 768};
+    const QByteArray image = randomBytes(768, 21);
+    QByteArray records = "S1130C00000102030405060708090A0B0C0D0E0F68\r\n";
+    for (const QByteArray& line :
+         kestrel::encodeImage(image, kestrel::ImageFormat::SRecord, window).split('\n'))
+        if (!line.startsWith("S5") && !line.isEmpty()) // the record count would be one short
+            records += line + '\n';
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("in.s19")), records));
+    QProcess shell;
+    shell.setWorkingDirectory(m_dir->path());
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, Cli});
+    QVERIFY(shell.waitForFinished(60000));
+    const QString err = QString::fromUtf8(shell.readAllStandardError());
+    QCOMPARE(shell.exitCode(), expected);
+    if (message.isEmpty())
+        QCOMPARE(err, QString());
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY2(!err.contains(QStringLiteral("Gotowe")), qPrintable(err));
+    if (!output.isEmpty()) {
+        const QByteArray name = QFile::encodeName(m_dir->path()) + '/' + output;
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QFile file;
+        QVERIFY(file.open(::fopen(name.constData(), "rb"), QIODevice::ReadOnly,
+                          QFileDevice::AutoCloseHandle));
+        QCOMPARE(file.readAll(), image); // the image alone, no message in it
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliE2E)

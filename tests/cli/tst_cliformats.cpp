@@ -2,6 +2,7 @@
 // written, their errors, and every exit code from a real cause.
 
 #include "cli_app_fixture.h"
+#include "full_disk.h"
 
 using namespace kestrel;
 using namespace kestrel::cli;
@@ -21,6 +22,10 @@ private slots:
     void formatErrors();
     void exitCodes_data();
     void exitCodes();
+    void fullDisk_data();
+    void fullDisk();
+    void emptyImage_data();
+    void emptyImage();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -334,6 +339,83 @@ void TestCliFormats::exitCodes()
     if (command == QLatin1String("read")) // no file without a complete read
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
     QVERIFY(h.out.isEmpty());
+}
+
+void TestCliFormats::fullDisk_data()
+{
+    // Every file named goes to the full disk, where "kept" holds its former content.
+    QTest::addColumn<QStringList>("args"); // {in}: an image in the test's folder
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("message");
+    const QString B32 = QStringLiteral("68HC12B32");
+    QTest::newRow("convert")
+        << QStringList{"convert", "--chip", B32, "{in}", "a.s19"} << "a.s19"
+        << "Nie można zapisać pliku: {disk}/a.s19: Brak miejsca na dysku";
+    QTest::newRow("read") << QStringList{"read", "--chip", B32, "--port", "SYMULATOR", "a.bin"}
+                          << "a.bin" << "Nie można zapisać pliku: {disk}/a.bin: Brak miejsca na dysku";
+    QTest::newRow("backup")
+        << QStringList{"program", "--chip", B32, "--port", "SYMULATOR", "--backup", "k.hex", "{in}"}
+        << "k.hex" << "Nie można zapisać kopii: {disk}/k.hex: Brak miejsca na dysku";
+    // The log's last block has room for a part of the line: the part is cut off again.
+    QTest::newRow("log") << QStringList{"verify", "--chip", B32, "--port", "SYMULATOR", "--log",
+                                        "run.jsonl", "{in}"}
+                         << "run.jsonl" << "Nie można zapisać pliku: {disk}/run.jsonl: Brak miejsca";
+}
+
+void TestCliFormats::fullDisk()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, kept);
+    QFETCH(QString, message);
+    testsupport::FullDisk disk;
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    // Whole lines that leave 10 bytes free in the file's last 4 KiB block.
+    const QByteArray old = QByteArray(4085, 'o') + '\n';
+    writeFile(disk.filePath(kept), old);
+    QVERIFY(disk.fill());
+    const QStringList before = disk.names();
+    const QByteArray chip = randomBytes(768, 3);
+    writeFile(path(QStringLiteral("in.bin")), chip);
+    for (QString& a : args)
+        a = a == QLatin1String("{in}")              ? path(QStringLiteral("in.bin"))
+            : a.contains(u'.') && !a.startsWith(u'-') ? disk.filePath(a)
+                                                    : a;
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    QVERIFY(h.sims[0]->modify([&](sim::Target& t) { return t.loadEeprom({chip.begin(), chip.end()}); }));
+    QCOMPARE(h.run(args), int(ExitFile));
+    message.replace(QStringLiteral("{disk}"), disk.path());
+    QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
+    QVERIFY2(!h.errText().contains(QStringLiteral("Gotowe")), qPrintable(h.errText()));
+    QCOMPARE(readFile(disk.filePath(kept)), old);
+    QCOMPARE(disk.names(), before);
+    QCOMPARE(eepromOf(*h.sims[0]), chip); // a backup that failed programs nothing
+}
+
+void TestCliFormats::emptyImage_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("file"); // "-": standard input
+    for (const char* command : {"program", "verify"}) {
+        QTest::addRow("%s, raw file", command) << command << "empty.bin";
+        QTest::addRow("%s, S-record file", command) << command << "empty.s19";
+        QTest::addRow("%s, standard input", command) << command << "-";
+    }
+}
+
+void TestCliFormats::emptyImage()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, file);
+    if (file != QLatin1String("-"))
+        writeFile(file = path(file), QByteArray());
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 1);
+    QCOMPARE(h.run({command, "--chip", "68HC12B32", "--port", "SYMULATOR", file}), int(ExitFile));
+    const QString shown = file == QLatin1String("-") ? QStringLiteral("standardowe wejście") : file;
+    QCOMPARE(h.errText(), QStringLiteral("kestrel-cli: %1: Plik obrazu jest pusty\n").arg(shown));
+    QCOMPARE(h.framesSent(), std::size_t{0});
 }
 
 QTEST_GUILESS_MAIN(TestCliFormats)

@@ -3,6 +3,7 @@
 #include "board_images.h"
 #include "cli_options.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kestrel::cli;
@@ -11,6 +12,7 @@ class TestCliOptions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void accepted_data();
     void accepted();
     void refused_data();
@@ -18,7 +20,20 @@ private slots:
     void productionOptions_data();
     void productionOptions();
     void helpAndVersion();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void TestCliOptions::initTestCase()
+{
+    // Relative names are looked up here: fw.bin, and l.bin, a symbolic link to it.
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    QFile image(QStringLiteral("fw.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(QStringLiteral("fw.bin"), QStringLiteral("l.bin")));
+}
 
 void TestCliOptions::accepted_data()
 {
@@ -133,6 +148,17 @@ void TestCliOptions::refused_data()
     QTest::newRow("backup to stdout") << program + QStringList{"--backup", "-", "f"} << "--backup";
     QTest::newRow("backup over the file programmed")
         << program + QStringList{"--backup", "./f", "f"} << "„f”";
+    QTest::newRow("backup through a link to the file programmed")
+        << program + QStringList{"--backup", "l.bin", "fw.bin"} << "„fw.bin”";
+    QTest::newRow("two ports' backups in one file")
+        << QStringList{"program", "--chip", B32, "--port", "SYMULATOR", "--port", "SYMULATOR",
+                       "--port", "./SYMULATOR-2", "--backup", "bk-{port}.bin", "fw.bin"}
+        << "„SYMULATOR” i „./SYMULATOR-2”";
+    QTest::newRow("convert onto its input through a link")
+        << QStringList{"convert", "--chip", B32, "l.bin", "fw.bin"} << "„l.bin”";
+    QTest::newRow("log to stdout") << program + QStringList{"--log", "-", "f"} << "--log";
+    QTest::newRow("--serial above 2^64 - 1")
+        << program + QStringList{"f", "--serial", "0D00:8:18446744073709551616"} << "--serial";
     QTest::newRow("two backups") << program + QStringList{"--backup", "k", "--backup", "l", "f"}
                                  << "--backup";
     QTest::newRow("chip option without value") << QStringList{"read", "--chip"} << "chip";
@@ -198,6 +224,9 @@ void TestCliOptions::productionOptions_data()
         << "run.jsonl";
     QTest::newRow("eight bytes") << QStringList{"--serial", "0D00:8:1"} << 1 << QStringList{}
                                  << 0x0D00 << "1" << 8 << "";
+    QTest::newRow("eight bytes, the largest number")
+        << QStringList{"--serial", "0D00:8:18446744073709551615"} << 1 << QStringList{} << 0x0D00
+        << "FFFFFFFFFFFFFFFF" << 8 << "";
 }
 
 void TestCliOptions::productionOptions()

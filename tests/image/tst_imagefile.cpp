@@ -1,11 +1,17 @@
+#include "file_names.h"
 #include "image_file.h"
 #include "image_formats.h"
+#include "system_errors.h"
 
+#include "../support/full_disk.h"
 #include "file_helpers.h"
 
 #include <QtTest>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace kestrel;
@@ -75,7 +81,10 @@ private slots:
     void readData();
     void writeFailureLeavesDisk_data();
     void writeFailureLeavesDisk();
+    void failedWriteKeepsExistingFile_data();
     void failedWriteKeepsExistingFile();
+    void namesNotUtf8_data();
+    void namesNotUtf8();
     void writeReplacesLongerFile();
     void writeRefusesPipe();
 };
@@ -336,9 +345,12 @@ void TestImageFile::openErrorOfRegularFile()
     QFile probe(path);
     if (!QFileInfo(path).isFile() || probe.open(QIODevice::ReadOnly))
         QSKIP("no unopenable regular file here");
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    QCOMPARE(fd, -1);
+    const int error = errno;
     const ImageReadResult r = readImageFile(path, 1024);
     QCOMPARE(r.status, ImageReadStatus::Unreadable);
-    QCOMPARE(r.reason, probe.errorString());
+    QCOMPARE(r.reason, systemErrorReason(error));
 }
 
 void TestImageFile::readData_data()
@@ -400,27 +412,72 @@ void TestImageFile::writeFailureLeavesDisk()
     QCOMPARE(readAll(dir.filePath(QStringLiteral("plain"))), QByteArray("abc"));
 }
 
+void TestImageFile::failedWriteKeepsExistingFile_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else a file size limit of 512 bytes
+    QTest::newRow("file size limit") << false;
+    QTest::newRow("full disk") << true;
+}
+
 void TestImageFile::failedWriteKeepsExistingFile()
 {
+    QFETCH(bool, fullDisk);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("keep.bin"));
+    testsupport::FullDisk disk;
+    if (fullDisk && !disk.mounted())
+        QSKIP(qPrintable(disk.skipReason()));
+    const QString path = fullDisk ? disk.filePath(QStringLiteral("keep.bin"))
+                                  : dir.filePath(QStringLiteral("keep.bin"));
     const QByteArray old = pattern(300, 9);
     QVERIFY(writeAll(path, old));
-    const QStringList before = listing(dir.path());
+    if (fullDisk)
+        QVERIFY(disk.fill());
+    const QStringList before = fullDisk ? disk.names() : listing(dir.path());
 
     ImageState s;
     s.EepromSize = 1024;
     ImageWriteResult w;
     {
-        // The disk "fills up" after 512 bytes.
-        FileSizeLimit limit(512);
-        QVERIFY(limit.ok());
+        // Without a full disk, the disk "fills up" after 512 bytes.
+        std::optional<FileSizeLimit> limit;
+        if (!fullDisk)
+            QVERIFY(limit.emplace(512).ok());
         w = writeImageFile(path, imageFileBytes(s));
     }
     QVERIFY(!w.ok);
-    QVERIFY(!w.reason.isEmpty());
+    QCOMPARE(w.reason, systemErrorReason(fullDisk ? ENOSPC : EFBIG));
     QCOMPARE(readAll(path), old);
-    QCOMPARE(listing(dir.path()), before);
+    QCOMPARE(fullDisk ? disk.names() : listing(dir.path()), before);
+}
+
+void TestImageFile::namesNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("Latin-2 bytes") << QByteArray("\xBF\xF3\xB3w.bin");
+    QTest::newRow("UTF-8") << QByteArray("\xC5\xBC\xC3\xB3\xC5\x82w.bin");
+    QTest::newRow("an encoded surrogate") << QByteArray("\xED\xA0\x80.bin");
+    // U+10080, whose low surrogate is the one an escaped 0x80 becomes, before a bare 0x80.
+    QTest::newRow("four bytes, then 0x80") << QByteArray("\xF0\x90\x82\x80\x80.bin");
+    QTest::newRow("cut sequence") << QByteArray("a\xE2\x82.bin");
+}
+
+void TestImageFile::namesNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QString path = fileNameFromSystem(folder + name);
+    QCOMPARE(fileNameToSystem(path), folder + name);
+    const QByteArray bytes = pattern(100, 3);
+    QVERIFY(writeImageFile(path, bytes).ok);
+    struct stat st
+    {
+    };
+    QCOMPARE(::stat((folder + name).constData(), &st), 0); // the file of exactly that name
+    QCOMPARE(qint64(st.st_size), qint64(bytes.size()));
+    const ImageLoadResult back = loadImageFile(path, ChipWindow{0x0D00, 768}, ImageFormat::Raw);
+    QCOMPARE(back.status, ImageReadStatus::Ok);
+    QCOMPARE(back.bytes.left(100), bytes);
 }
 
 void TestImageFile::writeReplacesLongerFile()

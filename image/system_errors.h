@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFileDevice>
+#include <QString>
+
+namespace kestrel {
+
+// The Polish reason for a system error (an errno value), as both front ends show it after a
+// file's name: "Brak miejsca na dysku", "Brak uprawnień", ...; an error without a text of its own
+// gives "Błąd systemu nr N".
+[[nodiscard]] QString systemErrorReason(int error);
+
+// The same for a Qt file device that failed without telling the system's error.
+[[nodiscard]] QString fileDeviceErrorReason(QFileDevice::FileError error);
+
+} // namespace kestrel
