@@ -87,8 +87,8 @@ public:
     [[nodiscard]] ReadResult read(std::uint8_t* buffer, int maxBytes, int timeoutMs) override;
     void close() override;
     [[nodiscard]] bool broken() const override;
-    // The inner line's, for a line that tells it (overrides SerialLine's where it has one).
-    [[nodiscard]] std::optional<unsigned> reportedSpeed() const
+    // The inner line's.
+    [[nodiscard]] std::optional<unsigned> reportedSpeed() const override
     {
         const auto speed = reportedSpeedOf(inner_);
         return speed ? std::optional<unsigned>(static_cast<unsigned>(*speed)) : std::nullopt;
