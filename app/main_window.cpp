@@ -94,7 +94,7 @@ void TForm1::setTransferActive(bool active)
     m_transferActive = active;
     Panel1->setEnabled(!active);
     for (QAction* command : {Wczytajzdysku2, Wype1, Czytaj1, Zapisz1, Weryfikuj1, ZapiszWeryfikuj1,
-                             KopiaProgramujWeryfikuj1})
+                             KopiaProgramujWeryfikuj1, TestAdaptera1})
         command->setEnabled(!active);
     m_editor->setTransferActive(active);
     updateUndoCommands();
@@ -385,6 +385,11 @@ void TForm1::ZapiszWeryfikuj1Click()
 void TForm1::KopiaProgramujWeryfikuj1Click()
 {
     m_transfers->startBackupProgramVerify();
+}
+
+void TForm1::TestAdaptera1Click()
+{
+    m_transfers->startCheck();
 }
 
 void TForm1::StringGrid1KeyPress(QChar key)

@@ -130,6 +130,7 @@ public:
     QAction* Weryfikuj1 = nullptr;
     QAction* ZapiszWeryfikuj1 = nullptr;
     QAction* KopiaProgramujWeryfikuj1 = nullptr;
+    QAction* TestAdaptera1 = nullptr;
 
     // Event handlers.
     void SpeedButton1Click();
@@ -147,6 +148,7 @@ public:
     void Weryfikuj1Click();
     void ZapiszWeryfikuj1Click();
     void KopiaProgramujWeryfikuj1Click();
+    void TestAdaptera1Click();
     void Cofnij1Click();
     void Ponow1Click();
     void StringGrid1KeyPress(QChar key);

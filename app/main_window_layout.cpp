@@ -376,6 +376,9 @@ void TForm1::createMenu()
     KopiaProgramujWeryfikuj1 =
         Pami1->addAction(QStringLiteral("Kopia, programowanie i weryfikacja"));
     KopiaProgramujWeryfikuj1->setObjectName(QStringLiteral("KopiaProgramujWeryfikuj1"));
+    Pami1->addSeparator();
+    TestAdaptera1 = Pami1->addAction(QStringLiteral("Test adaptera"));
+    TestAdaptera1->setObjectName(QStringLiteral("TestAdaptera1"));
 
     m_editor->addTo(*Wczytajzdysku1);
 }
@@ -429,6 +432,7 @@ void TForm1::connectHandlers()
     connect(ZapiszWeryfikuj1, &QAction::triggered, this, &TForm1::ZapiszWeryfikuj1Click);
     connect(KopiaProgramujWeryfikuj1, &QAction::triggered, this,
             &TForm1::KopiaProgramujWeryfikuj1Click);
+    connect(TestAdaptera1, &QAction::triggered, this, &TForm1::TestAdaptera1Click);
     connect(Cofnij1, &QAction::triggered, this, &TForm1::Cofnij1Click);
     connect(Ponow1, &QAction::triggered, this, &TForm1::Ponow1Click);
     connect(m_history, &BufferHistory::stepsChanged, this, &TForm1::updateUndoCommands);

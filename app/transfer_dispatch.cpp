@@ -71,6 +71,11 @@ bool TransferDispatch::startBackupProgramVerify()
     return start(link::Operation::BackupProgramVerify, *file);
 }
 
+bool TransferDispatch::startCheck()
+{
+    return start(link::Operation::Check);
+}
+
 const link::ChipRow* TransferDispatch::idleChip() const
 {
     const int index = m_form.ChipIndex();
@@ -97,7 +102,7 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
     }
 
     // The marks tell where the chip differed; programming changes the chip.
-    if (operation != link::Operation::Read)
+    if (operation != link::Operation::Read && operation != link::Operation::Check)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
     m_phase.reset();

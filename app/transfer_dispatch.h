@@ -37,6 +37,8 @@ public:
     // and verifies: one transfer, ending as startProgramVerify's does. Nothing happens when the
     // dialog is cancelled; a chip this version does not serve is told so without the dialog.
     bool startBackupProgramVerify();
+    // The adapter check on the selected port: the report as the message, the image untouched.
+    bool startCheck();
     [[nodiscard]] bool running() const { return m_runner.running(); }
 
     // Asks the running worker to stop at its next frame boundary and waits for it to end,

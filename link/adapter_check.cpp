@@ -186,4 +186,14 @@ TransferResult runAdapterCheck(TransferContext& ctx, AdapterCheckReport& report)
     return resultOf(report.diagnosis);
 }
 
+TransferResult AdapterCheckWorker(TransferContext& ctx)
+{
+    ctx.observer.setStatus(checkStatus());
+    AdapterCheckReport report;
+    const TransferResult result = runAdapterCheck(ctx, report);
+    ctx.observer.setStatus(result == TransferResult::Done ? statusDone() : checkFailedStatus());
+    ctx.observer.showMessage(reportLines(report).join(u'\n'));
+    return result;
+}
+
 } // namespace kestrel::link

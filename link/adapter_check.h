@@ -60,6 +60,9 @@ inline constexpr int CheckWordWaitMs = 250;
 // exit codes (Done: ready, PortFailed, NoAdapter: adapter or chip not ready, LineBroken).
 [[nodiscard]] TransferResult runAdapterCheck(TransferContext& ctx, AdapterCheckReport& report);
 
+// The check as a transfer: its status text, then what it saw as one message.
+[[nodiscard]] TransferResult AdapterCheckWorker(TransferContext& ctx);
+
 // The diagnosis in Polish, one sentence or two with the remedy.
 [[nodiscard]] QString diagnosisText(const AdapterCheckReport& report);
 // What the check saw, a line each, in Polish.

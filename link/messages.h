@@ -139,6 +139,14 @@ inline QString statusDone()
 {
     return QStringLiteral("Gotowe");
 }
+inline QString checkStatus()
+{
+    return QStringLiteral("Test adaptera");
+}
+inline QString checkFailedStatus()
+{
+    return QStringLiteral("Test adaptera nie powiódł się");
+}
 inline QString statusReadAborted()
 {
     return QStringLiteral("Odczyt przerwany");

@@ -1,6 +1,7 @@
 #include "workers.h"
 
 #include "adapter.h"
+#include "adapter_check.h"
 #include "messages.h"
 #include "target_routines.h"
 #include "worker_steps.h"
@@ -101,10 +102,10 @@ WorkerRoutine workerFor(const ChipRow& chip, Operation operation)
     if (!chipSupported(chip))
         return NotSupportedWorker;
     // In the order of Operation.
-    constexpr std::array<WorkerRoutine, 6> routines = {
-        ReadWorker,          ProgramWorker,       VerifyWorker,
-        ProgramVerifyWorker, BackupProgramWorker, BackupProgramVerifyWorker};
-    static_assert(static_cast<std::size_t>(Operation::BackupProgramVerify) + 1 == routines.size());
+    constexpr std::array<WorkerRoutine, 7> routines = {
+        ReadWorker,          ProgramWorker,       VerifyWorker,      ProgramVerifyWorker,
+        BackupProgramWorker, BackupProgramVerifyWorker, AdapterCheckWorker};
+    static_assert(static_cast<std::size_t>(Operation::Check) + 1 == routines.size());
     const auto i = static_cast<std::size_t>(operation);
     return i < routines.size() ? routines[i] : NotSupportedWorker;
 }

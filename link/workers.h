@@ -73,6 +73,7 @@ enum class Operation
     ProgramVerify,
     BackupProgram,
     BackupProgramVerify,
+    Check, // the adapter check: nothing is written to the chip
 };
 
 // The worker of an operation for the chip; NotSupportedWorker for a chip this version does not

@@ -116,7 +116,10 @@ void Adapter::receive(std::uint8_t byte, std::int64_t timeUs, std::vector<ReplyB
     if (partialCount_ == 0) {
         partialFirstUs_ = timeUs;
         partialEarlyGapUs_ = INT64_MAX;
-    } else if (early(timeUs, owedUs_)) {
+    } else if (early(timeUs, owedUs_) ||
+               (stamps_ == Stamps::Exact && timeUs - partialLastUs_ < MinByteGapUs)) {
+        // Exact stamps: a byte too close to the one before it is early whatever came earlier;
+        // time the host spent beyond its pauses does not make up for it.
         partialEarlyGapUs_ = std::min(partialEarlyGapUs_, timeUs - partialLastUs_);
     }
     const std::int64_t lead = timeUs - owedUs_;

@@ -180,6 +180,8 @@ void TestLineTrace::judgeFlagsEditedGap_data()
     QTest::newRow("BEGIN, first gap") << 1 << 0;
     QTest::newRow("a word read, third gap") << 200 << 2;
     QTest::newRow("a word read, last gap") << 701 << 3;
+    // After the read's quiet wait: time spent beyond the pauses does not excuse it.
+    QTest::newRow("END after the quiet wait, last gap") << -1 << 3;
 }
 
 void TestLineTrace::judgeFlagsEditedGap()
@@ -191,8 +193,10 @@ void TestLineTrace::judgeFlagsEditedGap()
     for (int i = 0; i < lines.size(); ++i)
         if (lines[i].contains(QRegularExpression(QStringLiteral("^ *[0-9.]+ > "))))
             frameLines << i;
-    const int index = frame;
-    QVERIFY(lines[frameLines[index - 1]].contains(index == 1 ? "BEGIN" : "READ_WORD"));
+    const int index = frame < 0 ? int(frameLines.size()) : frame;
+    QVERIFY(lines[frameLines[index - 1]].contains(index == 1  ? "BEGIN"
+                                                  : frame < 0 ? "END"
+                                                              : "READ_WORD"));
     QString& line = lines[frameLines[index - 1]];
     QStringList words = line.split(QLatin1Char(' '));
     words[words.size() - 4 + gap] = QStringLiteral("0.500");
