@@ -287,8 +287,6 @@ void TestCliE2E::standardStreams_data()
         << "Nie można zapisać pliku: standardowe wyjście: Brak miejsca na dysku" << QByteArray();
     QTest::newRow("standard output and error closed")
         << convert + "in.s19 o.bin 2>&- >&-" << 0 << "" << QByteArray("o.bin");
-    QTest::newRow("all three closed") << convert + "in.s19 o.bin <&- 2>&- >&-" << 0 << ""
-                                      << QByteArray("o.bin");
     // Names in Latin-2, which are not UTF-8.
     QTest::newRow("names that are not UTF-8")
         << "cp in.s19 \"$(printf 'w\\352j\\266cie.s19')\" && " + convert +

@@ -1,13 +1,12 @@
 #pragma once
 
-// A disk that is full: a 64 KiB tmpfs mounted in a temporary folder, for the tests of writes that
-// fail with ENOSPC. Mounting needs root (the tests run as root here and in CI); elsewhere
+// A full disk: a 64 KiB tmpfs mounted in a temporary folder and filled, for writes that fail
+// with ENOSPC. Mounting needs root (the tests run as root here and in CI); elsewhere
 // skipReason() says why, for QSKIP.
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -22,60 +21,52 @@ class FullDisk
 public:
     FullDisk()
     {
-        if (::geteuid() != 0) {
-            reason_ = QStringLiteral("mounting a small tmpfs needs root");
-            return;
-        }
-        if (::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
-                    "size=64k,mode=0777") != 0) {
-            reason_ = QStringLiteral("mount -t tmpfs failed: %1").arg(errno);
-            return;
-        }
-        mounted_ = true;
+        mounted_ = ::geteuid() == 0 && ::mount("tmpfs", name(path()), "tmpfs", 0, "size=64k") == 0;
     }
     ~FullDisk()
     {
         if (mounted_)
-            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+            ::umount2(name(path()), MNT_DETACH);
     }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
     [[nodiscard]] bool mounted() const { return mounted_; }
-    [[nodiscard]] QString skipReason() const { return reason_; }
+    [[nodiscard]] static QString skipReason() { return QStringLiteral("mounting needs root"); }
     [[nodiscard]] QString path() const { return dir_.path(); }
-    [[nodiscard]] QString filePath(const QString& name) const { return dir_.filePath(name); }
+    [[nodiscard]] QString filePath(const QString& file) const { return dir_.filePath(file); }
 
     // Takes every free block; true when the disk then refused a write for want of space.
     [[nodiscard]] bool fill() const
     {
-        const int fd = ::open(QFile::encodeName(filePath(QStringLiteral(".filler"))).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0)
-            return false;
+        const int fd = ::open(name(filePath(QStringLiteral(".filler"))), O_WRONLY | O_CREAT, 0644);
         const QByteArray block(4096, 'F');
-        ssize_t n = 0;
-        do
-            n = ::write(fd, block.constData(), std::size_t(block.size()));
-        while (n > 0);
-        const bool full = n < 0 && errno == ENOSPC;
+        while (fd >= 0 && ::write(fd, block.constData(), std::size_t(block.size())) > 0) {
+        }
+        const bool full = fd >= 0 && errno == ENOSPC;
         ::close(fd);
         return full;
     }
 
-    // The folder's names, the filler left out.
+    // The folder's names but the filler's.
     [[nodiscard]] QStringList names() const
     {
-        QStringList names =
-            QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        names.removeAll(QStringLiteral(".filler"));
-        return names;
+        QStringList all =
+            QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        all.removeAll(QStringLiteral(".filler"));
+        return all;
     }
 
 private:
+    static const char* name(const QString& file)
+    {
+        static thread_local QByteArray encoded;
+        encoded = QFile::encodeName(file);
+        return encoded.constData();
+    }
+
     QTemporaryDir dir_;
     bool mounted_ = false;
-    QString reason_;
 };
 
 } // namespace kestrel::testsupport
