@@ -1,4 +1,5 @@
 #include "main_window.h"
+#include "trace_panel.h"
 
 #include "buffer_history.h"
 #include "byte_selection.h"
@@ -385,6 +386,13 @@ void TForm1::ZapiszWeryfikuj1Click()
 void TForm1::KopiaProgramujWeryfikuj1Click()
 {
     m_transfers->startBackupProgramVerify();
+}
+
+void TForm1::showTracePanel()
+{
+    m_tracePanel->show();
+    m_tracePanel->raise();
+    m_tracePanel->activateWindow();
 }
 
 void TForm1::TestAdaptera1Click()

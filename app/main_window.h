@@ -33,6 +33,7 @@ class BufferHistory;
 class ByteSelection;
 struct HexKeyEffect;
 class EditorCommands;
+class TracePanel;
 class TransferDispatch;
 struct LoadCommandResult;
 
@@ -95,6 +96,8 @@ public:
     // used until others are set and again after nullptr; the window does not own the others.
     void setDialogs(UserDialogs* dialogs);
     [[nodiscard]] UserDialogs& dialogs() { return *m_dialogs; }
+    // "Dziennik transmisji": the trace of the last transfers.
+    [[nodiscard]] TracePanel& tracePanel() { return *m_tracePanel; }
 
     // Controls, named as their object names.
     TCGauge* CGauge1 = nullptr;
@@ -131,6 +134,7 @@ public:
     QAction* ZapiszWeryfikuj1 = nullptr;
     QAction* KopiaProgramujWeryfikuj1 = nullptr;
     QAction* TestAdaptera1 = nullptr;
+    QAction* DziennikTransmisji1 = nullptr;
 
     // Event handlers.
     void SpeedButton1Click();
@@ -149,6 +153,7 @@ public:
     void ZapiszWeryfikuj1Click();
     void KopiaProgramujWeryfikuj1Click();
     void TestAdaptera1Click();
+    void showTracePanel();
     void Cofnij1Click();
     void Ponow1Click();
     void StringGrid1KeyPress(QChar key);
@@ -196,6 +201,7 @@ private:
     QLabel* m_statusPanels[4] = {};
     ByteSelection* m_selection = nullptr;
     EditorCommands* m_editor = nullptr;
+    TracePanel* m_tracePanel = nullptr;
     bool m_transferActive = false;
     TransferDispatch* m_transfers = nullptr;
     BufferHistory* m_history = nullptr;

@@ -1,6 +1,7 @@
 // The window's construction: its controls, menus, status bar and the handlers' wiring.
 
 #include "main_window.h"
+#include "trace_panel.h"
 
 #include "buffer_history.h"
 #include "byte_selection.h"
@@ -142,6 +143,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     m_widgetDialogs = std::make_unique<WidgetDialogs>(this);
     m_dialogs = m_widgetDialogs.get();
     m_transfers = new TransferDispatch(*this);
+    // After the dispatch, so that it goes after the dispatch's transfers have ended.
+    m_tracePanel = new TracePanel([this]() -> UserDialogs& { return *m_dialogs; }, this);
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
@@ -379,6 +382,8 @@ void TForm1::createMenu()
     Pami1->addSeparator();
     TestAdaptera1 = Pami1->addAction(QStringLiteral("Test adaptera"));
     TestAdaptera1->setObjectName(QStringLiteral("TestAdaptera1"));
+    DziennikTransmisji1 = Pami1->addAction(QStringLiteral("Dziennik transmisji"));
+    DziennikTransmisji1->setObjectName(QStringLiteral("DziennikTransmisji1"));
 
     m_editor->addTo(*Wczytajzdysku1);
 }
@@ -433,6 +438,7 @@ void TForm1::connectHandlers()
     connect(KopiaProgramujWeryfikuj1, &QAction::triggered, this,
             &TForm1::KopiaProgramujWeryfikuj1Click);
     connect(TestAdaptera1, &QAction::triggered, this, &TForm1::TestAdaptera1Click);
+    connect(DziennikTransmisji1, &QAction::triggered, this, &TForm1::showTracePanel);
     connect(Cofnij1, &QAction::triggered, this, &TForm1::Cofnij1Click);
     connect(Ponow1, &QAction::triggered, this, &TForm1::Ponow1Click);
     connect(m_history, &BufferHistory::stepsChanged, this, &TForm1::updateUndoCommands);

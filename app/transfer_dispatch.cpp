@@ -12,8 +12,11 @@
 namespace kestrel {
 
 TransferDispatch::TransferDispatch(TForm1& form)
-    : QObject(&form), m_form(form), m_runner(this, *this)
+    : QObject(&form), m_form(form),
+      m_traceSink(*this, [this](const QStringList& lines) { m_form.tracePanel().append(lines); }),
+      m_runner(this, *this)
 {
+    m_runner.setTraceSink(&m_traceSink);
     connect(&m_runner, &TransferRunner::transferFinished, this,
             &TransferDispatch::transferFinished);
     m_message = [this](const QString& text) { m_form.dialogs().showMessage(text); };
@@ -76,6 +79,19 @@ bool TransferDispatch::startCheck()
     return start(link::Operation::Check);
 }
 
+namespace {
+
+QString operationTitle(link::Operation operation)
+{
+    // In the order of link::Operation.
+    static const char* const titles[] = {"odczyt",  "programowanie", "weryfikacja",
+                                         "programowanie i weryfikacja", "kopia i programowanie",
+                                         "kopia, programowanie i weryfikacja", "test adaptera"};
+    return QString::fromUtf8(titles[static_cast<int>(operation)]);
+}
+
+} // namespace
+
 const link::ChipRow* TransferDispatch::idleChip() const
 {
     const int index = m_form.ChipIndex();
@@ -106,6 +122,10 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
     m_phase.reset();
+    m_form.tracePanel().beginTransfer(
+        QStringLiteral("%1  %2  %3  %4")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                 operationTitle(operation), QString::fromLatin1(chip.name), portName));
     if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName, m_form.image().EepromBuffer,
                         backupPath)) {
         m_form.setTransferActive(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backup_file_chooser.h"
+#include "trace_panel.h"
 #include "transfer_observer.h"
 #include "transfer_runner.h"
 
@@ -71,6 +72,7 @@ private:
     bool start(link::Operation operation, const QString& backupPath = {});
 
     TForm1& m_form;
+    QueuedTraceSink m_traceSink; // outlives the runner's threads
     TransferRunner m_runner;
     MessageSink m_message;
     TransferRunner::ClockFactory m_makeClock;

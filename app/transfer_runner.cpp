@@ -1,7 +1,11 @@
 #include "transfer_runner.h"
 
+#include "line_trace.h"
+
 #include <QEventLoop>
 #include <QTimer>
+
+#include <optional>
 
 namespace kestrel {
 
@@ -28,15 +32,28 @@ bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chi
     m_queued = std::make_unique<QueuedObserver>(m_context, m_target, [this] { onFinished(); });
     link::TransferObserver* observer = m_queued.get();
     const link::ChipRow* row = &chip;
-    m_thread =
-        std::thread([this, routine, row, makeLine = std::move(makeLine),
-                     makeClock = std::move(makeClock), portName, image, backupPath, observer] {
-            std::unique_ptr<link::Clock> clock = makeClock();
-            std::unique_ptr<link::SerialLine> line = makeLine(*clock);
-            link::TransferContext ctx{*line, *clock, *observer, portName, image, &m_cancel, row};
-            ctx.backupPath = backupPath;
-            m_result = link::runTransfer(routine, ctx);
-        });
+    link::TraceSink* sink = m_traceSink;
+    m_thread = std::thread([this, routine, row, makeLine = std::move(makeLine),
+                            makeClock = std::move(makeClock), portName, image, backupPath,
+                            observer, sink] {
+        std::unique_ptr<link::Clock> clock = makeClock();
+        std::unique_ptr<link::SerialLine> line = makeLine(*clock);
+        // The trace: bytes stamped as they pass, formatted and handed on by the pump's thread.
+        link::TraceRecorder recorder;
+        std::optional<link::TracingLine> traced;
+        std::optional<link::TracePump> pump;
+        if (sink != nullptr) {
+            traced.emplace(*line, *clock, recorder);
+            pump.emplace(recorder, *sink);
+            pump->start();
+        }
+        link::SerialLine& used = traced ? static_cast<link::SerialLine&>(*traced) : *line;
+        link::TransferContext ctx{used, *clock, *observer, portName, image, &m_cancel, row};
+        ctx.backupPath = backupPath;
+        m_result = link::runTransfer(routine, ctx);
+        if (pump)
+            pump->stop();
+    });
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "queued_observer.h"
+#include "trace_output.h"
 #include "workers.h"
 
 #include <QObject>
@@ -32,6 +33,9 @@ public:
                              ClockFactory makeClock, LineFactory makeLine, const QString& portName,
                              const EepromBufferType& image, const QString& backupPath = {});
     [[nodiscard]] bool running() const { return m_thread.joinable(); }
+    // Where the trace of the line goes from the next start on, from a thread of its own; nullptr:
+    // not traced. The sink must outlive every transfer started.
+    void setTraceSink(link::TraceSink* sink) { m_traceSink = sink; }
 
     // Asks the worker to stop at the next frame boundary; its messages are no longer shown.
     void requestCancel();
@@ -49,6 +53,7 @@ private:
     QObject* m_context;
     link::TransferObserver& m_target;
     std::unique_ptr<QueuedObserver> m_queued;
+    link::TraceSink* m_traceSink = nullptr;
     std::thread m_thread;
     std::atomic<bool> m_cancel{false};
     std::atomic<link::TransferResult> m_result{link::TransferResult::Done};

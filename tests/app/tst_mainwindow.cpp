@@ -230,7 +230,9 @@ void TestMainWindow::eepromMenuOrder()
         names << a->objectName();
     QCOMPARE(names, (QStringList{QStringLiteral("Czytaj1"), QStringLiteral("Zapisz1"),
                                  QStringLiteral("Weryfikuj1"), QStringLiteral("ZapiszWeryfikuj1"),
-                                 QStringLiteral("KopiaProgramujWeryfikuj1")}));
+                                 QStringLiteral("KopiaProgramujWeryfikuj1"), QString(),
+                                 QStringLiteral("TestAdaptera1"),
+                                 QStringLiteral("DziennikTransmisji1")}));
 }
 
 void TestMainWindow::speedButtonHints_data()

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QToolButton>
+#include "trace_panel.h"
+
 #include <QtTest>
 
 #include <algorithm>
@@ -92,6 +94,7 @@ private slots:
     void errorEndsTheTransfer();
     void emptyPortName();
     void readThroughSimulator();
+    void adapterCheckAndTraceBound();
     void programThenReadBack_data();
     void programThenReadBack();
     void cancelStopsAtFrameBoundary();
@@ -285,6 +288,38 @@ void TestTransferDispatch::readThroughSimulator()
     const QModelIndex last = m_form->model().index(47, 15);
     QCOMPARE(last.data().toString(), hexText(pattern[767]));
     QCOMPARE(last.data(EepromModel::CharTextRole).toString(), charText(pattern[767]));
+    // The trace reaches the panel by queued calls: every request, the open and the close.
+    const TracePanel& panel = m_form->tracePanel();
+    QTRY_VERIFY(panel.text().contains(QStringLiteral(" close")));
+    QCOMPARE(panel.transfers(), 1);
+    QVERIFY(panel.text().contains(QStringLiteral("odczyt  68HC12B32  SYMULATOR")));
+    QCOMPARE(panel.text().count(QStringLiteral("> 16 ")), 769);
+}
+
+// "Test adaptera" reports what it saw and changes nothing; the panel keeps the last 20
+// transfers.
+void TestTransferDispatch::adapterCheckAndTraceBound()
+{
+    selectChip(ChipB32);
+    const auto before = m_form->image().EepromBuffer;
+    m_form->TestAdaptera1->trigger();
+    waitEnd();
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Done);
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages[0].endsWith(QStringLiteral("Diagnoza: Adapter odpowiada, układ jest "
+                                                   "gotowy.")),
+             qPrintable(m_messages[0]));
+    QVERIFY(m_form->image().EepromBuffer == before);
+    TracePanel& panel = m_form->tracePanel();
+    for (int k = 0; k < 25; ++k) {
+        panel.beginTransfer(QStringLiteral("t%1 ").arg(k));
+        panel.append({QStringLiteral("line of t%1 ").arg(k)});
+    }
+    QCOMPARE(panel.transfers(), TracePanel::MaxTransfers);
+    QVERIFY(!panel.text().contains(QStringLiteral("t4 ")));
+    QVERIFY(panel.text().startsWith(QStringLiteral("== t5 \nline of t5 ")));
+    panel.clear();
+    QCOMPARE(panel.transfers(), 0);
 }
 
 void TestTransferDispatch::programThenReadBack_data()
