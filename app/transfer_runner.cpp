@@ -1,11 +1,7 @@
 #include "transfer_runner.h"
 
-#include "line_trace.h"
-
 #include <QEventLoop>
 #include <QTimer>
-
-#include <optional>
 
 namespace kestrel {
 
@@ -39,20 +35,11 @@ bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chi
         std::unique_ptr<link::Clock> clock = makeClock();
         std::unique_ptr<link::SerialLine> line = makeLine(*clock);
         // The trace: bytes stamped as they pass, formatted and handed on by the pump's thread.
-        link::TraceRecorder recorder;
-        std::optional<link::TracingLine> traced;
-        std::optional<link::TracePump> pump;
-        if (sink != nullptr) {
-            traced.emplace(*line, *clock, recorder);
-            pump.emplace(recorder, *sink);
-            pump->start();
-        }
-        link::SerialLine& used = traced ? static_cast<link::SerialLine&>(*traced) : *line;
-        link::TransferContext ctx{used, *clock, *observer, portName, image, &m_cancel, row};
+        link::TracedLine traced(*line, *clock, sink);
+        link::TransferContext ctx{traced.line(), *clock, *observer, portName,
+                                  image,         &m_cancel, row};
         ctx.backupPath = backupPath;
         m_result = link::runTransfer(routine, ctx);
-        if (pump)
-            pump->stop();
     });
     return true;
 }

@@ -1,5 +1,7 @@
 #include "cli_app.h"
 
+#include "trace_files.h"
+
 #include "backup_files.h"
 #include "convert_command.h"
 #include "diff_command.h"
@@ -111,6 +113,8 @@ int CliApp::runRequest(const CliRequest& request)
         Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
         return diffImages(request, *env_.in, *env_.out, console);
     }
+    if (request.command == Command::Check)
+        return runCheck(request);
     return runTransfers(request);
 }
 
@@ -147,6 +151,7 @@ link::Operation operationFor(const CliRequest& request)
     case Command::Ports:
     case Command::Convert:
     case Command::Diff:
+    case Command::Check:
         break;
     }
     return link::Operation::Read;
@@ -170,7 +175,13 @@ int CliApp::runTransfers(const CliRequest& request)
         console.error(interruptedMessage());
         return ExitTransfer;
     }
-    int exitCode = runPorts(request, production, console);
+    if (request.trace)
+        traceNames_ = backupFiles(*request.trace, request.ports);
+    if (const QString error = openTraceWriters(request, traces_); !error.isEmpty()) {
+        console.error(error);
+        return ExitFile;
+    }
+    int exitCode = traceErrors(runPorts(request, production, console), console);
     if (output && exitCode == ExitOk)
         exitCode = commitRead(*output, console);
     exitCode = production.writeLog(outcomes_, operationName(request), exitCode, console);
@@ -206,15 +217,7 @@ int CliApp::prepareFile(const CliRequest& request, Console& console, QByteArray&
 int CliApp::runPorts(const CliRequest& request, const ProductionRun& production, Console& console)
 {
     const link::ChipRow& chip = *request.chip;
-    LineFactory makeLine = env_.makeLine;
-    if (!makeLine) {
-        // Each SYMULATOR port an adapter of its own, erased at the start of the run: see the
-        // transport main() registers.
-        const std::string_view chipName = chip.name;
-        makeLine = [chipName](int index, const QString& port, link::Clock& clock) {
-            return link::Transports::program().makeLine({port, chipName, index}, clock);
-        };
-    }
+    const LineFactory makeLine = lineFactory(request);
     const QStringList backups =
         request.backup ? backupFiles(*request.backup, request.ports) : QStringList();
     std::vector<std::unique_ptr<PortJob>> jobs;
@@ -231,6 +234,8 @@ int CliApp::runPorts(const CliRequest& request, const ProductionRun& production,
         setup.cancel = env_.cancel;
         setup.console = &console;
         setup.showMessages = !request.quiet;
+        if (!traces_.empty())
+            setup.trace = traces_[static_cast<std::size_t>(i)].get();
         jobs.push_back(std::make_unique<PortJob>(std::move(setup)));
     }
     for (auto& job : jobs)
@@ -259,6 +264,30 @@ int CliApp::runPorts(const CliRequest& request, const ProductionRun& production,
                 i, QStringLiteral("Kopia EEPROM zapisana: %1").arg(outcome.backupFile));
         exitCode = std::max(exitCode, outcome.exitCode);
         outcomes_.push_back(std::move(outcome));
+    }
+    return exitCode;
+}
+
+LineFactory CliApp::lineFactory(const CliRequest& request) const
+{
+    if (env_.makeLine)
+        return env_.makeLine;
+    // Each SYMULATOR port an adapter of its own, erased at the start of the run: see the
+    // transport main() registers.
+    const std::string_view chipName = request.chip->name;
+    return [chipName](int index, const QString& port, link::Clock& clock) {
+        return link::Transports::program().makeLine({port, chipName, index}, clock);
+    };
+}
+
+int CliApp::traceErrors(int exitCode, Console& console) const
+{
+    for (std::size_t i = 0; i < traces_.size(); ++i) {
+        if (traces_[i]->error().isEmpty())
+            continue;
+        console.error(QStringLiteral("%1: %2").arg(traceNames_.value(qsizetype(i)),
+                                                   traces_[i]->error()));
+        exitCode = std::max(exitCode, int(ExitFile));
     }
     return exitCode;
 }

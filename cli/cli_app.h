@@ -4,6 +4,7 @@
 
 #include "cli_options.h"
 #include "port_job.h"
+#include "trace_output.h"
 
 #include <QStringList>
 
@@ -68,6 +69,11 @@ private:
     [[nodiscard]] int runPorts(const CliRequest& request, const ProductionRun& production,
                                Console& console);
     [[nodiscard]] int commitRead(ImageOutput& output, Console& console);
+    // kestrel-cli check (check_command.cpp).
+    [[nodiscard]] int runCheck(const CliRequest& request);
+    // The traces' write errors, told; ExitFile at least when there was one.
+    [[nodiscard]] int traceErrors(int exitCode, Console& console) const;
+    [[nodiscard]] LineFactory lineFactory(const CliRequest& request) const;
     void report(const CliRequest& request, int exitCode, Console& console);
     [[nodiscard]] bool cancelled() const;
     void writeOut(const QByteArray& bytes);
@@ -75,6 +81,8 @@ private:
     CliEnvironment env_;
     std::unique_ptr<CheckedOutput> checkedOut_; // env_.out goes through it
     std::vector<PortOutcome> outcomes_;
+    std::vector<std::unique_ptr<link::TraceFileWriter>> traces_; // --trace, one per port
+    QStringList traceNames_;
     std::atomic<bool> ownCancel_{false};
 };
 

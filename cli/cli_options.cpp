@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "trace_files.h"
+
 #include "backup_files.h"
 #include "file_names.h"
 #include "production_options.h"
@@ -117,6 +119,26 @@ ParsedCommandLine twoFileArguments(const QCommandLineParser& parser,
     return out;
 }
 
+// check --chip UKŁAD --port PORT: nothing else but --json, --quiet and --trace.
+ParsedCommandLine checkArguments(const QCommandLineParser& parser,
+                                 std::initializer_list<const QCommandLineOption*> refused,
+                                 const ProductionOptions& production, const QStringList& positional,
+                                 ParsedCommandLine out)
+{
+    const CliRequest& r = out.request;
+    for (const QCommandLineOption* o : refused)
+        if (parser.isSet(*o))
+            return fail(QStringLiteral("--%1: polecenie check nie przyjmuje tej opcji")
+                            .arg(o->names().constFirst()));
+    if (QString error = production.refuseAll(parser, QStringLiteral("check")); !error.isNull())
+        return fail(error);
+    if (r.ports.size() > 1)
+        return fail(QStringLiteral("--port: polecenie check przyjmuje jeden port"));
+    if (!positional.isEmpty())
+        return fail(QStringLiteral("nadmiarowy argument %1").arg(quoted(positional.first())));
+    return out;
+}
+
 } // namespace
 
 std::optional<FileFormat> formatFromName(const QString& name)
@@ -149,6 +171,8 @@ QString commandName(Command command)
         return QStringLiteral("convert");
     case Command::Diff:
         return QStringLiteral("diff");
+    case Command::Check:
+        return QStringLiteral("check");
     }
     return {};
 }
@@ -189,11 +213,16 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("json"),
         QStringLiteral("Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
                        "więcej."));
-    parser.addOptions({chip, port, verify, backup, format, quiet, json});
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Zapisz przebieg transmisji (każdy bajt z czasem) do pliku ŚLAD; \"-\": "
+                       "standardowe wyjście błędów; {port} w nazwie zastępuje nazwa portu."),
+        QStringLiteral("ŚLAD"));
+    parser.addOptions({chip, port, verify, backup, format, quiet, json, trace});
     const ProductionOptions production(parser);
     parser.addPositionalArgument(
         QStringLiteral("polecenie"),
-        QStringLiteral("chips, ports, read, program, verify, convert lub diff."));
+        QStringLiteral("chips, ports, read, program, verify, check, convert lub diff."));
     parser.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
                                  QStringLiteral("[PLIK]"));
 
@@ -219,7 +248,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return fail(
-            QStringLiteral("brak polecenia (chips, ports, read, program, verify, convert lub diff)"));
+            QStringLiteral("brak polecenia (chips, ports, read, program, verify, check, convert lub "
+                           "diff)"));
     const QString name = positional.takeFirst();
     if (name == QLatin1String("chips"))
         r.command = Command::Chips;
@@ -235,15 +265,17 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         r.command = Command::Convert;
     else if (name == QLatin1String("diff"))
         r.command = Command::Diff;
+    else if (name == QLatin1String("check"))
+        r.command = Command::Check;
     else
         return fail(QStringLiteral("nieznane polecenie %1 (chips, ports, read, program, verify, "
-                                   "convert lub diff)")
+                                   "check, convert lub diff)")
                         .arg(quoted(name)));
     r.quiet = parser.isSet(quiet);
     r.json = parser.isSet(json);
 
     if (r.command == Command::Chips || r.command == Command::Ports) {
-        for (const QCommandLineOption* o : {&chip, &port, &verify, &backup, &format}) {
+        for (const QCommandLineOption* o : {&chip, &port, &verify, &backup, &format, &trace}) {
             if (parser.isSet(*o))
                 return fail(QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
                                 .arg(o->names().constFirst(), name));
@@ -266,11 +298,17 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
                         .arg(quoted(chips.first())));
 
     if (r.command == Command::Convert)
-        return twoFileArguments(parser, {&port, &verify, &backup, &json}, format, production,
-                                positional, out);
+        return twoFileArguments(parser, {&port, &verify, &backup, &json, &trace}, format,
+                                production, positional, out);
     if (r.command == Command::Diff)
-        return twoFileArguments(parser, {&port, &verify, &backup, &format}, format, production,
-                                positional, out);
+        return twoFileArguments(parser, {&port, &verify, &backup, &format, &trace}, format,
+                                production, positional, out);
+    if (parser.isSet(trace)) {
+        const QStringList traces = parser.values(trace);
+        if (traces.size() > 1)
+            return fail(QStringLiteral("--trace: podano więcej niż jeden plik"));
+        r.trace = traces.first();
+    }
 
     if (!parser.isSet(port))
         return fail(QStringLiteral("brak opcji --port"));
@@ -285,6 +323,10 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     }
     if (r.command == Command::Read && r.ports.size() > 1)
         return fail(QStringLiteral("--port: polecenie read przyjmuje jeden port"));
+    if (const QString error = traceUsageError(r); !error.isEmpty())
+        return fail(error);
+    if (r.command == Command::Check)
+        return checkArguments(parser, {&verify, &backup, &format}, production, positional, out);
 
     r.verify = parser.isSet(verify);
     if (r.verify && r.command != Command::Program)

@@ -20,6 +20,7 @@ enum class Command
     Verify,
     Convert,
     Diff,
+    Check,
 };
 
 // How an image file is read or written, when --format says so.
@@ -46,6 +47,8 @@ struct CliRequest
     std::vector<BytePatch> patches;
     std::optional<SerialField> serial;
     QString log;
+    // --trace FILE: the line's trace, "{port}" in it replaced per port; "-": standard error.
+    std::optional<QString> trace;
 };
 
 struct ParsedCommandLine

@@ -88,9 +88,10 @@ void PortJob::run()
     if (setup_.cancel != nullptr && setup_.cancel->load()) {
         outcome_.result = link::TransferResult::Cancelled;
     } else {
+        link::TracedLine traced(*line, *clock, setup_.trace);
         StepObserver observer(setup_, outcome_);
-        link::TransferContext ctx{*line,        *clock,        observer,   setup_.port,
-                                  setup_.image, setup_.cancel, setup_.chip};
+        link::TransferContext ctx{traced.line(), *clock,        observer,   setup_.port,
+                                  setup_.image,  setup_.cancel, setup_.chip};
         ctx.backupPath = setup_.backupFile;
         outcome_.result = link::runTransfer(setup_.routine, ctx);
         outcome_.backupWritten = ctx.backupWritten;

@@ -2,6 +2,7 @@
 
 #include "chip_catalogue.h"
 #include "progress.h"
+#include "trace_output.h"
 #include "workers.h"
 
 #include <QByteArray>
@@ -61,6 +62,7 @@ public:
         std::atomic<bool>* cancel = nullptr;
         Console* console = nullptr;
         bool showMessages = true; // else they are only kept in the outcome
+        link::TraceSink* trace = nullptr; // --trace: where this port's trace goes
     };
 
     explicit PortJob(Setup setup);

@@ -34,7 +34,8 @@ double longestDelay(const AdapterCheckReport& report)
     double longest = 0.0;
     for (const auto* replies : {&report.statusReplies, &report.words})
         for (const CheckReply& r : *replies)
-            longest = std::max(longest, r.delayMs);
+            if (!r.bytes.isEmpty())
+                longest = std::max(longest, r.delayMs);
     return longest;
 }
 

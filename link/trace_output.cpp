@@ -1,23 +1,38 @@
 #include "trace_output.h"
 
+#include "system_errors.h"
+
+#include <cerrno>
 #include <cstdio>
 
 namespace kestrel::link {
 
+namespace {
+
+// The Polish reason for the file's last failure: the system's error where it left one.
+QString failureReason(const QFile& file, int systemError)
+{
+    return systemError != 0 ? systemErrorReason(systemError) : fileDeviceErrorReason(file.error());
+}
+
+} // namespace
+
 bool TraceFileWriter::open(const QString& path)
 {
     file_.setFileName(path);
+    errno = 0;
     if (file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return true;
-    error_ = file_.errorString();
+    error_ = failureReason(file_, errno);
     return false;
 }
 
 bool TraceFileWriter::openStandardError()
 {
+    errno = 0;
     if (file_.open(stderr, QIODevice::WriteOnly | QIODevice::Text))
         return true;
-    error_ = file_.errorString();
+    error_ = failureReason(file_, errno);
     return false;
 }
 
@@ -28,8 +43,9 @@ void TraceFileWriter::lines(const QStringList& lines)
     QByteArray text;
     for (const QString& line : lines)
         text += line.toUtf8() + '\n';
+    errno = 0;
     if ((file_.write(text) != text.size() || !file_.flush()) && error_.isEmpty())
-        error_ = file_.errorString();
+        error_ = failureReason(file_, errno);
 }
 
 void drainTrace(TraceRecorder& recorder, TraceFormatter& formatter, TraceSink& sink,
@@ -84,6 +100,21 @@ void TracePump::run()
             return;
         lock.lock();
     }
+}
+
+TracedLine::TracedLine(SerialLine& line, Clock& clock, TraceSink* sink) : line_(line)
+{
+    if (sink == nullptr)
+        return;
+    traced_.emplace(line, clock, recorder_);
+    pump_.emplace(recorder_, *sink);
+    pump_->start();
+}
+
+TracedLine::~TracedLine()
+{
+    if (pump_)
+        pump_->stop();
 }
 
 } // namespace kestrel::link

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace kestrel::link {
@@ -70,6 +71,25 @@ private:
     std::condition_variable wake_;
     bool stopping_ = false;
     std::thread thread_;
+};
+
+// A line traced into a sink for one transfer, or the line itself without a sink: the pump runs
+// from construction to destruction.
+class TracedLine
+{
+public:
+    TracedLine(SerialLine& line, Clock& clock, TraceSink* sink);
+    ~TracedLine();
+    TracedLine(const TracedLine&) = delete;
+    TracedLine& operator=(const TracedLine&) = delete;
+
+    [[nodiscard]] SerialLine& line() { return traced_ ? *traced_ : line_; }
+
+private:
+    SerialLine& line_;
+    TraceRecorder recorder_;
+    std::optional<TracingLine> traced_;
+    std::optional<TracePump> pump_;
 };
 
 } // namespace kestrel::link

@@ -3,6 +3,7 @@
 #include "sim_judge.h"
 #include "sim_options.h"
 #include "sim_serve.h"
+#include "standard_descriptors.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +14,9 @@ using namespace kestrel::sim;
 
 int main(int argc, char* argv[])
 {
+    // Before anything is opened: a closed 0, 1 or 2 would otherwise go to the first file opened.
+    if (!kestrel::openClosedStandardDescriptors())
+        return 2;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-sim"));
 

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@
 using namespace kestrel;
 using namespace kestrel::cli;
 using namespace kestrel::clitest;
+
+Q_DECLARE_METATYPE(kestrel::sim::Faults)
 
 class TestCliLine : public QObject
 {
@@ -33,6 +36,9 @@ private slots:
     void diff_data();
     void diff();
     void crcOfOneBoard();
+    void adapterCheck_data();
+    void adapterCheck();
+    void traceFiles();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -348,6 +354,82 @@ void TestCliLine::crcOfOneBoard()
         }
     }
     QCOMPARE(readFile(file), image);
+}
+
+// kestrel-cli check against the simulated adapter with a fault: the diagnosis in the JSON, the
+// exit code of a transfer, and the trace of exactly the check's frames.
+void TestCliLine::adapterCheck_data()
+{
+    QTest::addColumn<sim::Faults>("faults");
+    QTest::addColumn<QString>("diagnosis");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("ready") << sim::Faults{} << "ready" << int(ExitOk);
+    sim::Faults f;
+    f.silent = true;
+    QTest::newRow("silent") << f << "no_bytes" << int(ExitNoAdapter);
+    f = {};
+    f.echo = true;
+    QTest::newRow("echo") << f << "echo" << int(ExitNoAdapter);
+    f = {};
+    f.statusByte = 0x40;
+    QTest::newRow("chip not ready") << f << "not_ready" << int(ExitNoAdapter);
+    f = {};
+    f.usbLatencyMs = 40;
+    QTest::newRow("USB latency 40 ms") << f << "late_replies" << int(ExitNoAdapter);
+}
+
+void TestCliLine::adapterCheck()
+{
+    QFETCH(sim::Faults, faults);
+    QFETCH(QString, diagnosis);
+    QFETCH(int, exitCode);
+    Harness h;
+    h.addSimulators(sim::ChipKind::D60, 1, faults);
+    const QString trace = path(QStringLiteral("check.txt"));
+    QCOMPARE(h.run({"check", "--chip", "68HC12D60", "--port", "/dev/ttyUSB0", "--json", "--trace",
+                    trace}),
+             exitCode);
+    const QJsonObject o = QJsonDocument::fromJson(h.out).object();
+    QCOMPARE(o.value("diagnosis").toString(), diagnosis);
+    QCOMPARE(o.value("exit_code").toInt(), exitCode);
+    QCOMPARE(o.value("word_address").toString(), QStringLiteral("0C00"));
+    QFile file(trace);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const int statusQueries = int(o.value("status_replies").toArray().size());
+    QCOMPARE(text.count(QStringLiteral("  READ_STATUS")), statusQueries);
+    QCOMPARE(text.count(QStringLiteral("> 16 00 0C 00 00  READ_WORD")),
+             diagnosis == "ready" || diagnosis == "late_replies" ? 2 : 0);
+    QCOMPARE(text.count(QStringLiteral("  END")), 1);
+    QCOMPARE(h.sims.front()->eeprom(), std::vector<std::uint8_t>(1024, 0xFF));
+}
+
+// One trace per port, named by {port}; a trace that cannot be created stops the run before any
+// frame is sent.
+void TestCliLine::traceFiles()
+{
+    const QString image = path(QStringLiteral("image.bin"));
+    writeFile(image, randomBytes(768, 5));
+    Harness h;
+    h.addSimulators(sim::ChipKind::B32, 2);
+    QCOMPARE(h.run({"program", "--chip", "68HC12B32", "--verify", "--port", "COM1", "--port",
+                    "COM2", "--trace", path(QStringLiteral("t-{port}.txt")), image}),
+             int(ExitOk));
+    for (const char* port : {"COM1", "COM2"}) {
+        QFile file(path(QStringLiteral("t-%1.txt").arg(QLatin1String(port))));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        // The programming run's word writes, then the confirmed read of the verify.
+        QCOMPARE(text.count(QStringLiteral("  READ_WORD")), 2 * 384 + 1);
+        QCOMPARE(text.count(QStringLiteral(" open ")), 2);
+    }
+    Harness refused;
+    refused.addSimulators(sim::ChipKind::B32, 1);
+    QCOMPARE(refused.run({"read", "--chip", "68HC12B32", "--port", "COM1", "--trace",
+                          path(QStringLiteral("no/such/folder/t.txt")), path("out.bin")}),
+             int(ExitFile));
+    QVERIFY2(refused.errText().contains(QStringLiteral("t.txt: ")), qPrintable(refused.errText()));
+    QCOMPARE(refused.framesSent(), std::size_t{0});
 }
 
 QTEST_GUILESS_MAIN(TestCliLine)

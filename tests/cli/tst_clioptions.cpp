@@ -120,6 +120,25 @@ void TestCliOptions::refused_data()
     QTest::newRow("chip by lower case")
         << QStringList{"read", "--chip", "68hc12b32", "--port", "COM1", "f"} << "--chip";
     QTest::newRow("no port") << QStringList{"program", "--chip", B32, "f"} << "--port";
+    QTest::newRow("check with a file")
+        << QStringList{"check", "--chip", B32, "--port", "COM1", "f"} << "„f”";
+    QTest::newRow("check on two ports")
+        << QStringList{"check", "--chip", B32, "--port", "COM1", "--port", "COM2"} << "--port";
+    QTest::newRow("check with --verify")
+        << QStringList{"check", "--chip", B32, "--port", "COM1", "--verify"} << "--verify";
+    QTest::newRow("trace of convert")
+        << QStringList{"convert", "--chip", B32, "--trace", "t", "a.bin", "b.s19"} << "--trace";
+    QTest::newRow("one trace for two ports")
+        << QStringList{"program", "--chip", B32, "--port", "COM1", "--port", "COM2", "--trace",
+                       "t.txt", "f"}
+        << "{port}";
+    QTest::newRow("trace of two ports on standard error")
+        << QStringList{"verify", "--chip", B32, "--port", "COM1", "--port", "COM2", "--trace",
+                       "-", "f"}
+        << "{port}";
+    QTest::newRow("two traces") << QStringList{"read", "--chip", B32, "--port", "COM1", "--trace",
+                                               "a", "--trace", "b", "f"}
+                                << "--trace";
     QTest::newRow("empty port") << QStringList{"program", "--chip", B32, "--port", " ", "f"}
                                 << "--port";
     QTest::newRow("same port twice")

@@ -1,0 +1,98 @@
+// kestrel-cli check: the adapter check on one port, what it saw and its diagnosis.
+
+#include "cli_app.h"
+
+#include "adapter_check.h"
+#include "exit_codes.h"
+#include "progress.h"
+#include "backup_files.h"
+#include "trace_files.h"
+
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace kestrel::cli {
+
+namespace {
+
+// The check's report is the command's output; it tells no one else.
+class SilentObserver final : public link::TransferObserver
+{
+public:
+    void setStatus(const QString&) override {}
+    void startPhase(link::Phase) override {}
+    void setProgressMax(int) override {}
+    void setProgress(int) override {}
+    void showMessage(const QString&) override {}
+    void imageRead(const QByteArray&) override {}
+    void finished() override {}
+};
+
+QJsonArray repliesJson(const std::vector<link::CheckReply>& replies)
+{
+    QJsonArray out;
+    for (const link::CheckReply& r : replies)
+        out.append(QJsonObject{{"bytes", QString::fromLatin1(r.bytes.toHex(' ').toUpper())},
+                               {"delay_ms", qRound(r.delayMs * 10.0) / 10.0}});
+    return out;
+}
+
+QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport& report,
+                      int exitCode)
+{
+    QJsonObject o{
+        {"port", request.ports.first()},
+        {"chip", QString::fromLatin1(request.chip->name)},
+        {"opened", report.open == link::OpenStatus::Opened},
+        {"speed", report.speed ? QJsonValue(qint64(*report.speed)) : QJsonValue()},
+        {"status_replies", repliesJson(report.statusReplies)},
+        {"ready", report.ready},
+        {"word_address",
+         QStringLiteral("%1").arg(report.wordAddress, 4, 16, QLatin1Char('0')).toUpper()},
+        {"words", repliesJson(report.words)},
+        {"words_equal", report.words.size() == 2 && report.words[0].bytes == report.words[1].bytes},
+        {"bytes_sent", report.bytesSent},
+        {"bytes_received", report.bytesReceived},
+        {"diagnosis", QString::fromLatin1(link::diagnosisName(report.diagnosis))},
+        {"message", link::diagnosisText(report)},
+        {"exit_code", exitCode},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace
+
+int CliApp::runCheck(const CliRequest& request)
+{
+    Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
+    if (request.trace)
+        traceNames_ = backupFiles(*request.trace, request.ports);
+    if (const QString error = openTraceWriters(request, traces_); !error.isEmpty()) {
+        console.error(error);
+        return ExitFile;
+    }
+    const QString& port = request.ports.first();
+    std::unique_ptr<link::Clock> clock = env_.makeClock();
+    std::unique_ptr<link::SerialLine> line = lineFactory(request)(0, port, *clock);
+    link::AdapterCheckReport report;
+    link::TransferResult result = link::TransferResult::Cancelled;
+    {
+        link::TracedLine traced(*line, *clock, traces_.empty() ? nullptr : traces_.front().get());
+        SilentObserver observer;
+        link::TransferContext ctx{traced.line(), *clock, observer, port, {}, env_.cancel,
+                                  request.chip};
+        result = link::runAdapterCheck(ctx, report);
+    }
+    const int exitCode = traceErrors(exitCodeFor(result), console);
+    if (request.json)
+        writeOut(reportJson(request, report, exitCode));
+    else if (!request.quiet)
+        writeOut(link::reportLines(report).join(u'\n').toUtf8() + '\n');
+    else if (exitCode != ExitOk)
+        console.error(link::diagnosisText(report));
+    return exitCode;
+}
+
+} // namespace kestrel::cli
