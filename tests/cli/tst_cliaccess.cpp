@@ -101,6 +101,12 @@ void TestCliAccess::deniedPort()
     QVERIFY2(run.err.contains(QStringLiteral("kestrel-cli: %1: %2").arg(port, expected)),
              qPrintable(run.err));
     QVERIFY(!QFile::exists(out));
+    // The adapter check gives the same message as its diagnosis.
+    const CliRun check = runAsNobody({QStringLiteral("check"), QStringLiteral("--chip"),
+                                      QStringLiteral("68HC12B32"), QStringLiteral("--port"), port});
+    QCOMPARE(check.exitCode, 3);
+    const QString checkOut = QString::fromUtf8(check.out);
+    QVERIFY2(checkOut.contains(QStringLiteral("Diagnoza: ") + expected), qPrintable(checkOut));
 }
 
 QTEST_GUILESS_MAIN(TestCliAccess)
