@@ -58,7 +58,7 @@ OpenStatus TracingLine::open(const QString& portName, int readTimeoutMs)
     e.atUs = nowUs();
     e.port = recorder_.addPortName(portName);
     e.value = readTimeoutMs;
-    e.count = static_cast<int>(reportedSpeedOf(inner_).value_or(0));
+    e.count = static_cast<int>(inner_.reportedSpeed().value_or(0));
     e.status = static_cast<int>(status);
     open_ = status == OpenStatus::Opened;
     e.kind = open_ ? TraceEvent::Kind::Opened : TraceEvent::Kind::OpenFailed;

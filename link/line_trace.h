@@ -60,21 +60,6 @@ private:
     std::vector<QString> ports_;
 };
 
-// The speed the line's driver reported, where the line can tell it.
-template <class Line> [[nodiscard]] std::optional<long long> reportedSpeedOf(const Line& line)
-{
-    if constexpr (requires { line.reportedSpeed().has_value(); }) {
-        const auto speed = line.reportedSpeed();
-        if (!speed.has_value())
-            return std::nullopt;
-        return static_cast<long long>(*speed);
-    } else if constexpr (requires { static_cast<long long>(line.reportedSpeed()); }) {
-        return static_cast<long long>(line.reportedSpeed());
-    } else {
-        return std::nullopt;
-    }
-}
-
 // A serial line that records every byte sent and received, with the clock's time, in a
 // recorder; it changes nothing of what passes through it.
 class TracingLine final : public SerialLine
@@ -90,8 +75,7 @@ public:
     // The inner line's.
     [[nodiscard]] std::optional<unsigned> reportedSpeed() const override
     {
-        const auto speed = reportedSpeedOf(inner_);
-        return speed ? std::optional<unsigned>(static_cast<unsigned>(*speed)) : std::nullopt;
+        return inner_.reportedSpeed();
     }
 
 private:

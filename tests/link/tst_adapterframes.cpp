@@ -48,8 +48,8 @@ private slots:
     void checkStopsOnCancel();
     void lateReadyDoesNotPassLaterTry_data();
     void lateReadyDoesNotPassLaterTry();
-    void replyDeadlineIsThreeT_data();
-    void replyDeadlineIsThreeT();
+    void statusReplyDeadline_data();
+    void statusReplyDeadline();
     void checkReportsBrokenLine();
     void closeSendsEndWhileLineWorks();
     void closeAfterBrokenLineSendsNothing();
@@ -297,7 +297,7 @@ void TestAdapterFrames::lateReadyDoesNotPassLaterTry()
     QCOMPARE(int(CheckAdapterConnection(link)), expected);
 }
 
-void TestAdapterFrames::replyDeadlineIsThreeT_data()
+void TestAdapterFrames::statusReplyDeadline_data()
 {
     QTest::addColumn<int>("t");
     QTest::addColumn<int>("deadline");
@@ -307,7 +307,7 @@ void TestAdapterFrames::replyDeadlineIsThreeT_data()
     QTest::newRow("reading") << ReadReadTimeoutMs << 30;
 }
 
-void TestAdapterFrames::replyDeadlineIsThreeT()
+void TestAdapterFrames::statusReplyDeadline()
 {
     QFETCH(int, t);
     QFETCH(int, deadline);
