@@ -77,10 +77,34 @@ void TracePanel::save()
                                   .arg(*path, file.errorString()));
 }
 
+QueuedTraceSink::QueuedTraceSink(std::function<void(const QStringList&)> deliver)
+    : m_deliver(std::move(deliver))
+{
+    connect(this, &QueuedTraceSink::wake, this, &QueuedTraceSink::drain, Qt::QueuedConnection);
+}
+
 void QueuedTraceSink::lines(const QStringList& lines)
 {
-    QMetaObject::invokeMethod(
-        &m_context, [deliver = m_deliver, lines] { deliver(lines); }, Qt::QueuedConnection);
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending += lines;
+        wake = !std::exchange(m_wakePending, true);
+    }
+    if (wake)
+        emit this->wake();
+}
+
+void QueuedTraceSink::drain()
+{
+    QStringList lines;
+    {
+        std::lock_guard lock(m_mutex);
+        lines.swap(m_pending);
+        m_wakePending = false;
+    }
+    if (!lines.isEmpty())
+        m_deliver(lines);
 }
 
 void TracePanel::clear()

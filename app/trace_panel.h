@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <functional>
+#include <mutex>
 
 class QPlainTextEdit;
 
@@ -39,20 +40,26 @@ private:
     std::deque<int> m_starts; // the first block of each transfer kept
 };
 
-// Hands a transfer's trace lines from the pump's thread to `deliver`, called on the thread of
-// `context` by a queued call; the transfer's thread never waits for the window.
-class QueuedTraceSink final : public link::TraceSink
+// Hands a transfer's trace lines from the pump's thread to `deliver` on the thread this object
+// lives on: the lines wait in a queue of its own, under its mutex, and a signal without data
+// wakes the receiving thread; the transfer's thread never waits for the window.
+class QueuedTraceSink final : public QObject, public link::TraceSink
 {
+    Q_OBJECT
 public:
-    QueuedTraceSink(QObject& context, std::function<void(const QStringList&)> deliver)
-        : m_context(context), m_deliver(std::move(deliver))
-    {
-    }
+    explicit QueuedTraceSink(std::function<void(const QStringList&)> deliver);
     void lines(const QStringList& lines) override;
 
+signals:
+    void wake();
+
 private:
-    QObject& m_context;
+    void drain();
+
     std::function<void(const QStringList&)> m_deliver;
+    std::mutex m_mutex;
+    QStringList m_pending;
+    bool m_wakePending = false;
 };
 
 } // namespace kestrel

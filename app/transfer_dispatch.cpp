@@ -13,7 +13,7 @@ namespace kestrel {
 
 TransferDispatch::TransferDispatch(TForm1& form)
     : QObject(&form), m_form(form),
-      m_traceSink(*this, [this](const QStringList& lines) { m_form.tracePanel().append(lines); }),
+      m_traceSink([this](const QStringList& lines) { m_form.tracePanel().append(lines); }),
       m_runner(this, *this)
 {
     m_runner.setTraceSink(&m_traceSink);

@@ -92,10 +92,11 @@ private slots:
     void transferReadBack();
     void judgeFlagsEditedGap_data();
     void judgeFlagsEditedGap();
-    void judgeExitCodes_data();
-    void judgeExitCodes();
+    // Before the judge's processes: the thread sanitizer refuses new threads after a fork.
     void lineTroubles_data();
     void lineTroubles();
+    void judgeExitCodes_data();
+    void judgeExitCodes();
 };
 
 void TestLineTrace::transferReadBack_data()
