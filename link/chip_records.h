@@ -95,6 +95,15 @@ inline constexpr std::array<ChipRow, ChipCount> ChipTable = {{
     return nullptr;
 }
 
+// The record of the chip whose target routine the command byte starts, or nullptr.
+[[nodiscard]] constexpr const ChipRow* chipRunBy(std::uint8_t runCommand)
+{
+    for (const ChipRow& chip : ChipTable)
+        if (chip.supported && chip.programming.runCommand == runCommand)
+            return &chip;
+    return nullptr;
+}
+
 // True when this version reads and programs the chip.
 [[nodiscard]] constexpr bool chipSupported(const ChipRow& chip)
 {
