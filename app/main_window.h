@@ -179,6 +179,11 @@ protected:
 
 private:
     void createControls(QWidget* client);
+    // The group "BUFOR": the two grids, their scroll bar and the file label.
+    void createBufferGroup(QWidget* client);
+    // Panel1: the speed buttons and the chip and port selectors.
+    void createToolbar(QWidget* client);
+    void setUpSelectors();
     void createMenu();
     void createStatusBar();
     void setUpGrid(GridView& grid, bool hexView);
