@@ -173,6 +173,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setTabOrder(ScrollBar1, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     StringGrid1->setFocus();
+    m_widgetDialogs->setFocusHome(StringGrid1);
 
     // A file dropped on the window is loaded.
     setAcceptDrops(true);
