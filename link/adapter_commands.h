@@ -1,8 +1,8 @@
 #pragma once
 
-// The adapter's command bytes, in standard C++ alone, so that the simulated adapter takes the
-// same numbers. The command that starts the target routine depends on the chip: CMD_RUN in
-// chip_records.h.
+// The adapter's command bytes, the line's speed, the pauses after each byte of a frame and the
+// status reply, in standard C++ alone, so that the simulated adapter takes the same numbers. The
+// command that starts the target routine depends on the chip: CMD_RUN in chip_records.h.
 
 #include <array>
 #include <cstdint>
@@ -15,6 +15,10 @@ inline constexpr std::uint8_t CMD_READ_STATUS = 0x37;
 inline constexpr std::uint8_t CMD_WRITE_WORD = 0x0B;
 inline constexpr std::uint8_t CMD_READ_WORD = 0x16;
 inline constexpr std::uint8_t CMD_END = 0x5C;
+
+// The line's speed, 8 data bits, no parity, one stop bit.
+inline constexpr unsigned LineBaudRate = 12800;
+inline constexpr int LineBitsPerByte = 10; // with the start and stop bits
 
 // Pause after each of the first four bytes of a frame.
 inline constexpr int BytePauseMs = 2;

@@ -29,6 +29,11 @@ struct ChipProgramming
     const char* loadingStatus = ""; // UTF-8 status text while the routine is sent
 };
 
+// After CMD_RUN the programming sequence waits ProgramWaitSteps pauses of ProgramWaitStepMs for the
+// target routine to erase and program the EEPROM.
+inline constexpr int ProgramWaitSteps = 1001;
+inline constexpr int ProgramWaitStepMs = 20;
+
 // Addresses first to last (inclusive).
 struct AddressRange
 {

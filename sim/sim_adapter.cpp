@@ -305,8 +305,8 @@ std::vector<std::uint8_t> Adapter::readStatus(FrameRecord& rec)
     if (rec.bytes != link::ReadStatusFrame)
         violation(rec, "status query must be 37 01 FF 00 00");
     ++statusTries_;
-    std::uint8_t status = halted_ ? link::StatusReady
-                                  : (running_ ? link::StatusRunning : link::StatusIdle);
+    std::uint8_t status =
+        halted_ ? link::StatusReady : (running_ ? link::StatusRunning : link::StatusIdle);
     if (statusTries_ < faults_.readyOnTry)
         status = link::StatusRunning;
     if (faults_.statusByte)

@@ -31,8 +31,9 @@ inline constexpr std::int64_t DeliveredPacingWindowUs = 10'000'000;
 // bytes over late now and then, and late bytes come together), an early frame alone proves
 // nothing; this many early frames in a row do, and each of them is then a violation.
 inline constexpr int EarlyRunFrames = 8;
-// One byte on the wire at 12800 baud, 8N1.
-inline constexpr std::int64_t ByteTimeUs = 781;
+// One byte on the wire at the line's speed, 8N1 (781 us at 12800 baud).
+inline constexpr std::int64_t ByteTimeUs =
+    std::int64_t{link::LineBitsPerByte} * 1'000'000 / link::LineBaudRate;
 
 [[nodiscard]] const char* commandName(std::uint8_t command);
 
