@@ -39,11 +39,19 @@ enum OpenFilter
 
 } // namespace
 
+// The window the dialog comes from is the active one (the trace's panel for its save), else the
+// dialog's parent.
 WidgetDialogs::FocusReturn::FocusReturn(const WidgetDialogs& dialogs)
-    : m_window(dialogs.m_parent ? dialogs.m_parent->window() : nullptr),
-      m_focus(m_window && m_window->focusWidget() ? m_window->focusWidget()
-                                                  : dialogs.m_focusHome.data())
+    : m_window(QApplication::activeWindow())
 {
+    QWidget* parent = dialogs.m_parent ? dialogs.m_parent->window() : nullptr;
+    if (!m_window)
+        m_window = parent;
+    if (!m_window)
+        return;
+    m_focus = m_window->focusWidget();
+    if (!m_focus && m_window == parent)
+        m_focus = dialogs.m_focusHome;
 }
 
 // A window manager activates the dialog's parent again when the dialog goes; without one the

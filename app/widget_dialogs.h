@@ -9,8 +9,9 @@
 namespace kestrel {
 
 // The image commands' questions as the window's file dialogs and message boxes. When one of them
-// closes, the window is active again and the widget that had its keyboard focus has it back, so
-// that typing and the window's shortcuts go on with or without a window manager.
+// closes, the window it came from is active again and the widget that had the keyboard focus
+// there has it back, so that typing and the window's shortcuts go on with or without a window
+// manager.
 class WidgetDialogs : public UserDialogs
 {
 public:
