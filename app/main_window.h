@@ -35,6 +35,7 @@ struct HexKeyEffect;
 class EditorCommands;
 class TracePanel;
 class TransferDispatch;
+class WidgetDialogs;
 struct LoadCommandResult;
 
 // The main window. Controls are reachable by their object names and through the members below;
@@ -179,6 +180,11 @@ protected:
 
 private:
     void createControls(QWidget* client);
+    // The group "BUFOR": the two grids, their scroll bar and the file label.
+    void createBufferGroup(QWidget* client);
+    // Panel1: the speed buttons and the chip and port selectors.
+    void createToolbar(QWidget* client);
+    void setUpSelectors();
     void createMenu();
     void createStatusBar();
     void setUpGrid(GridView& grid, bool hexView);
@@ -208,7 +214,7 @@ private:
     int m_appliedChip = 0; // the chip whose layout the buffer has
     bool m_quietSelection = false;
     bool m_loading = false; // a load command runs (its reading may let events through)
-    std::unique_ptr<UserDialogs> m_widgetDialogs;
+    std::unique_ptr<WidgetDialogs> m_widgetDialogs;
     UserDialogs* m_dialogs = nullptr;
 };
 

@@ -173,6 +173,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setTabOrder(ScrollBar1, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     StringGrid1->setFocus();
+    m_widgetDialogs->setFocusHome(StringGrid1);
 
     // A file dropped on the window is loaded.
     setAcceptDrops(true);
@@ -196,6 +197,14 @@ void TForm1::createControls(QWidget* client)
     CGauge1->setGeometry(8, 424, 657, 20);
     CGauge1->SetBackColor(WindowTColor);
 
+    createBufferGroup(client);
+    createToolbar(client);
+    setUpSelection();
+    setUpSelectors();
+}
+
+void TForm1::createBufferGroup(QWidget* client)
+{
     GroupBox1 = new QGroupBox(QStringLiteral("BUFOR"), client);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(8, 48, 660, 369);
@@ -226,7 +235,10 @@ void TForm1::createControls(QWidget* client)
     ScrollBar1->setSingleStep(1);
     ScrollBar1->setPageStep(1);
     ScrollBar1->setFocusPolicy(Qt::StrongFocus);
+}
 
+void TForm1::createToolbar(QWidget* client)
+{
     Panel1 = new QFrame(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(6, 8, 659, 34);
@@ -259,12 +271,13 @@ void TForm1::createControls(QWidget* client)
     ComboBox1 = new PortSelector(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(568, 6, 65, 21);
+}
 
+void TForm1::setUpSelectors()
+{
     // Narrow selectors: keep the whole chip name visible beside the drop-down button.
     const QString narrow = QStringLiteral("QComboBox { padding: 0px 0px 0px 3px; }"
                                           "QComboBox::drop-down { width: 15px; }");
-    setUpSelection();
-
     ComboBox2->setStyleSheet(narrow);
     ComboBox1->setStyleSheet(narrow);
     auto* wheelFilter = new WheelNeedsFocus(this);

@@ -39,6 +39,33 @@ enum OpenFilter
 
 } // namespace
 
+// The window the dialog comes from is the active one (the trace's panel for its save), else the
+// dialog's parent.
+WidgetDialogs::FocusReturn::FocusReturn(const WidgetDialogs& dialogs)
+    : m_window(QApplication::activeWindow())
+{
+    QWidget* parent = dialogs.m_parent ? dialogs.m_parent->window() : nullptr;
+    if (!m_window)
+        m_window = parent;
+    if (!m_window)
+        return;
+    m_focus = m_window->focusWidget();
+    if (!m_focus && m_window == parent)
+        m_focus = dialogs.m_focusHome;
+}
+
+// A window manager activates the dialog's parent again when the dialog goes; without one the
+// keyboard's input stays where the X server put it, keys typed still reach the widget that had
+// the focus, but no window is active, and the window's shortcuts work only in an active window.
+WidgetDialogs::FocusReturn::~FocusReturn()
+{
+    if (!m_window || !m_window->isVisible())
+        return;
+    m_window->activateWindow();
+    if (m_focus && m_focus->window() == m_window)
+        m_focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 QStringList WidgetDialogs::openFilters()
 {
     return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex "
@@ -98,6 +125,7 @@ std::optional<QString> WidgetDialogs::askOpenFile()
 
 std::optional<OpenChoice> WidgetDialogs::askOpenImage()
 {
+    const FocusReturn back(*this);
     QFileDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -113,6 +141,7 @@ std::optional<OpenChoice> WidgetDialogs::askOpenImage()
 
 std::optional<QString> WidgetDialogs::askSaveFile(const QString& suggested)
 {
+    const FocusReturn back(*this);
     QFileDialog dialog(m_parent);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -137,6 +166,7 @@ std::optional<QString> WidgetDialogs::askSaveFile(const QString& suggested)
 
 std::optional<QString> WidgetDialogs::askText(const TextQuestion& question)
 {
+    const FocusReturn back(*this);
     LineDialog dialog(question.title, question.label, m_parent);
     dialog.setText(question.initial);
     dialog.setCheck([&] { return question.check ? question.check(dialog.text()) : QString(); });
@@ -149,6 +179,7 @@ std::optional<FindQuestion>
 WidgetDialogs::askFind(const FindQuestion& last,
                        const std::function<QString(const FindQuestion&)>& check)
 {
+    const FocusReturn back(*this);
     LineDialog dialog(QStringLiteral("Znajdź"),
                       QStringLiteral("Szukaj bajtów hex (np. DE AD BE EF) albo tekstu:"), m_parent);
     dialog.offerTextMode(last.asText);
@@ -161,6 +192,7 @@ WidgetDialogs::askFind(const FindQuestion& last,
 
 void WidgetDialogs::showMessage(const QString& text)
 {
+    const FocusReturn back(*this);
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
                     m_parent);
     box.exec();
@@ -184,6 +216,7 @@ void WidgetDialogs::runLong(const std::function<void()>& work)
 
 bool WidgetDialogs::askOkCancel(const QString& text)
 {
+    const FocusReturn back(*this);
     // No caption of the program's own; closing the box counts as Cancel.
     QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok | QMessageBox::Cancel,
                     m_parent);

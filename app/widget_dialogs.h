@@ -2,17 +2,23 @@
 
 #include "user_dialogs.h"
 
+#include <QPointer>
 #include <QStringList>
-
-class QWidget;
+#include <QWidget>
 
 namespace kestrel {
 
-// The image commands' questions as the window's file dialogs and message boxes.
+// The image commands' questions as the window's file dialogs and message boxes. When one of them
+// closes, the window it came from is active again and the widget that had the keyboard focus
+// there has it back, so that typing and the window's shortcuts go on with or without a window
+// manager.
 class WidgetDialogs : public UserDialogs
 {
 public:
     explicit WidgetDialogs(QWidget* parent) : m_parent(parent) {}
+
+    // Gets the keyboard focus after a dialog when no widget of the window had it.
+    void setFocusHome(QWidget* home) { m_focusHome = home; }
 
     // Filters of the open dialog; the first is preselected.
     [[nodiscard]] static QStringList openFilters();
@@ -39,7 +45,23 @@ public:
     void runLong(const std::function<void()>& work) override;
 
 private:
+    // Gives the window activation and the keyboard focus back when it goes out of scope; made
+    // before the dialog, it goes after it.
+    class FocusReturn
+    {
+    public:
+        explicit FocusReturn(const WidgetDialogs& dialogs);
+        ~FocusReturn();
+        FocusReturn(const FocusReturn&) = delete;
+        FocusReturn& operator=(const FocusReturn&) = delete;
+
+    private:
+        QPointer<QWidget> m_window;
+        QPointer<QWidget> m_focus;
+    };
+
     QWidget* m_parent;
+    QPointer<QWidget> m_focusHome;
 };
 
 } // namespace kestrel

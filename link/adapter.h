@@ -16,19 +16,7 @@ namespace kestrel::link {
 
 // Pause between setting the line up and the first frame.
 inline constexpr int SettlePauseMs = 100;
-// Pause after each of the first four bytes of a frame.
-inline constexpr int BytePauseMs = 2;
-// Pause after the fifth byte, per command.
-inline constexpr int BeginPauseMs = 40;
-inline constexpr int PreparePauseMs = 20;
-inline constexpr int ReadStatusPauseMs = 8;
-inline constexpr int WriteWordPauseMs = 2;
-inline constexpr int ReadWordPauseMs = 4;
-inline constexpr int RunPauseMs = 4;
-inline constexpr int EndPauseMs = 40;
-
-// First reply byte of CMD_READ_STATUS when the adapter is ready.
-inline constexpr std::uint8_t StatusReady = 0xC0;
+// The pauses after each byte of a frame and the status reply's ready byte: adapter_commands.h.
 // Tries of the connection check, and of one word read.
 inline constexpr int ConnectionTries = 3;
 inline constexpr int WordReadTries = 3;
@@ -69,8 +57,7 @@ struct AdapterCommand
 }
 inline constexpr AdapterCommand BeginCommand = plainCommand(CMD_BEGIN, BeginPauseMs);
 inline constexpr AdapterCommand PrepareCommand = plainCommand(CMD_PREPARE, PreparePauseMs);
-inline constexpr AdapterCommand ReadStatusCommand{
-    {CMD_READ_STATUS, 0x01, 0xFF, 0, 0}, ReadStatusPauseMs, true};
+inline constexpr AdapterCommand ReadStatusCommand{ReadStatusFrame, ReadStatusPauseMs, true};
 inline constexpr AdapterCommand EndCommand = plainCommand(CMD_END, EndPauseMs);
 
 // The line of one transfer and what the frame routines keep between calls.
@@ -139,7 +126,7 @@ enum class CheckResult
 };
 
 // Up to three CMD_PREPARE / CMD_READ_STATUS pairs; passes on a whole reply whose first byte is
-// 0xC0. A reply shorter than two bytes is a failed try; checkUnanswered counts those.
+// StatusReady. A reply shorter than two bytes is a failed try; checkUnanswered counts those.
 [[nodiscard]] CheckResult CheckAdapterConnection(AdapterLink& link);
 
 // Sends CMD_END while the line still works, then closes the port.

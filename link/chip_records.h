@@ -29,6 +29,11 @@ struct ChipProgramming
     const char* loadingStatus = ""; // UTF-8 status text while the routine is sent
 };
 
+// After CMD_RUN the programming sequence waits ProgramWaitSteps pauses of ProgramWaitStepMs for the
+// target routine to erase and program the EEPROM.
+inline constexpr int ProgramWaitSteps = 1001;
+inline constexpr int ProgramWaitStepMs = 20;
+
 // Addresses first to last (inclusive).
 struct AddressRange
 {
@@ -91,6 +96,15 @@ inline constexpr std::array<ChipRow, ChipCount> ChipTable = {{
 {
     for (const ChipRow& chip : ChipTable)
         if (name == chip.name)
+            return &chip;
+    return nullptr;
+}
+
+// The record of the chip whose target routine the command byte starts, or nullptr.
+[[nodiscard]] constexpr const ChipRow* chipRunBy(std::uint8_t runCommand)
+{
+    for (const ChipRow& chip : ChipTable)
+        if (chip.supported && chip.programming.runCommand == runCommand)
             return &chip;
     return nullptr;
 }

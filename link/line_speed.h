@@ -1,5 +1,7 @@
 #pragma once
 
+#include "adapter_commands.h"
+
 #include <optional>
 
 namespace kestrel::link {
@@ -14,9 +16,8 @@ struct LineSpeed
 // Reads the speeds back from the driver (Linux: TCGETS2). Empty where that is not available.
 [[nodiscard]] std::optional<LineSpeed> readLineSpeed(int fd);
 
-// The line's speed and the largest departure from it a UART reads without error (1 %): a
+// The largest departure from the line's speed (LineBaudRate) a UART reads without error (1 %): a
 // USB-serial chip's divisor gives the nearest rate it can (a PL2303 12820 baud).
-inline constexpr unsigned LineBaudRate = 12800;
 inline constexpr unsigned LineBaudTolerance = LineBaudRate / 100;
 
 // Whether the driver's speeds are close enough to 12800 baud, in both directions (an input

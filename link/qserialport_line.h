@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adapter_commands.h"
 #include "serial_line.h"
 
 #include <QSerialPort>
@@ -14,7 +15,7 @@ namespace kestrel::link {
 class QSerialPortLine : public SerialLine
 {
 public:
-    static constexpr qint32 LineBaud = 12800;
+    static constexpr qint32 LineBaud = LineBaudRate;
 
     QSerialPortLine() = default;
     ~QSerialPortLine() override;

@@ -11,9 +11,8 @@ inline constexpr int TargetRoutineSize = 130;
 inline constexpr int TargetRoutineWords = 61;
 using TargetRoutineBlock = std::array<std::uint8_t, TargetRoutineSize>;
 
-// 68HC12B32, loaded at 0x0800.
+// The routines of the 68HC12B32 and the 68HC12D60; where each is loaded is in its chip's record.
 extern const TargetRoutineBlock TargetRoutineB32;
-// 68HC12D60, loaded at 0x0200.
 extern const TargetRoutineBlock TargetRoutineD60;
 
 } // namespace kestrel::link

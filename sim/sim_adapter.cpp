@@ -20,6 +20,15 @@ bool argumentsZero(const Frame& f)
     return f[1] == 0 && f[2] == 0 && f[3] == 0 && f[4] == 0;
 }
 
+// The address of a word frame: low byte first.
+std::uint16_t frameAddress(const Frame& f)
+{
+    return static_cast<std::uint16_t>(f[1] | f[2] << 8);
+}
+
+// The byte an extra-byte reply fault appends.
+constexpr std::uint8_t ExtraReplyByte = 0xA5;
+
 } // namespace
 
 const char* commandName(std::uint8_t command)
@@ -47,30 +56,34 @@ const char* commandName(std::uint8_t command)
 
 std::int64_t owedPauseAfterUs(std::uint8_t command)
 {
-    std::int64_t ms = 0;
+    int ms = 0;
     switch (command) {
     case link::CMD_BEGIN:
+        ms = link::BeginPauseMs;
+        break;
     case link::CMD_END:
-        ms = 40;
+        ms = link::EndPauseMs;
         break;
     case link::CMD_PREPARE:
-        ms = 20;
+        ms = link::PreparePauseMs;
         break;
     case link::CMD_READ_STATUS:
-        ms = 8;
+        ms = link::ReadStatusPauseMs;
         break;
     case link::CMD_READ_WORD:
+        ms = link::ReadWordPauseMs;
+        break;
     case link::CMD_RUN.b32:
     case link::CMD_RUN.d60:
-        ms = 4;
+        ms = link::RunPauseMs;
         break;
     case link::CMD_WRITE_WORD:
-        ms = 2;
+        ms = link::WriteWordPauseMs;
         break;
     default:
         break;
     }
-    return std::max(ms * 1000, BytePauseUs);
+    return std::max(std::int64_t{ms} * 1000, BytePauseUs);
 }
 
 Adapter::Adapter(Target& target, Faults faults)
@@ -200,95 +213,152 @@ std::vector<std::uint8_t> Adapter::wordReply(std::uint16_t address)
     return reply;
 }
 
+const Adapter::Command* Adapter::command(std::uint8_t byte)
+{
+    static constexpr std::array<Command, 8> Commands{{
+        {link::CMD_BEGIN, false, false, true, &Adapter::begin},
+        {link::CMD_END, false, false, true, &Adapter::end},
+        {link::CMD_PREPARE, false, false, false, &Adapter::prepare},
+        {link::CMD_READ_STATUS, true, false, false, &Adapter::readStatus},
+        {link::CMD_WRITE_WORD, true, true, false, &Adapter::writeWord},
+        {link::CMD_READ_WORD, true, true, false, &Adapter::readWord},
+        {link::CMD_RUN.b32, false, true, false, &Adapter::runRoutine},
+        {link::CMD_RUN.d60, false, true, false, &Adapter::runRoutine},
+    }};
+    for (const Command& c : Commands)
+        if (c.byte == byte)
+            return &c;
+    return nullptr;
+}
+
 void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t earlyGapUs,
                       std::vector<ReplyByte>& out)
 {
     FrameRecord rec{frames_.size() + 1, firstUs, lastUs, partial_, {}, {}};
-    const Frame& f = rec.bytes;
-    const std::uint8_t cmd = f[0];
-    const auto address = static_cast<std::uint16_t>(f[1] | f[2] << 8);
-
     judgePacing(rec, earlyGapUs);
-
     std::vector<std::uint8_t> reply;
-    bool act = true;
-    if (commandName(cmd) == nullptr) {
+    if (const Command* c = admitted(rec))
+        reply = act(*c, rec);
+    sendReply(rec, std::move(reply), out);
+    frames_.push_back(std::move(rec));
+    if (faults_.hangUpAfterFrames > 0 &&
+        frames_.size() >= static_cast<std::size_t>(faults_.hangUpAfterFrames)) {
+        hungUp_ = true;
+        out.clear();
+    }
+}
+
+const Adapter::Command* Adapter::admitted(const FrameRecord& rec)
+{
+    const std::uint8_t byte = rec.bytes[0];
+    const Command* c = command(byte);
+    if (c == nullptr) {
         violation(rec, "unknown command byte");
-        act = false;
-    } else if (!session_ && cmd != link::CMD_BEGIN) {
+        return nullptr;
+    }
+    if (!session_ && byte != link::CMD_BEGIN) {
         violation(rec, ended_ ? "frame after CMD_END" : "frame before CMD_BEGIN");
-        act = false;
+        return nullptr;
     }
-    if (act) {
-        const bool takesArguments = cmd == link::CMD_WRITE_WORD || cmd == link::CMD_READ_WORD ||
-                                    cmd == link::CMD_READ_STATUS;
-        if (!takesArguments && !argumentsZero(f))
-            violation(rec, "arguments must be 00 00 00 00");
-        const bool memory = cmd == link::CMD_WRITE_WORD || cmd == link::CMD_READ_WORD ||
-                            cmd == link::CMD_RUN.b32 || cmd == link::CMD_RUN.d60;
-        if (memory && !halted_ && !faults_.silent)
-            violation(rec, "target not halted (no CMD_PREPARE since it last ran)");
-        if (cmd == link::CMD_BEGIN) {
-            if (session_)
-                violation(rec, "CMD_BEGIN inside an open session");
-            session_ = true;
-            statusTries_ = 0;
-            wordReads_ = 0;
-        } else if (cmd == link::CMD_END) {
-            session_ = false;
-            ended_ = true;
-        } else if (faults_.silent) {
-            rec.note = "silent";
-        } else {
-            switch (cmd) {
-            case link::CMD_PREPARE:
-                halted_ = true;
-                running_ = false;
-                break;
-            case link::CMD_READ_STATUS: {
-                if (f[1] != 0x01 || f[2] != 0xFF || f[3] != 0 || f[4] != 0)
-                    violation(rec, "status query must be 37 01 FF 00 00");
-                ++statusTries_;
-                std::uint8_t status = halted_ ? 0xC0 : (running_ ? 0x80 : 0x00);
-                if (statusTries_ < faults_.readyOnTry)
-                    status = 0x80;
-                if (faults_.statusByte)
-                    status = *faults_.statusByte;
-                reply = {status, 0x00};
-                break;
-            }
-            case link::CMD_WRITE_WORD:
-                target_.write8(address, f[4]);
-                target_.write8(static_cast<std::uint16_t>(address + 1), f[3]);
-                break;
-            case link::CMD_READ_WORD:
-                if (f[3] != 0 || f[4] != 0)
-                    violation(rec, "word read arguments 3 and 4 must be 00");
-                reply = wordReply(address);
-                break;
-            case link::CMD_RUN.b32:
-            case link::CMD_RUN.d60: {
-                const RunReport report = target_.run(
-                    cmd == link::CMD_RUN.b32 ? std::uint16_t{0x0800} : std::uint16_t{0x0200});
-                rec.note = report.summary();
-                runs_.push_back(report);
-                halted_ = false;
-                running_ = true;
-                break;
-            }
-            default:
-                break;
-            }
-        }
+    return c;
+}
+
+std::vector<std::uint8_t> Adapter::act(const Command& c, FrameRecord& rec)
+{
+    if (!c.takesArguments && !argumentsZero(rec.bytes))
+        violation(rec, "arguments must be 00 00 00 00");
+    if (c.needsHalt && !halted_ && !faults_.silent)
+        violation(rec, "target not halted (no CMD_PREPARE since it last ran)");
+    if (faults_.silent && !c.evenWhenSilent) {
+        rec.note = "silent";
+        return {};
     }
-    ReplyFaultAt fault;
-    if (cmd == link::CMD_READ_WORD && !reply.empty()) {
-        fault = faults_.replyFault(wordReads_);
-        if (fault.kind == ReplyFault::None && faults_.lateRate > 0.0 &&
-            std::uniform_real_distribution<double>(0.0, 1.0)(random_) < faults_.lateRate)
-            fault = {ReplyFault::Late, faults_.lateByMs};
-    }
-    std::int64_t at = lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
+    return (this->*c.handle)(rec);
+}
+
+std::vector<std::uint8_t> Adapter::begin(FrameRecord& rec)
+{
+    if (session_)
+        violation(rec, "CMD_BEGIN inside an open session");
+    session_ = true;
+    statusTries_ = 0;
+    wordReads_ = 0;
+    return {};
+}
+
+std::vector<std::uint8_t> Adapter::end(FrameRecord&)
+{
+    session_ = false;
+    ended_ = true;
+    return {};
+}
+
+std::vector<std::uint8_t> Adapter::prepare(FrameRecord&)
+{
+    halted_ = true;
+    running_ = false;
+    return {};
+}
+
+std::vector<std::uint8_t> Adapter::readStatus(FrameRecord& rec)
+{
+    if (rec.bytes != link::ReadStatusFrame)
+        violation(rec, "status query must be 37 01 FF 00 00");
+    ++statusTries_;
+    std::uint8_t status =
+        halted_ ? link::StatusReady : (running_ ? link::StatusRunning : link::StatusIdle);
+    if (statusTries_ < faults_.readyOnTry)
+        status = link::StatusRunning;
+    if (faults_.statusByte)
+        status = *faults_.statusByte;
+    return {status, 0x00};
+}
+
+std::vector<std::uint8_t> Adapter::writeWord(FrameRecord& rec)
+{
+    const std::uint16_t address = frameAddress(rec.bytes);
+    target_.write8(address, rec.bytes[4]);
+    target_.write8(static_cast<std::uint16_t>(address + 1), rec.bytes[3]);
+    return {};
+}
+
+std::vector<std::uint8_t> Adapter::readWord(FrameRecord& rec)
+{
+    if (rec.bytes[3] != 0 || rec.bytes[4] != 0)
+        violation(rec, "word read arguments 3 and 4 must be 00");
+    return wordReply(frameAddress(rec.bytes));
+}
+
+// Each chip's run command starts the routine where that chip's record loads it, whatever chip
+// the target is.
+std::vector<std::uint8_t> Adapter::runRoutine(FrameRecord& rec)
+{
+    const link::ChipRow* chip = link::chipRunBy(rec.bytes[0]);
+    const RunReport report =
+        target_.run(static_cast<std::uint16_t>(chip->programming.routineAddress));
+    rec.note = report.summary();
+    runs_.push_back(report);
+    halted_ = false;
+    running_ = true;
+    return {};
+}
+
+ReplyFaultAt Adapter::replyFault(std::uint8_t command, const std::vector<std::uint8_t>& reply)
+{
+    if (command != link::CMD_READ_WORD || reply.empty())
+        return {};
+    ReplyFaultAt fault = faults_.replyFault(wordReads_);
+    if (fault.kind == ReplyFault::None && faults_.lateRate > 0.0 &&
+        std::uniform_real_distribution<double>(0.0, 1.0)(random_) < faults_.lateRate)
+        fault = {ReplyFault::Late, faults_.lateByMs};
+    return fault;
+}
+
+void Adapter::sendReply(FrameRecord& rec, std::vector<std::uint8_t> reply,
+                        std::vector<ReplyByte>& out)
+{
+    const ReplyFaultAt fault = replyFault(rec.bytes[0], reply);
+    std::int64_t at = rec.lastUs + static_cast<std::int64_t>(faults_.lateMs) * 1000;
     if (held_) {
         at += ByteTimeUs;
         out.push_back({*held_, at});
@@ -307,7 +377,7 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
         reply.pop_back();
         break;
     case ReplyFault::Extra:
-        reply.push_back(0xA5);
+        reply.push_back(ExtraReplyByte);
         break;
     case ReplyFault::Dropped:
         reply.pop_back();
@@ -325,12 +395,6 @@ void Adapter::process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t ea
         out.push_back({reply[i], at});
     }
     rec.reply = std::move(reply);
-    frames_.push_back(std::move(rec));
-    if (faults_.hangUpAfterFrames > 0 &&
-        frames_.size() >= static_cast<std::size_t>(faults_.hangUpAfterFrames)) {
-        hungUp_ = true;
-        out.clear();
-    }
 }
 
 bool Adapter::writeTranscript(const std::string& path) const

@@ -17,7 +17,7 @@ namespace kestrel::sim {
 
 // The pause the host owes after each of the first four bytes of a frame, and the shortest gap
 // the adapter accepts there: the host may fall short of what it owes by the difference.
-inline constexpr std::int64_t BytePauseUs = 2000;
+inline constexpr std::int64_t BytePauseUs = std::int64_t{link::BytePauseMs} * 1000;
 inline constexpr std::int64_t MinByteGapUs = 1500;
 inline constexpr std::int64_t PacingToleranceUs = BytePauseUs - MinByteGapUs;
 // How far back the pacing verdict looks for a byte that came on time: with exact stamps, and with
@@ -31,8 +31,9 @@ inline constexpr std::int64_t DeliveredPacingWindowUs = 10'000'000;
 // bytes over late now and then, and late bytes come together), an early frame alone proves
 // nothing; this many early frames in a row do, and each of them is then a violation.
 inline constexpr int EarlyRunFrames = 8;
-// One byte on the wire at 12800 baud, 8N1.
-inline constexpr std::int64_t ByteTimeUs = 781;
+// One byte on the wire at the line's speed, 8N1 (781 us at 12800 baud).
+inline constexpr std::int64_t ByteTimeUs =
+    std::int64_t{link::LineBitsPerByte} * 1'000'000 / link::LineBaudRate;
 
 [[nodiscard]] const char* commandName(std::uint8_t command);
 
@@ -100,8 +101,35 @@ public:
     [[nodiscard]] bool writeTranscript(const std::string& path) const;
 
 private:
+    // What the adapter knows of a command byte, and what it does with a frame of it.
+    struct Command
+    {
+        std::uint8_t byte;
+        bool takesArguments; // the four bytes after the command may be other than 00
+        bool needsHalt;      // reaches the target's memory: only after CMD_PREPARE
+        bool evenWhenSilent; // done by an adapter that does not touch the target
+        std::vector<std::uint8_t> (Adapter::*handle)(FrameRecord& rec); // gives the reply
+    };
+    [[nodiscard]] static const Command* command(std::uint8_t byte);
+
+    // One whole frame: judged, acted on, answered and recorded.
     void process(std::int64_t firstUs, std::int64_t lastUs, std::int64_t earlyGapUs,
                  std::vector<ReplyByte>& out);
+    // The frame's command when the adapter acts on it: a known one, inside a session.
+    [[nodiscard]] const Command* admitted(const FrameRecord& rec);
+    [[nodiscard]] std::vector<std::uint8_t> act(const Command& c, FrameRecord& rec);
+    std::vector<std::uint8_t> begin(FrameRecord& rec);
+    std::vector<std::uint8_t> end(FrameRecord& rec);
+    std::vector<std::uint8_t> prepare(FrameRecord& rec);
+    std::vector<std::uint8_t> readStatus(FrameRecord& rec);
+    std::vector<std::uint8_t> writeWord(FrameRecord& rec);
+    std::vector<std::uint8_t> readWord(FrameRecord& rec);
+    std::vector<std::uint8_t> runRoutine(FrameRecord& rec);
+    // The fault injected into the reply to this frame, if any.
+    [[nodiscard]] ReplyFaultAt replyFault(std::uint8_t command,
+                                          const std::vector<std::uint8_t>& reply);
+    // Puts the reply, with its fault and a byte held back from before, on the host's side.
+    void sendReply(FrameRecord& rec, std::vector<std::uint8_t> reply, std::vector<ReplyByte>& out);
     [[nodiscard]] bool early(std::int64_t timeUs, std::int64_t owedUs) const;
     void violation(const FrameRecord& frame, std::string what);
     void judgePacing(const FrameRecord& frame, std::int64_t earlyGapUs);

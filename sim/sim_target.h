@@ -53,7 +53,7 @@ struct EepromOperation
 };
 
 inline constexpr double BusHz = 8.0e6;
-inline constexpr double HostWaitSeconds = 20.02; // 1001 pauses of 20 ms
+inline constexpr double HostWaitSeconds = link::ProgramWaitSteps * link::ProgramWaitStepMs / 1000.0;
 
 struct RunReport
 {

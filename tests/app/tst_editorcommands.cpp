@@ -7,6 +7,7 @@
 #include "image_crc.h"
 #include "image_file.h"
 #include "main_window.h"
+#include "widget_dialogs.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +15,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace kestrel;
@@ -24,7 +26,8 @@ constexpr int ChipB32 = 8; // 0x0D00, 768 bytes
 constexpr int ChipD60 = 9; // 0x0C00, 1024 bytes
 
 // Answers the text and find dialogs as a user who types the given lines: a refused line is
-// kept with its reason and the dialog cancelled.
+// kept with its reason and the dialog cancelled. With real set, the text dialogs are the
+// window's own.
 class EditorDialogs final : public UserDialogs
 {
 public:
@@ -33,6 +36,7 @@ public:
     QString openPath;
     QStringList refusals;
     QStringList messages;
+    UserDialogs* real = nullptr;
 
     std::optional<QString> askOpenFile() override { return openPath; }
     std::optional<QString> askSaveFile(const QString&) override { return std::nullopt; }
@@ -40,6 +44,8 @@ public:
     bool askOkCancel(const QString&) override { return true; }
     std::optional<QString> askText(const TextQuestion& question) override
     {
+        if (real)
+            return real->askText(question);
         const QString line = lines.isEmpty() ? QString() : lines.takeFirst();
         if (const QString reason = question.check(line); !reason.isEmpty()) {
             refusals << reason;
@@ -63,6 +69,29 @@ void typeText(QWidget* widget, const QString& text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// Key presses as the keyboard sends them: to the window, which hands them to its focus widget
+// and runs its shortcuts only while it is the active window.
+void typeInto(QWindow* window, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(window, c.toLatin1());
+}
+
+// Types the line into the modal dialog once it shows, then Enter; waits a second at most.
+void answerModal(const QString& line, int tries = 100)
+{
+    QTimer::singleShot(10, [line, tries] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->windowHandle()) {
+            if (tries > 1)
+                answerModal(line, tries - 1);
+            return;
+        }
+        typeInto(dialog->windowHandle(), line);
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
+    });
 }
 
 } // namespace
@@ -220,12 +249,18 @@ void TestEditorCommands::clipboard_data()
     QTest::addColumn<int>("pasteAt");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<QString>("message");
-    QTest::newRow("copy, paste round trip") << "" << 0x80 << QByteArray::fromHex("01020304") << "";
+    // Typed into the window's go-to dialog, then "AB" typed in the grid: the keys reach the
+    // window, not a widget. Empty: the cursor is put at pasteAt.
+    QTest::addColumn<QString>("goTo");
+    QTest::newRow("copy, paste round trip") << "" << 0x80 << QByteArray::fromHex("01020304") << ""
+                                            << "";
     QTest::newRow("hex text with odd spacing")
-        << " de\tAD \n be  ef " << 0x80 << QByteArray::fromHex("DEADBEEF") << "";
+        << " de\tAD \n be  ef " << 0x80 << QByteArray::fromHex("DEADBEEF") << "" << "";
     QTest::newRow("past the end is cut") << "11 22 33 44 55" << 0x2FD << QByteArray::fromHex("112233")
-                                         << "2 bajtów nie zmieściło się";
-    QTest::newRow("not bytes") << "hello" << 0x80 << QByteArray() << "\"hello\"";
+                                         << "2 bajtów nie zmieściło się" << "";
+    QTest::newRow("not bytes") << "hello" << 0x80 << QByteArray() << "\"hello\"" << "";
+    QTest::newRow("keys after the go-to dialog")
+        << "01 02 03" << 0x80 << QByteArray::fromHex("AB010203") << "" << "0D80";
 }
 
 void TestEditorCommands::clipboard()
@@ -234,6 +269,7 @@ void TestEditorCommands::clipboard()
     QFETCH(int, pasteAt);
     QFETCH(QByteArray, written);
     QFETCH(QString, message);
+    QFETCH(QString, goTo);
     setBytes(0x10, QByteArray::fromHex("01020304"));
     m_form->history().markSaved();
     const QByteArray before = bytes();
@@ -247,18 +283,34 @@ void TestEditorCommands::clipboard()
     } else {
         QGuiApplication::clipboard()->setText(clipboardText);
     }
-    m_form->selection().select({pasteAt, pasteAt}, pasteAt);
-    QTest::keyClick(m_form->StringGrid2, Qt::Key_V, Qt::ControlModifier);
+    WidgetDialogs real(m_form.get());
+    if (goTo.isEmpty()) {
+        m_form->selection().select({pasteAt, pasteAt}, pasteAt);
+        QTest::keyClick(m_form->StringGrid2, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        m_dialogs.real = &real;
+        QWindow* window = m_form->windowHandle();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        answerModal(goTo);
+        QTest::keyClick(window, Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(cursor(), pasteAt);
+        typeInto(window, QStringLiteral("AB"));
+        QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier);
+    }
     QByteArray expected = before;
     expected.replace(pasteAt, written.size(), written);
     QCOMPARE(bytes(), expected);
     QCOMPARE(m_dialogs.messages.join(u'|').contains(message), true);
     QCOMPARE(m_dialogs.messages.isEmpty(), message.isEmpty());
-    // One step, undone whole.
+    // One step, undone whole (the typed byte is a step of its own).
     QCOMPARE(m_form->history().changed(), !written.isEmpty());
     if (!written.isEmpty())
         m_form->Cofnij1->trigger();
+    if (!goTo.isEmpty())
+        m_form->Cofnij1->trigger();
     QCOMPARE(bytes(), before);
+    m_dialogs.real = nullptr;
 
     // Filling a selection is one step as well.
     m_form->selection().select({0x20, 0x2F}, 0x20);
