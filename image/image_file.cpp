@@ -157,19 +157,13 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
 
 QByteArray imageFileBytes(const ImageState& state)
 {
-    const int size = std::clamp(state.EepromSize, 0, EepromLastEntry);
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(state.EepromBuffer[static_cast<std::size_t>(i + 1)] & 0xFF);
-    return bytes;
+    return bufferBytes(state.EepromBuffer, state.EepromSize);
 }
 
 void storeImageBytes(ImageState& state, QByteArrayView bytes)
 {
     state.fillFF(1, EepromLastEntry);
-    const auto count = std::min<qsizetype>(bytes.size(), EepromLastEntry);
-    for (qsizetype i = 0; i < count; ++i)
-        state.EepromBuffer[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(bytes[i]);
+    storeBufferBytes(state.EepromBuffer, bytes);
 }
 
 ImageWriteResult writeImageFile(const QString& path, const QByteArray& bytes)
