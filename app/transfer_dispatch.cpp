@@ -121,6 +121,7 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
     if (operation != link::Operation::Read && operation != link::Operation::Check)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
+    m_operation = operation;
     m_form.tracePanel().beginTransfer(
         QStringLiteral("%1  %2  %3  %4")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
@@ -216,6 +217,16 @@ void TransferDispatch::finished(const link::TransferOutcome& outcome)
     // Programming ended "Gotowe": the chip holds the buffer, which could not change meanwhile.
     if (outcome.programmed)
         m_form.history().markSaved();
+    // The panel tells how the transfer ended; the check's last text is its own verdict.
+    const QString ended = link::statusEnded(outcome.result);
+    if (!ended.isNull() && m_operation != link::Operation::Check)
+        m_form.setStatusText(ended);
+    const bool verified = m_operation == link::Operation::Verify ||
+                          m_operation == link::Operation::ProgramVerify ||
+                          m_operation == link::Operation::BackupProgramVerify;
+    if (verified && (outcome.result == link::TransferResult::Done ||
+                     outcome.result == link::TransferResult::Mismatch))
+        m_form.holdStatusAsVerdict();
     m_form.setTransferActive(false);
 }
 

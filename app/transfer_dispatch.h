@@ -79,6 +79,7 @@ private:
     TransferRunner::LineFactory m_makeLine;
     QString m_chipName;
     BackupFileChooser m_backupFiles;
+    link::Operation m_operation = link::Operation::Read; // of the running or last transfer
 };
 
 } // namespace kestrel
