@@ -30,10 +30,11 @@ ImageReadResult readImageData(QIODevice& device, int maxSize)
     QByteArray data(static_cast<qsizetype>(limit), '\0');
     qint64 total = 0;
     while (total < limit) {
+        errno = 0;
         const qint64 n = device.read(data.data() + total, limit - total);
         if (n < 0) {
             result.status = ImageReadStatus::Unreadable;
-            result.reason = device.errorString();
+            result.reason = readErrorReason(device, errno);
             return result;
         }
         if (n == 0)
