@@ -367,6 +367,7 @@ void EditorCommands::moveToDifference(bool forward)
     m_form.setStatusText(QStringLiteral("Różnica %1 z %2")
                              .arg(model.markOrdinal(entry))
                              .arg(model.markedCount()));
+    m_form.holdStatusAsVerdict();
 }
 
 } // namespace kestrel

@@ -82,8 +82,9 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
                              const QModelIndex& index) const
 {
     const QRect cell = cellRect(option.rect, m_verticalLines, true);
+    // Every selected byte is drawn selected, the cursor's included; the cursor's frame tells it.
     const bool focused = option.state.testFlag(QStyle::State_HasFocus);
-    const bool selected = option.state.testFlag(QStyle::State_Selected) && !focused;
+    const bool selected = option.state.testFlag(QStyle::State_Selected);
     // A difference stays in sight under the selection.
     const bool marked = index.data(m_markRole).toBool();
     const bool highlighted = selected && !marked;

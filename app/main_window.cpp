@@ -109,6 +109,7 @@ void TForm1::updateUndoCommands()
 
 void TForm1::setStatusText(const QString& text)
 {
+    m_statusIsVerdict = false;
     m_statusPanels[2]->setText(text);
     emit statusTextChanged(text);
 }

@@ -85,6 +85,9 @@ public:
 
     // The third status panel.
     void setStatusText(const QString& text);
+    // Keeps the panel's text as a verdict on the buffer (a verify's, the place of a difference):
+    // it goes away, back to the idle text, when the buffer next changes.
+    void holdStatusAsVerdict() { m_statusIsVerdict = true; }
     [[nodiscard]] QString statusText() const;
     [[nodiscard]] QString statusPanelText(int index) const;
     // The fourth panel: the cursor, the selection and the CRC-32 of the image.
@@ -209,6 +212,7 @@ private:
     EditorCommands* m_editor = nullptr;
     TracePanel* m_tracePanel = nullptr;
     bool m_transferActive = false;
+    bool m_statusIsVerdict = false;
     TransferDispatch* m_transfers = nullptr;
     BufferHistory* m_history = nullptr;
     int m_appliedChip = 0; // the chip whose layout the buffer has

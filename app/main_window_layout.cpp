@@ -9,6 +9,7 @@
 #include "editor_commands.h"
 #include "hex_entry.h"
 #include "image_commands.h"
+#include "messages.h"
 #include "port_selector.h"
 #include "transfer_dispatch.h"
 #include "widget_dialogs.h"
@@ -414,7 +415,7 @@ void TForm1::createStatusBar()
     StatusBar1->setPalette(barPalette);
 
     const QString texts[4] = {QStringLiteral("COM1"), QStringLiteral("12800"),
-                              QStringLiteral("-----Oczekiwanie-----"), QString()};
+                              link::statusIdle(), QString()};
     const int widths[4] = {80, 50, 0, 0};
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(texts[i], StatusBar1);
@@ -464,6 +465,12 @@ void TForm1::connectHandlers()
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TForm1::updateCursorPanel);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &TForm1::updateCursorPanel);
+    // A verdict on the buffer no longer holds once the buffer changed.
+    connect(m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (m_statusIsVerdict && roles.contains(Qt::DisplayRole))
+                    setStatusText(link::statusIdle());
+            });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TForm1::updateCursorPanel);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &TForm1::updateCursorPanel);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -180,10 +180,12 @@ void QueuedObserver::verified(const QByteArray& chipBytes, const std::vector<int
     });
 }
 
-void QueuedObserver::finished()
+void QueuedObserver::finished(const link::TransferOutcome& outcome)
 {
+    link::TransferOutcome copy = outcome;
+    copy.chipBytes = QByteArray(outcome.chipBytes.constData(), outcome.chipBytes.size());
     // Two calls, so that afterFinished runs even when the target's finished() throws.
-    post([this] { m_target.finished(); });
+    post([this, copy = std::move(copy)] { m_target.finished(copy); });
     post(
         [this] {
             // A copy: afterFinished may destroy this observer.

@@ -23,7 +23,7 @@ namespace kestrel {
 class QueuedObserver final : public link::TransferObserver
 {
 public:
-    // afterFinished runs on the context's thread right after the target's finished().
+    // afterFinished runs on the context's thread right after the target's finished(outcome).
     QueuedObserver(QObject* context, link::TransferObserver& target,
                    std::function<void()> afterFinished = {});
     ~QueuedObserver() override;
@@ -35,7 +35,7 @@ public:
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
     void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
-    void finished() override;
+    void finished(const link::TransferOutcome& outcome) override;
 
     // Drops further messages and releases a worker waiting for one to be closed.
     void silence();

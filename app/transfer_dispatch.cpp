@@ -121,13 +121,13 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
     if (operation != link::Operation::Read && operation != link::Operation::Check)
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
-    m_phase.reset();
+    m_operation = operation;
     m_form.tracePanel().beginTransfer(
         QStringLiteral("%1  %2  %3  %4")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                  operationTitle(operation), QString::fromLatin1(chip.name), portName));
-    if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName, m_form.image().EepromBuffer,
-                        backupPath)) {
+    const QByteArray image = bufferBytes(m_form.image().EepromBuffer, chip.EepromSize);
+    if (!m_runner.start(routine, chip, m_makeClock, makeLine, portName, image, backupPath)) {
         m_form.setTransferActive(false);
         return false;
     }
@@ -145,9 +145,6 @@ bool TransferDispatch::stopAndWait(int timeoutMs)
 void TransferDispatch::setStatus(const QString& text)
 {
     m_form.setStatusText(text);
-    // Programming ended "Gotowe": the chip holds the buffer, which cannot change meanwhile.
-    if (m_phase == link::Phase::Writing && text == link::statusDone())
-        m_form.history().markSaved();
 }
 
 namespace {
@@ -174,7 +171,6 @@ std::uint32_t phaseColor(link::Phase phase)
 
 void TransferDispatch::startPhase(link::Phase phase)
 {
-    m_phase = phase;
     const std::uint32_t bgr = phaseColor(phase);
     // A new colour starts a phase, whose next call sets the progress to 0: the bar empties first,
     // so that no frame shows the new colour at the old phase's percentage.
@@ -203,7 +199,7 @@ void TransferDispatch::showMessage(const QString& text)
 void TransferDispatch::imageRead(const QByteArray& bytes)
 {
     EepromBufferType read = m_form.image().EepromBuffer;
-    link::storeReadImage(bytes, read);
+    storeBufferBytes(read, bytes);
     BufferHistory& history = m_form.history();
     history.change(1, std::span(read).subspan(1), readStep());
     history.markSaved();
@@ -216,8 +212,21 @@ void TransferDispatch::verified(const QByteArray& chipBytes,
     m_form.markDifferences(differingOffsets);
 }
 
-void TransferDispatch::finished()
+void TransferDispatch::finished(const link::TransferOutcome& outcome)
 {
+    // Programming ended "Gotowe": the chip holds the buffer, which could not change meanwhile.
+    if (outcome.programmed)
+        m_form.history().markSaved();
+    // The panel tells how the transfer ended; the check's last text is its own verdict.
+    const QString ended = link::statusEnded(outcome.result);
+    if (!ended.isNull() && m_operation != link::Operation::Check)
+        m_form.setStatusText(ended);
+    const bool verified = m_operation == link::Operation::Verify ||
+                          m_operation == link::Operation::ProgramVerify ||
+                          m_operation == link::Operation::BackupProgramVerify;
+    if (verified && (outcome.result == link::TransferResult::Done ||
+                     outcome.result == link::TransferResult::Mismatch))
+        m_form.holdStatusAsVerdict();
     m_form.setTransferActive(false);
 }
 

@@ -61,7 +61,7 @@ public:
     void showMessage(const QString& text) override;
     void imageRead(const QByteArray& bytes) override;
     void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override;
-    void finished() override;
+    void finished(const link::TransferOutcome& outcome) override;
 
 signals:
     void transferFinished(kestrel::link::TransferResult result);
@@ -79,7 +79,7 @@ private:
     TransferRunner::LineFactory m_makeLine;
     QString m_chipName;
     BackupFileChooser m_backupFiles;
-    std::optional<link::Phase> m_phase; // the phase the running transfer is in
+    link::Operation m_operation = link::Operation::Read; // of the running or last transfer
 };
 
 } // namespace kestrel

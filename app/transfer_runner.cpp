@@ -1,7 +1,7 @@
 #include "transfer_runner.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 namespace kestrel {
 
@@ -12,7 +12,8 @@ TransferRunner::TransferRunner(QObject* context, link::TransferObserver& target,
 
 TransferRunner::~TransferRunner()
 {
-    if (m_thread.joinable()) {
+    // A worker waiting for a message to be closed is released first.
+    if (m_thread.running()) {
         requestCancel();
         m_thread.join();
     }
@@ -20,33 +21,19 @@ TransferRunner::~TransferRunner()
 
 bool TransferRunner::start(link::WorkerRoutine routine, const link::ChipRow& chip,
                            ClockFactory makeClock, LineFactory makeLine, const QString& portName,
-                           const EepromBufferType& image, const QString& backupPath)
+                           const QByteArray& image, const QString& backupPath)
 {
-    if (m_thread.joinable() || routine == nullptr)
+    if (m_thread.running() || routine == nullptr)
         return false;
-    m_cancel = false;
     m_queued = std::make_unique<QueuedObserver>(m_context, m_target, [this] { onFinished(); });
-    link::TransferObserver* observer = m_queued.get();
-    const link::ChipRow* row = &chip;
-    link::TraceSink* sink = m_traceSink;
-    m_thread = std::thread([this, routine, row, makeLine = std::move(makeLine),
-                            makeClock = std::move(makeClock), portName, image, backupPath,
-                            observer, sink] {
-        std::unique_ptr<link::Clock> clock = makeClock();
-        std::unique_ptr<link::SerialLine> line = makeLine(*clock);
-        // The trace: bytes stamped as they pass, formatted and handed on by the pump's thread.
-        link::TracedLine traced(*line, *clock, sink);
-        link::TransferContext ctx{traced.line(), *clock, *observer, portName,
-                                  image,         &m_cancel, row};
-        ctx.backupPath = backupPath;
-        m_result = link::runTransfer(routine, ctx);
-    });
-    return true;
+    link::TransferJob job{routine,  &chip,     portName, image, backupPath, std::move(makeClock),
+                          std::move(makeLine), m_traceSink};
+    return m_thread.start(std::move(job), *m_queued);
 }
 
 void TransferRunner::requestCancel()
 {
-    m_cancel = true;
+    m_thread.requestCancel();
     if (m_queued)
         m_queued->silence();
 }
@@ -54,21 +41,22 @@ void TransferRunner::requestCancel()
 void TransferRunner::onFinished()
 {
     // finished() is the worker's last call: the thread ends right after it.
-    if (m_thread.joinable())
-        m_thread.join();
-    m_lastResult = m_result;
-    emit transferFinished(m_lastResult);
+    m_thread.join();
+    emit transferFinished(lastResult());
 }
 
 bool TransferRunner::waitFinished(int timeoutMs)
 {
-    if (!m_thread.joinable())
+    if (!m_thread.running())
         return true;
-    QEventLoop loop;
-    connect(this, &TransferRunner::transferFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return !m_thread.joinable();
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto pump = [] { QCoreApplication::processEvents(); };
+    if (!m_thread.waitEnded(timeoutMs, pump))
+        return false;
+    // finished() was queued before the worker ended: it is among the events waiting here.
+    while (m_thread.running() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return !m_thread.running();
 }
 
 } // namespace kestrel

@@ -29,7 +29,7 @@ public:
     void setProgress(int) override { ++progressCalls; }
     void showMessage(const QString& text) override { messages << text; }
     void imageRead(const QByteArray& bytes) override { imageSize = bytes.size(); }
-    void finished() override {}
+    void finished(const kestrel::link::TransferOutcome&) override {}
 
     QString lastStatus;
     QStringList messages;

@@ -38,7 +38,7 @@ public:
     void setProgress(int) override {}
     void showMessage(const QString& text) override { messages << text; }
     void imageRead(const QByteArray&) override {}
-    void finished() override {}
+    void finished(const kestrel::link::TransferOutcome&) override {}
     QStringList messages;
 };
 

@@ -27,7 +27,7 @@ public:
     void setProgress(int) override {}
     void showMessage(const QString&) override {}
     void imageRead(const QByteArray&) override {}
-    void finished() override {}
+    void finished(const link::TransferOutcome&) override {}
 };
 
 QJsonArray repliesJson(const std::vector<link::CheckReply>& replies)

@@ -39,13 +39,8 @@ public:
         if (setup_.showMessages && setup_.console != nullptr)
             setup_.console->portMessage(setup_.index, text);
     }
-    void imageRead(const QByteArray& bytes) override { outcome_.image = bytes; }
-    void verified(const QByteArray& chipBytes, const std::vector<int>& differingOffsets) override
-    {
-        outcome_.image = chipBytes;
-        outcome_.differingOffsets = differingOffsets;
-    }
-    void finished() override
+    void imageRead(const QByteArray&) override {}
+    void finished(const link::TransferOutcome&) override
     {
         if (setup_.console != nullptr)
             setup_.console->endPort(setup_.index);
@@ -58,7 +53,8 @@ private:
 
 } // namespace
 
-PortJob::PortJob(Setup setup) : setup_(std::move(setup))
+PortJob::PortJob(Setup setup)
+    : setup_(std::move(setup)), observer_(std::make_unique<StepObserver>(setup_, outcome_))
 {
     outcome_.port = setup_.port;
     outcome_.backupFile = setup_.backupFile;
@@ -71,39 +67,33 @@ PortJob::~PortJob()
 
 void PortJob::start()
 {
-    thread_ = std::thread([this] { run(); });
+    const int index = setup_.index;
+    const QString port = setup_.port;
+    link::LineFactory makeLine = [makeLine = setup_.makeLine, index, port](link::Clock& clock) {
+        return makeLine(index, port, clock);
+    };
+    link::TransferJob job{setup_.routine, setup_.chip,      setup_.port, setup_.image,
+                          setup_.backupFile, setup_.makeClock, std::move(makeLine), setup_.trace,
+                          setup_.cancel};
+    (void)thread_.start(std::move(job), *observer_);
 }
 
 void PortJob::join()
 {
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void PortJob::run()
-{
-    const auto started = std::chrono::steady_clock::now();
-    std::unique_ptr<link::Clock> clock = setup_.makeClock();
-    std::unique_ptr<link::SerialLine> line = setup_.makeLine(setup_.index, setup_.port, *clock);
-    if (setup_.cancel != nullptr && setup_.cancel->load()) {
-        outcome_.result = link::TransferResult::Cancelled;
-    } else {
-        link::TracedLine traced(*line, *clock, setup_.trace);
-        StepObserver observer(setup_, outcome_);
-        link::TransferContext ctx{traced.line(), *clock,        observer,   setup_.port,
-                                  setup_.image,  setup_.cancel, setup_.chip};
-        ctx.backupPath = setup_.backupFile;
-        outcome_.result = link::runTransfer(setup_.routine, ctx);
-        outcome_.backupWritten = ctx.backupWritten;
-    }
+    if (!thread_.running())
+        return;
+    const link::TransferOutcome& ended = thread_.join();
+    outcome_.result = ended.result;
+    outcome_.backupWritten = ended.backupWritten;
+    if (!ended.chipBytes.isEmpty())
+        outcome_.image = ended.chipBytes;
+    outcome_.differingOffsets = ended.differingOffsets;
     // A verify that found differences compared every byte all the same.
     const bool whole = outcome_.result == link::TransferResult::Done ||
                        outcome_.result == link::TransferResult::Mismatch;
     outcome_.bytes = whole ? setup_.chip->EepromSize : 0;
     outcome_.exitCode = exitCodeFor(outcome_.result);
-    outcome_.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    done_ = true;
+    outcome_.seconds = std::chrono::duration<double>(thread_.elapsed()).count();
 }
 
 } // namespace kestrel::cli

@@ -2,8 +2,7 @@
 
 #include "chip_catalogue.h"
 #include "progress.h"
-#include "trace_output.h"
-#include "workers.h"
+#include "transfer_thread.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,12 +12,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace kestrel::cli {
 
-using ClockFactory = std::function<std::unique_ptr<link::Clock>()>;
+using link::ClockFactory;
 // The line of one port: its place among the --port options, its name, the clock of its thread.
 using LineFactory = std::function<std::unique_ptr<link::SerialLine>(
     int portIndex, const QString& portName, link::Clock& clock)>;
@@ -31,7 +29,7 @@ struct PortOutcome
     int exitCode = 0;
     double seconds = 0.0;
     qint64 bytes = 0;                  // EEPROM bytes read, programmed or compared
-    QByteArray image;                  // the bytes a read or a differing verify got (entry 1 first)
+    QByteArray image;                  // the bytes a read or a differing verify got
     QStringList messages;              // the worker's messages, in order
     std::vector<int> differingOffsets; // a verify's differences, from the EEPROM's first byte
     QString backupFile;                // --backup: this port's backup (empty without it)
@@ -45,7 +43,7 @@ struct PortOutcome
     std::optional<std::uint64_t> serial;
 };
 
-// The worker of one port, run on a thread of its own with its own clock and line.
+// The worker of one port, run on a link::TransferThread with its own clock and line.
 class PortJob
 {
 public:
@@ -55,7 +53,7 @@ public:
         QString port;
         const link::ChipRow* chip = nullptr;
         link::WorkerRoutine routine = nullptr;
-        EepromBufferType image{};
+        QByteArray image; // the chip's EEPROM bytes
         QString backupFile; // for the backup workers
         ClockFactory makeClock;
         LineFactory makeLine;
@@ -71,18 +69,16 @@ public:
     PortJob& operator=(const PortJob&) = delete;
 
     void start();
-    [[nodiscard]] bool done() const { return done_.load(); }
+    [[nodiscard]] bool done() const { return thread_.ended(); }
     void join();
     // After join().
     [[nodiscard]] const PortOutcome& outcome() const { return outcome_; }
 
 private:
-    void run();
-
     Setup setup_;
+    std::unique_ptr<link::TransferObserver> observer_;
     PortOutcome outcome_;
-    std::atomic<bool> done_{false};
-    std::thread thread_;
+    link::TransferThread thread_;
 };
 
 } // namespace kestrel::cli

@@ -39,14 +39,9 @@ bool ProductionRun::openLog(Console& console)
     return false;
 }
 
-EepromBufferType ProductionRun::image(int port) const
+QByteArray ProductionRun::image(int port) const
 {
-    EepromBufferType entries{};
-    std::fill(entries.begin(), entries.end(), 0xFF);
-    const QByteArray bytes = boards_.image(port);
-    for (qsizetype i = 0; i < bytes.size() && i < EepromLastEntry; ++i)
-        entries[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(bytes[i]);
-    return entries;
+    return boards_.image(port);
 }
 
 void ProductionRun::describe(int port, PortOutcome& outcome) const

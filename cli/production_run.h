@@ -26,8 +26,8 @@ public:
     // given, when it cannot be opened.
     [[nodiscard]] bool openLog(Console& console);
 
-    // The image the port's board is programmed with or compared to.
-    [[nodiscard]] EepromBufferType image(int port) const;
+    // The image the port's board is programmed with or compared to: the chip's EEPROM bytes.
+    [[nodiscard]] QByteArray image(int port) const;
     // Fills in what the outcome shows of the run: the port's serial number and the CRC-32 of
     // its image.
     void describe(int port, PortOutcome& outcome) const;

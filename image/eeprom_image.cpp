@@ -31,6 +31,22 @@ ImageState::ImageState()
     fillFF(1, 512);
 }
 
+QByteArray bufferBytes(const EepromBufferType& buffer, int size)
+{
+    size = std::clamp(size, 0, EepromLastEntry);
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(buffer[static_cast<std::size_t>(i + 1)] & 0xFF);
+    return bytes;
+}
+
+void storeBufferBytes(EepromBufferType& buffer, QByteArrayView bytes)
+{
+    const auto count = std::min<qsizetype>(bytes.size(), EepromLastEntry);
+    for (qsizetype i = 0; i < count; ++i)
+        buffer[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(bytes[i]);
+}
+
 void ImageState::fillFF(int first, int last)
 {
     first = std::max(first, 1);

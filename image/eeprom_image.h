@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -27,6 +29,12 @@ struct ImageState
     // Sets entries first..last (inclusive, clamped to 1..2047) to 0xFF.
     void fillFF(int first, int last);
 };
+
+// The window's image meets the chip's EEPROM bytes here, and only here: byte k is entry k + 1.
+// The first `size` entries (clamped to the buffer) as bytes:
+[[nodiscard]] QByteArray bufferBytes(const EepromBufferType& buffer, int size);
+// Bytes stored over entries 1.. as unsigned values; entries past them keep theirs.
+void storeBufferBytes(EepromBufferType& buffer, QByteArrayView bytes);
 
 // The entry shown in data cell (column 1..16, row 1..).
 [[nodiscard]] constexpr int entryOf(int column, int row)

@@ -30,10 +30,11 @@ ImageReadResult readImageData(QIODevice& device, int maxSize)
     QByteArray data(static_cast<qsizetype>(limit), '\0');
     qint64 total = 0;
     while (total < limit) {
+        errno = 0;
         const qint64 n = device.read(data.data() + total, limit - total);
         if (n < 0) {
             result.status = ImageReadStatus::Unreadable;
-            result.reason = device.errorString();
+            result.reason = readErrorReason(device, errno);
             return result;
         }
         if (n == 0)
@@ -157,19 +158,13 @@ ImageLoadResult loadImageFile(const QString& path, ChipWindow window,
 
 QByteArray imageFileBytes(const ImageState& state)
 {
-    const int size = std::clamp(state.EepromSize, 0, EepromLastEntry);
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(state.EepromBuffer[static_cast<std::size_t>(i + 1)] & 0xFF);
-    return bytes;
+    return bufferBytes(state.EepromBuffer, state.EepromSize);
 }
 
 void storeImageBytes(ImageState& state, QByteArrayView bytes)
 {
     state.fillFF(1, EepromLastEntry);
-    const auto count = std::min<qsizetype>(bytes.size(), EepromLastEntry);
-    for (qsizetype i = 0; i < count; ++i)
-        state.EepromBuffer[static_cast<std::size_t>(i + 1)] = static_cast<std::uint8_t>(bytes[i]);
+    storeBufferBytes(state.EepromBuffer, bytes);
 }
 
 ImageWriteResult writeImageFile(const QString& path, const QByteArray& bytes)

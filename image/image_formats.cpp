@@ -3,11 +3,13 @@
 #include "elf_reader.h"
 #include "intel_hex.h"
 #include "srecord.h"
+#include "system_errors.h"
 
 #include <QFileInfo>
 #include <QIODevice>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace kestrel {
@@ -318,11 +320,12 @@ DecodedImage decodeImage(QIODevice& device, std::optional<ImageFormat> format, C
     ImageDecoder decoder(format, window);
     QByteArray buffer(64 * 1024, '\0');
     for (;;) {
+        errno = 0;
         const qint64 n = device.read(buffer.data(), buffer.size());
         if (n < 0) {
             DecodedImage result;
             result.status = DecodeStatus::ReadError;
-            result.reason = device.errorString();
+            result.reason = readErrorReason(device, errno);
             return result;
         }
         if (n == 0)

@@ -49,6 +49,16 @@ QString systemErrorReason(int error)
     return QStringLiteral("Błąd systemu nr %1").arg(error);
 }
 
+QString readErrorReason(const QIODevice& device, int systemError)
+{
+    if (systemError != 0)
+        return systemErrorReason(systemError);
+    if (const auto* file = qobject_cast<const QFileDevice*>(&device);
+        file != nullptr && file->error() != QFileDevice::NoError)
+        return fileDeviceErrorReason(file->error());
+    return fileDeviceErrorReason(QFileDevice::ReadError);
+}
+
 QString fileDeviceErrorReason(QFileDevice::FileError error)
 {
     switch (error) {

@@ -13,4 +13,8 @@ namespace kestrel {
 // The same for a Qt file device that failed without telling the system's error.
 [[nodiscard]] QString fileDeviceErrorReason(QFileDevice::FileError error);
 
+// Why a read from the device failed, in Polish: the system's error left by the read (errno, 0 for
+// none), else the file device's error, else a plain read error.
+[[nodiscard]] QString readErrorReason(const QIODevice& device, int systemError);
+
 } // namespace kestrel

@@ -25,7 +25,7 @@ public:
         target_.showMessage(backupReadFailedMessage(text));
     }
     void imageRead(const QByteArray& bytes) override { target_.imageRead(bytes); }
-    void finished() override { target_.finished(); }
+    void finished(const TransferOutcome& outcome) override { target_.finished(outcome); }
 
 private:
     TransferObserver& target_;
@@ -39,7 +39,7 @@ private:
 // Reads the chip and writes the backup. Done when the file holds the chip's content.
 TransferResult makeBackup(TransferContext& ctx)
 {
-    ctx.backupWritten = false;
+    ctx.outcome.backupWritten = false;
     BackupReadObserver readObserver(ctx.observer);
     TransferContext read{ctx.line,  ctx.clock,  readObserver, ctx.portName,
                          ctx.image, ctx.cancel, ctx.chip};
@@ -59,7 +59,7 @@ TransferResult makeBackup(TransferContext& ctx)
         ctx.observer.showMessage(backupWriteFailedMessage(ctx.backupPath, written.reason));
         return TransferResult::BackupFailed;
     }
-    ctx.backupWritten = true;
+    ctx.outcome.backupWritten = true;
     ctx.observer.setStatus(statusBackupSaved());
     return cancelRequested(ctx) ? TransferResult::Cancelled : TransferResult::Done;
 }

@@ -56,7 +56,7 @@ struct ChipRow
 {
     const char* name;
     int EepromSize; // bytes, a multiple of 16
-    int EepromBase; // address of entry 1, labels the first row
+    int EepromBase; // address of the first EEPROM byte, labels the first row
     bool supported = false;
     ChipProgramming programming{};
     ChipMemory memory{};

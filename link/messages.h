@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer_outcome.h"
+
 #include <QString>
 
 namespace kestrel::link {
@@ -154,6 +156,37 @@ inline QString statusReadAborted()
 inline QString statusBroken()
 {
     return QStringLiteral("Przerwano");
+}
+inline QString statusIdle()
+{
+    return QStringLiteral("-----Oczekiwanie-----");
+}
+// The status panel once a transfer has ended some other way than with the worker's last text
+// ("Gotowe", a verify's "Zgodne" or "Niezgodne"): how it ended. Null for those, and for a chip
+// without a worker, which never touched the panel.
+inline QString statusEnded(TransferResult result)
+{
+    switch (result) {
+    case TransferResult::Done:
+    case TransferResult::Mismatch:
+    case TransferResult::NotSupported:
+        break;
+    case TransferResult::PortFailed:
+        return QStringLiteral("Błąd portu");
+    case TransferResult::NoAdapter:
+        return QStringLiteral("Błąd komunikacji");
+    case TransferResult::ReadAborted:
+        return statusReadAborted();
+    case TransferResult::LineBroken:
+        return QStringLiteral("Utracono połączenie");
+    case TransferResult::Cancelled:
+        return statusBroken();
+    case TransferResult::BackupFailed:
+        return QStringLiteral("Kopia nieudana");
+    case TransferResult::Failed:
+        return QStringLiteral("Błąd programu");
+    }
+    return {};
 }
 
 } // namespace kestrel::link

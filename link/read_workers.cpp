@@ -73,6 +73,7 @@ TransferResult ReadWorker(TransferContext& ctx)
     TransferResult result = TransferResult::PortFailed;
     if (!readWholeEeprom(ctx, link, readChipOf(*ctx.chip), Phase::Reading, bytes, result))
         return result;
+    ctx.outcome.chipBytes = bytes;
     ctx.observer.imageRead(bytes);
     ctx.observer.setStatus(statusDone());
     return closeWith(link, TransferResult::Done);
@@ -89,15 +90,14 @@ TransferResult readEeprom(TransferContext& ctx, QByteArray& bytes)
 
 TransferResult VerifyWorker(TransferContext& ctx)
 {
+    requireWholeImage(ctx);
     const ReadChip chip = readChipOf(*ctx.chip);
     AdapterLink link{ctx.line, ctx.clock, ctx.cancel};
     QByteArray bytes;
     TransferResult result = TransferResult::PortFailed;
     if (!readWholeEeprom(ctx, link, chip, Phase::Verifying, bytes, result))
         return result;
-    QByteArray image(bytes.size(), '\0');
-    for (qsizetype k = 0; k < image.size(); ++k)
-        image[k] = static_cast<char>(ctx.image[static_cast<std::size_t>(k + 1)] & 0xFF);
+    const QByteArray& image = ctx.image;
     const ImageComparison diff = compareImages(bytes, image);
     TransferObserver& observer = ctx.observer;
     if (diff.count == 0) {
@@ -110,6 +110,8 @@ TransferResult VerifyWorker(TransferContext& ctx)
     const QString message = verifyDifferentMessage(diff.count, chip.firstAddress + first,
                                                    static_cast<std::uint8_t>(bytes.at(first)),
                                                    static_cast<std::uint8_t>(image.at(first)));
+    ctx.outcome.chipBytes = bytes;
+    ctx.outcome.differingOffsets = diff.offsets;
     observer.verified(bytes, diff.offsets);
     observer.setStatus(statusDifferent());
     observer.showMessage(message);

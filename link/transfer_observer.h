@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfer_outcome.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -34,7 +36,7 @@ public:
     virtual void setProgress(int progress) = 0;
     // A plain OK message; returns once the user closed it.
     virtual void showMessage(const QString& text) = 0;
-    // A completed read: bytes[k] belongs to EepromBuffer entry k + 1. The receiver stores them
+    // A completed read: the EEPROM's bytes, from its first address on. The receiver stores them
     // and refreshes both grids.
     virtual void imageRead(const QByteArray& bytes) = 0;
     // A completed verify: what the chip holds, and the offsets (0-based from the EEPROM's first
@@ -45,9 +47,10 @@ public:
         (void)chipBytes;
         (void)differingOffsets;
     }
-    // The transfer has ended (Panel1 is enabled again). Always the last call, exactly once: the
-    // one who runs the worker makes it (runTransfer), whether the worker returned or threw.
-    virtual void finished() = 0;
+    // The transfer has ended (Panel1 is enabled again), and how. Always the last call, exactly
+    // once: the one who runs the worker makes it (runTransfer), whether the worker returned or
+    // threw.
+    virtual void finished(const TransferOutcome& outcome) = 0;
 };
 
 } // namespace kestrel::link

@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 namespace kestrel::link {
 
@@ -18,15 +20,16 @@ namespace {
 inline constexpr int WaitSteps = 1001;
 inline constexpr int WaitStepMs = 20;
 
-std::uint8_t entryByte(const EepromBufferType& image, int entry)
+std::uint8_t imageByte(const QByteArray& image, int offset)
 {
-    return static_cast<std::uint8_t>(image[static_cast<std::size_t>(entry)] & 0xFF);
+    return static_cast<std::uint8_t>(image.at(offset));
 }
 
 } // namespace
 
 TransferResult ProgramWorker(TransferContext& ctx)
 {
+    requireWholeImage(ctx);
     const ChipRow& row = *ctx.chip;
     const ChipProgramming& chip = row.programming;
     TransferObserver& observer = ctx.observer;
@@ -57,8 +60,8 @@ TransferResult ProgramWorker(TransferContext& ctx)
     observer.setStatus(statusSending());
     for (int i = 0; i < words; ++i) {
         const Step step = sendFrame(link, writeWordCommand(chip.stagingBase + 2 * i,
-                                                           entryByte(ctx.image, 2 * i + 2),
-                                                           entryByte(ctx.image, 2 * i + 1)));
+                                                           imageByte(ctx.image, 2 * i + 1),
+                                                           imageByte(ctx.image, 2 * i)));
         if (step != Step::Ok)
             return stepEnded(link, observer, step);
         observer.setProgress(i);
@@ -79,6 +82,7 @@ TransferResult ProgramWorker(TransferContext& ctx)
         observer.setProgress(j);
     }
 
+    ctx.outcome.programmed = true;
     observer.setStatus(statusDone());
     return closeWith(link, TransferResult::Done);
 }
@@ -132,15 +136,19 @@ TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)
         } catch (...) {
         }
     }
-    ctx.observer.finished();
+    ctx.outcome.result = result;
+    try {
+        ctx.observer.finished(ctx.outcome);
+    } catch (...) {
+    }
     return result;
 }
 
-void storeReadImage(const QByteArray& bytes, EepromBufferType& buffer)
+void requireWholeImage(const TransferContext& ctx)
 {
-    const auto count = std::min<qsizetype>(bytes.size(), EepromLastEntry);
-    for (qsizetype k = 0; k < count; ++k)
-        buffer[static_cast<std::size_t>(k + 1)] = static_cast<std::uint8_t>(bytes[k]);
+    if (ctx.image.size() != ctx.chip->EepromSize)
+        throw std::invalid_argument("obraz ma " + std::to_string(ctx.image.size()) +
+                                    " bajtów zamiast " + std::to_string(ctx.chip->EepromSize));
 }
 
 } // namespace kestrel::link

@@ -2,7 +2,6 @@
 
 #include "chip_catalogue.h"
 #include "clock.h"
-#include "eeprom_image.h"
 #include "serial_line.h"
 #include "transfer_observer.h"
 
@@ -21,27 +20,16 @@ struct TransferContext
     Clock& clock;
     TransferObserver& observer;
     QString portName;                    // as typed or chosen in the port selector
-    EepromBufferType image{};            // snapshot of EepromBuffer taken when the transfer starts
+    // The image programmed or compared: the chip's EEPROM bytes from its first address on,
+    // EepromSize of them, copied when the transfer starts.
+    QByteArray image{};
     std::atomic<bool>* cancel = nullptr; // set to stop at the next frame boundary
     const ChipRow* chip = nullptr;       // the chip the sequences serve
     // The backup workers: the file the chip's content goes to before programming (its
-    // extension names the format), and whether it was written.
+    // extension names the format).
     QString backupPath{};
-    bool backupWritten = false;
-};
-
-enum class TransferResult
-{
-    Done,         // ended with "Gotowe"
-    PortFailed,   // the port did not open
-    NoAdapter,    // the connection check failed
-    ReadAborted,  // a word's three tries went without a reply that could be trusted
-    Mismatch,     // verify: the chip differs from the image
-    LineBroken,   // the line broke during the transfer
-    Cancelled,    // stopped on request
-    NotSupported, // the chip has no worker
-    BackupFailed, // the backup before programming could not be written; nothing programmed
-    Failed,       // the worker stopped on an unexpected error
+    // Filled by the workers as they go; runTransfer sets its result and tells it.
+    TransferOutcome outcome{};
 };
 
 using WorkerRoutine = TransferResult (*)(TransferContext&);
@@ -61,7 +49,7 @@ TransferResult BackupProgramVerifyWorker(TransferContext& ctx);
 TransferResult NotSupportedWorker(TransferContext& ctx);
 
 // The read worker's sequence without handing the image over or showing "Gotowe": the whole
-// EEPROM into bytes (entry 1 first), the session closed. Done, or the read's failure with its
+// EEPROM into bytes (its first address first), the session closed. Done, or the read's failure with its
 // message shown.
 TransferResult readEeprom(TransferContext& ctx, QByteArray& bytes);
 
@@ -80,12 +68,12 @@ enum class Operation
 // serve.
 [[nodiscard]] WorkerRoutine workerFor(const ChipRow& chip, Operation operation);
 
-// Runs the worker, then ends the transfer: finished() exactly once, after the worker returned or
-// threw. An exception closes the line, is told as a message and gives Failed.
-TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx);
+// Throws std::invalid_argument unless ctx.image holds exactly the chip's EEPROM bytes: a worker
+// that programs or compares it never pads or cuts it.
+void requireWholeImage(const TransferContext& ctx);
 
-// Stores a completed read (bytes[k] into entry k + 1) as unsigned byte values; entries past the
-// read keep their values.
-void storeReadImage(const QByteArray& bytes, EepromBufferType& buffer);
+// Runs the worker, then ends the transfer: finished(ctx.outcome) exactly once, after the worker
+// returned or threw. An exception closes the line, is told as a message and gives Failed.
+TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx);
 
 } // namespace kestrel::link

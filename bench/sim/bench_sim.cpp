@@ -56,7 +56,7 @@ public:
         std::printf("  message: %s\n", qPrintable(text));
     }
     void imageRead(const QByteArray& bytes) override { image = bytes; }
-    void finished() override {}
+    void finished(const kestrel::link::TransferOutcome&) override {}
     QByteArray image;
 };
 
@@ -78,8 +78,7 @@ double timed(link::WorkerRoutine worker, sim::ChipKind kind, const QString& port
     link::RealClock clock;
     link::TransferContext ctx{
         line, clock, observer, port, {}, nullptr, link::chipRecord(sim::chipModel(kind).name)};
-    for (std::size_t i = 0; i < image.size(); ++i)
-        ctx.image[i + 1] = image[i];
+    ctx.image = QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
     const auto t0 = std::chrono::steady_clock::now();
     result = link::runTransfer(worker, ctx);
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();

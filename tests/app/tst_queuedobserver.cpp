@@ -40,7 +40,7 @@ void TestQueuedObserver::callsArriveInOrderOnContextThread()
                 queued.setStatus(QStringLiteral("half"));
         }
         queued.imageRead(QByteArray(2, '\x80'));
-        queued.finished();
+        queued.finished({});
     });
     QTRY_VERIFY(afterFinishedRan);
     worker.join();
@@ -80,7 +80,7 @@ void TestQueuedObserver::verifiedArrivesInOrder()
         queued.setStatus(QStringLiteral("Trwa weryfikacja EEPROM"));
         queued.verified(QByteArray("\x01\x02\x03", 3), {0, 2});
         queued.setStatus(QStringLiteral("Niezgodne"));
-        queued.finished();
+        queued.finished({});
     });
     QTRY_VERIFY(ended);
     worker.join();
@@ -108,7 +108,7 @@ void TestQueuedObserver::messageBlocksWorkerUntilClosed()
         queued.setStatus(QStringLiteral("before"));
         queued.showMessage(QStringLiteral("BRAK KOMUNIKACJI !!"));
         workerPastMessage = true;
-        queued.finished();
+        queued.finished({});
     });
     QTRY_VERIFY(workerPastMessage);
     worker.join();
@@ -166,7 +166,7 @@ void TestQueuedObserver::observerMayEndInAfterFinished()
     std::thread worker([raw] {
         for (int i = 0; i < 20; ++i)
             raw->setProgress(i);
-        raw->finished();
+        raw->finished({});
     });
     QTRY_VERIFY(ended);
     worker.join();
@@ -190,7 +190,7 @@ void TestQueuedObserver::burstsFromSeveralTransfersKeepOrder()
                     queued.setProgress(burst * 10 + i);
                 std::this_thread::sleep_for(std::chrono::microseconds(200 * (burst % 3)));
             }
-            queued.finished();
+            queued.finished({});
         });
         QTRY_VERIFY(done);
         worker.join();

@@ -1,7 +1,9 @@
 #include "buffer_history.h"
 #include "chip_table.h"
 #include "main_window.h"
+#include "messages.h"
 #include "real_clock.h"
+#include "sim_line.h"
 #include "sim_transport.h"
 #include "tcgauge.h"
 #include "transfer_dispatch.h"
@@ -101,6 +103,8 @@ private slots:
     void closingDuringTransfer_data();
     void closingDuringTransfer();
     void phaseChangeShowsNoNewColourAtOldPercentage();
+    void panelTellsHowItEnded_data();
+    void panelTellsHowItEnded();
 
 private:
     void selectChip(int index);
@@ -393,7 +397,7 @@ void TestTransferDispatch::cancelStopsAtFrameBoundary()
     });
     QVERIFY(endedClean);
     QVERIFY(s.violations().empty());
-    QVERIFY(m_form->statusText() != QStringLiteral("Gotowe"));
+    QCOMPARE(m_form->statusText(), QStringLiteral("Przerwano"));
 }
 
 void TestTransferDispatch::closingDuringTransfer_data()
@@ -516,6 +520,43 @@ void TestTransferDispatch::phaseChangeShowsNoNewColourAtOldPercentage()
     QVERIFY2(paints <= 101, qPrintable(QString::number(paints)));
     QVERIFY(pixelsOf(Green) > gauge.width() * (gauge.height() - 4) / 2);
     QCOMPARE(pixelsOf(Yellow), 0);
+}
+
+void TestTransferDispatch::panelTellsHowItEnded_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("read") << "SpeedButton4" << "none" << "Gotowe";
+    QTest::newRow("read, no adapter") << "SpeedButton4" << "silent" << "Błąd komunikacji";
+    QTest::newRow("program, no adapter") << "SpeedButton5" << "silent" << "Błąd komunikacji";
+    QTest::newRow("verify, no port") << "Weryfikuj1" << "no port" << "Błąd portu";
+    QTest::newRow("read, line lost") << "Czytaj1" << "hang up" << "Utracono połączenie";
+    QTest::newRow("program, line lost") << "SpeedButton5" << "hang up" << "Utracono połączenie";
+    QTest::newRow("read, no replies") << "SpeedButton4" << "no replies" << "Odczyt przerwany";
+    QTest::newRow("check, no adapter")
+        << "TestAdaptera1" << "silent" << "Test adaptera nie powiódł się";
+}
+
+// Whatever the phase was, the panel ends with how the transfer ended.
+void TestTransferDispatch::panelTellsHowItEnded()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, fault);
+    sim::Faults faults;
+    faults.silent = fault == QLatin1String("silent");
+    faults.hangUpAfterFrames = fault == QLatin1String("hang up") ? 100 : 0;
+    faults.missingEvery = fault == QLatin1String("no replies") ? 1 : 0;
+    sim::Simulator own(sim::ChipKind::B32, faults);
+    m_form->transfers().setFactories(
+        [] { return std::unique_ptr<link::Clock>(new testsupport::VirtualClock); },
+        [&own](link::Clock& clock) { return std::make_unique<sim::SimLine>(own, clock); });
+    if (fault == QLatin1String("no port"))
+        m_form->ComboBox1->setCurrentIndex(2);
+    selectChip(ChipB32);
+    clickCommand(command);
+    waitEnd();
+    QTEST(m_form->statusText(), "panel");
 }
 
 QTEST_MAIN(TestTransferDispatch)

@@ -1,6 +1,7 @@
 // The main window's two grids: their look, fills, scrolling in step, the highlighted row and
 // cell, selection, and the scroll row kept when the chip changes.
 
+#include "byte_selection.h"
 #include "main_window_checks.h"
 
 using namespace kestrel;
@@ -21,6 +22,8 @@ private slots:
     void highlightRowAddressAndFocusFrame();
     void cellSelection();
     void charGridMovesSharedCursor();
+    void selectionDrawnWhole_data();
+    void selectionDrawnWhole();
 };
 
 void TestWindowGrids::initTestCase()
@@ -262,17 +265,19 @@ void TestWindowGrids::highlightRowAddressAndFocusFrame()
     QCoreApplication::processEvents();
     QCOMPARE(addressOrigin(1), addressOrigin(2) - QPoint(2, 2));
 
-    // The focus frame of a row 1 cell shows over the highlight rule's drawing.
+    // The focus frame of a row 1 cell shows over the highlight rule's drawing, in the selected
+    // cell's text colour.
+    const QRgb frameColour = hex.palette().color(QPalette::HighlightedText).rgb();
     hex.setFocus();
     hex.setCurrentIndex(form->model().index(0, 4));
     QVERIFY(hex.hasFocus());
     QImage shot = hex.viewport()->grab().toImage();
-    QVERIFY(bottomEdgePixels(hex, shot, 5, 1, textColour) > 3);
-    QCOMPARE(bottomEdgePixels(hex, shot, 6, 1, textColour), 0);
+    QVERIFY(bottomEdgePixels(hex, shot, 5, 1, frameColour) > 3);
+    QCOMPARE(bottomEdgePixels(hex, shot, 6, 1, frameColour), 0);
     hex.setCurrentIndex(form->model().index(2, 4));
     shot = hex.viewport()->grab().toImage();
-    QVERIFY(bottomEdgePixels(hex, shot, 5, 3, textColour) > 3);
-    QCOMPARE(bottomEdgePixels(hex, shot, 5, 1, textColour), 0);
+    QVERIFY(bottomEdgePixels(hex, shot, 5, 3, frameColour) > 3);
+    QCOMPARE(bottomEdgePixels(hex, shot, 5, 1, frameColour), 0);
 }
 
 void TestWindowGrids::cellSelection()
@@ -333,6 +338,45 @@ void TestWindowGrids::charGridMovesSharedCursor()
     QCOMPARE(image.EepromBuffer[18], 0xA1);
     QCOMPARE(chars.currentIndex(), form->model().index(1, 2));
     QVERIFY(chars.editTriggers() == QAbstractItemView::NoEditTriggers);
+}
+
+void TestWindowGrids::selectionDrawnWhole_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("cursor on the first byte, as a find leaves it") << 33 << 35 << 33;
+    QTest::newRow("cursor on the last byte") << 33 << 35 << 35;
+    QTest::newRow("one byte") << 40 << 40 << 40;
+    QTest::newRow("across a row") << 46 << 49 << 46;
+}
+
+// Every selected byte is drawn selected in both grids; the cursor's cell has its frame too.
+void TestWindowGrids::selectionDrawnWhole()
+{
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(int, cursor);
+    auto form = shownForm();
+    GridView& hex = *form->StringGrid1;
+    hex.setFocus();
+    form->selection().select({first, last}, cursor);
+    QVERIFY(hex.hasFocus());
+    const QRgb highlight = hex.palette().color(QPalette::Highlight).rgb();
+    const QRgb frame = hex.palette().color(QPalette::HighlightedText).rgb();
+    for (GridView* grid : {&hex, form->StringGrid2}) {
+        const QImage shot = grid->viewport()->grab().toImage();
+        for (int offset = first - 1; offset <= last + 1; ++offset) {
+            const bool selected = offset >= first && offset <= last;
+            const QRgb expected = selected ? highlight : qRgb(0, 255, 255);
+            QCOMPARE(cellPixel(*grid, shot, offset % 16 + 1, offset / 16 + 1), expected);
+        }
+    }
+    const QImage shot = hex.viewport()->grab().toImage();
+    QVERIFY(bottomEdgePixels(hex, shot, cursor % 16 + 1, cursor / 16 + 1, frame) > 3);
+    for (int offset = first; offset <= last; ++offset)
+        if (offset != cursor)
+            QCOMPARE(bottomEdgePixels(hex, shot, offset % 16 + 1, offset / 16 + 1, frame), 0);
 }
 
 QTEST_MAIN(TestWindowGrids)

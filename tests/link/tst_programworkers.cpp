@@ -1,5 +1,6 @@
 #include "adapter.h"
 #include "chip_workers.h"
+#include "eeprom_image.h"
 #include "fake_line.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -16,10 +17,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A distinct, non-trivial value for every entry; entries carry bits above the low byte.
+// A distinct, non-trivial value for the byte of every entry (entry e is byte e - 1).
 std::int32_t entryValue(int e)
 {
-    return ((e * 37 + (e >> 8)) & 0xFF) | 0x100;
+    return (e * 37 + (e >> 8)) & 0xFF;
 }
 
 struct Rig
@@ -33,8 +34,9 @@ struct Rig
     // An adapter that reports ready to every status query.
     explicit Rig(bool ready = true)
     {
+        ctx.image = QByteArray(EepromLastEntry, '\0');
         for (int e = 1; e <= EepromLastEntry; ++e)
-            ctx.image[static_cast<std::size_t>(e)] = entryValue(e);
+            ctx.image[e - 1] = static_cast<char>(entryValue(e));
         line.setResponder([ready](const Frame& f) {
             return f[0] == CMD_READ_STATUS && ready ? QByteArray::fromHex("C000") : QByteArray();
         });
@@ -140,7 +142,7 @@ void TestProgramWorkers::wireBytes()
                                 std::uint8_t((r + 2 * k) >> 8), block[2 * k + 1], block[2 * k]};
         QCOMPARE(frameText(f[3 + k]), frameText(expected));
     }
-    // The image: word i from entries 2i + 2 (first) and 2i + 1, low bytes only.
+    // The image: word i from bytes 2i + 1 (first) and 2i.
     for (int i = 0; i < words; ++i) {
         const int a = stagingBase + 2 * i;
         const Frame expected = {CMD_WRITE_WORD, std::uint8_t(a & 0xFF), std::uint8_t(a >> 8),

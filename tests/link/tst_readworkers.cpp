@@ -1,5 +1,6 @@
 #include "adapter.h"
 #include "chip_workers.h"
+#include "eeprom_image.h"
 #include "fake_line.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -234,8 +235,10 @@ void TestReadWorkers::highBytesStoredUnsigned()
         return QByteArray().append(byte(a + 1)).append(byte(a));
     };
     QCOMPARE(ReadWorkerB32(rig.ctx), TransferResult::Done);
+    // The outcome carries the bytes handed over; the window stores them at its edge.
+    QCOMPARE(rig.observer.outcome.chipBytes, rig.observer.image);
     EepromBufferType buffer{};
-    storeReadImage(rig.observer.image, buffer);
+    storeBufferBytes(buffer, rig.observer.image);
     QCOMPARE(buffer[1], 255);
     QCOMPARE(buffer[2], 128);
     QCOMPARE(hexText(buffer[1]), QStringLiteral("FF"));

@@ -1,6 +1,7 @@
 // The line trace of whole transfers against the simulated adapter, in virtual time, read back
 // frame by frame, and the simulator's judgement of a trace, clean and edited.
 
+#include "eeprom_image.h"
 #include "adapter.h"
 #include "chip_workers.h"
 #include "fake_line.h"
@@ -39,7 +40,8 @@ Traced traceTransfer(link::WorkerRoutine worker, ChipKind chip, const Faults& fa
     EepromBufferType image{};
     for (std::size_t e = 1; e < image.size(); ++e)
         image[e] = static_cast<std::int32_t>((e * 37) & 0xFF);
-    link::TransferContext ctx{line, clock, observer, QStringLiteral("SYMULATOR"), image};
+    link::TransferContext ctx{line, clock, observer, QStringLiteral("SYMULATOR"),
+                              bufferBytes(image, EepromLastEntry)};
     (void)worker(ctx);
     link::TraceFormatter formatter(recorder);
     Traced out{formatter.lines(recorder.take()) + formatter.finish(), {}};

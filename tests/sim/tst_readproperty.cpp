@@ -2,6 +2,7 @@
 // time: the image handed over is always the chip's, or the read ends with its failure message
 // and hands nothing over.
 
+#include "eeprom_image.h"
 #include "chip_workers.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -91,7 +92,8 @@ QString check(const Faults& faults, bool d60, unsigned contentSeed, bool verify 
     VirtualClock clock;
     RecordingObserver o;
     SimLine line(sim, clock);
-    link::TransferContext ctx{line, clock, o, QStringLiteral("SYMULATOR"), image, nullptr};
+    link::TransferContext ctx{line, clock, o, QStringLiteral("SYMULATOR"),
+                              bufferBytes(image, EepromLastEntry), nullptr};
     const auto worker = verify ? (d60 ? link::VerifyWorkerD60 : link::VerifyWorkerB32)
                                : (d60 ? link::ReadWorkerD60 : link::ReadWorkerB32);
     const TransferResult result = worker(ctx);

@@ -71,8 +71,7 @@ TransferResult runWorker(link::WorkerRoutine worker, const QString& port,
     TimedLine line(sendTimes);
     link::RealClock clock;
     link::TransferContext ctx{line, clock, observer, port, {}, nullptr};
-    for (std::size_t i = 0; i < image.size(); ++i)
-        ctx.image[i + 1] = image[i];
+    ctx.image = QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
     return worker(ctx);
 }
 

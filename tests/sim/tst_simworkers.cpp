@@ -1,5 +1,6 @@
 // The link's transfer workers against the simulated adapter and chips, on a virtual clock.
 
+#include "eeprom_image.h"
 #include "chip_workers.h"
 #include "messages.h"
 #include "recording_observer.h"
@@ -74,7 +75,8 @@ TransferResult runWorker(link::WorkerRoutine worker, Simulator& sim, VirtualCloc
                          RecordingObserver& observer, const EepromBufferType& image = {})
 {
     SimLine line(sim, clock);
-    link::TransferContext ctx{line, clock, observer, QStringLiteral("SYMULATOR"), image, nullptr};
+    link::TransferContext ctx{line, clock, observer, QStringLiteral("SYMULATOR"),
+                              bufferBytes(image, EepromLastEntry), nullptr};
     return worker(ctx);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The workers of each chip the sequences serve, each run as a whole transfer (finished() last),
+// The workers of each chip the sequences serve, each run as a whole transfer (finished last),
 // as the window and the command line run them.
 
 #include "workers.h"
@@ -10,10 +10,12 @@ namespace kestrel::link {
 inline constexpr char ChipNameB32[] = "68HC12B32";
 inline constexpr char ChipNameD60[] = "68HC12D60";
 
-// Worker on the chip of that name, as a WorkerRoutine of its own.
+// Worker on the chip of that name, as a WorkerRoutine of its own. A test's image may cover every
+// chip: the chip's EEPROM is its first bytes, zeros where it is shorter.
 template <WorkerRoutine Worker, const char* Chip> TransferResult onChip(TransferContext& ctx)
 {
     ctx.chip = chipRecord(Chip);
+    ctx.image = ctx.image.leftJustified(ctx.chip->EepromSize, '\0', true);
     return runTransfer(Worker, ctx);
 }
 

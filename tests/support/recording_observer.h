@@ -43,8 +43,9 @@ public:
         ++imageCalls;
         add(QStringLiteral("image:%1").arg(bytes.size()));
     }
-    void finished() override
+    void finished(const link::TransferOutcome& ended) override
     {
+        outcome = ended;
         ++finishedCalls;
         add(QStringLiteral("finished"));
     }
@@ -85,6 +86,7 @@ public:
     QByteArray image;
     int imageCalls = 0;
     int finishedCalls = 0;
+    link::TransferOutcome outcome; // as finished() told it
     std::function<void(int)> onProgress;
     std::function<void(const QString&)> onMessage;
 
