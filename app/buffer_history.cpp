@@ -1,7 +1,6 @@
 #include "buffer_history.h"
 
 #include "eeprom_model.h"
-#include "user_dialogs.h"
 
 #include <algorithm>
 
@@ -38,11 +37,6 @@ bool BufferHistory::change(int first, std::span<const std::int32_t> values, cons
                                 std::vector<std::int32_t>(values.begin(), values.end()), text,
                                 join));
     return true;
-}
-
-bool BufferHistory::confirmDiscard(UserDialogs& dialogs, const QString& question) const
-{
-    return !changed() || dialogs.askOkCancel(question);
 }
 
 } // namespace kestrel

@@ -13,7 +13,6 @@
 namespace kestrel {
 
 class EepromModel;
-class UserDialogs;
 
 // Texts of the steps and of the questions asked before unsaved changes would be lost.
 inline constexpr FixedText typedByteStep{u"Wpisanie bajtu"};
@@ -53,8 +52,6 @@ public:
     void clear() { m_stack.clear(); }
     [[nodiscard]] bool changed() const { return !m_stack.isClean(); }
 
-    // True when nothing unsaved would be lost, or the user answered the question with OK.
-    [[nodiscard]] bool confirmDiscard(UserDialogs& dialogs, const QString& question) const;
 
     void undo() { m_stack.undo(); }
     void redo() { m_stack.redo(); }

@@ -161,7 +161,7 @@ void TForm1::runLoad(const std::function<LoadCommandResult(ImageState&)>& load)
     if (m_transferActive || m_loading)
         return;
     m_loading = true;
-    if (!m_history->confirmDiscard(*m_dialogs, loadOverChangesQuestion())) {
+    if (!settleUnsaved(loadOverChangesQuestion())) {
         m_loading = false;
         return;
     }
@@ -177,6 +177,7 @@ void TForm1::showLoaded(const LoadCommandResult& result, const ImageState& loade
     if (result.outcome != LoadOutcome::Loaded)
         return;
     setFileLabel(result.path);
+    m_imageName = result.path;
     m_history->change(1, std::span(loaded.EepromBuffer).subspan(1), loadStep());
     m_history->markSaved();
     if (!result.notice.isEmpty())
@@ -217,11 +218,37 @@ void TForm1::dropEvent(QDropEvent* event)
         this, [this, path] { loadImageFrom(path); }, Qt::QueuedConnection);
 }
 
-void TForm1::saveImage()
+bool TForm1::saveImage()
 {
     const SaveCommandResult result = saveImageCommand(m_image, *m_dialogs);
-    if (result.outcome == SaveOutcome::Saved)
-        m_history->markSaved();
+    if (result.outcome != SaveOutcome::Saved)
+        return false;
+    m_imageName = result.path;
+    m_history->markSaved();
+    return true;
+}
+
+bool TForm1::settleUnsaved(const QString& question)
+{
+    if (!m_history->changed())
+        return true;
+    switch (m_dialogs->askSaveDiscardCancel(question)) {
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        return false;
+    case UnsavedAnswer::Save:
+        break;
+    }
+    // Saved under its own name when that names a format the buffer is written in; else the
+    // save dialog asks for one. A failed or cancelled save loses nothing and goes back.
+    const std::optional<ImageFormat> named = formatNamedBy(m_imageName);
+    if (!named || *named == ImageFormat::Elf)
+        return saveImage();
+    if (saveImageToPath(m_image, *m_dialogs, m_imageName).outcome != SaveOutcome::Saved)
+        return false;
+    m_history->markSaved();
+    return true;
 }
 
 void TForm1::ComboBox2Change()
@@ -230,11 +257,12 @@ void TForm1::ComboBox2Change()
     // Back on the chip applied: a change refused below, shown again.
     if (index == m_appliedChip)
         return;
-    if (!m_history->confirmDiscard(*m_dialogs, chipChangeQuestion())) {
+    if (!settleUnsaved(chipChangeQuestion())) {
         ComboBox2->setCurrentIndex(m_appliedChip);
         return;
     }
     m_appliedChip = index;
+    m_imageName.clear();
     if (index >= 0 && index < ChipCount) {
         m_image.EepromSize = ChipTable[static_cast<std::size_t>(index)].EepromSize;
         m_image.EepromBase = ChipTable[static_cast<std::size_t>(index)].EepromBase;
@@ -344,8 +372,9 @@ void TForm1::Zapissznadysk1Click()
 
 void TForm1::readChip()
 {
-    if (m_transferActive || !m_history->confirmDiscard(*m_dialogs, readOverChangesQuestion()))
+    if (m_transferActive || !settleUnsaved(readOverChangesQuestion()))
         return;
+    m_imageName.clear();
     m_transfers->startRead();
 }
 
@@ -454,13 +483,11 @@ void TForm1::commitTyped(const HexKeyEffect& effect, std::int32_t held, const QS
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (m_transfers->running() &&
-        !m_dialogs->askOkCancel(
-            QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?"))) {
+    if (m_transfers->running() && !m_dialogs->askStop(m_transfers->stopQuestion())) {
         event->ignore();
         return;
     }
-    if (!m_history->confirmDiscard(*m_dialogs, closeWithChangesQuestion())) {
+    if (!settleUnsaved(closeWithChangesQuestion())) {
         event->ignore();
         return;
     }

@@ -193,7 +193,11 @@ private:
     void setUpGrid(GridView& grid, bool hexView);
     void connectHandlers();
     void loadImage();
-    void saveImage();
+    // The save command: true once the buffer was written.
+    bool saveImage();
+    // Before unsaved changes would be lost: true when nothing unsaved is left to lose (none was,
+    // the buffer was saved, or the user chose to discard it), false to do nothing.
+    [[nodiscard]] bool settleUnsaved(const QString& question);
     void runLoad(const std::function<LoadCommandResult(ImageState&)>& load);
     void showLoaded(const LoadCommandResult& result, const ImageState& loaded);
     void fillStepFF(int last);
@@ -218,6 +222,8 @@ private:
     int m_appliedChip = 0; // the chip whose layout the buffer has
     bool m_quietSelection = false;
     bool m_loading = false; // a load command runs (its reading may let events through)
+    // The file the buffer was loaded from or saved to last; empty after a read or a chip change.
+    QString m_imageName;
     std::unique_ptr<WidgetDialogs> m_widgetDialogs;
     UserDialogs* m_dialogs = nullptr;
 };

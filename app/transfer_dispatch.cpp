@@ -122,6 +122,7 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
         m_form.model().clearMarks();
     m_form.setTransferActive(true);
     m_operation = operation;
+    m_programming = false;
     m_form.tracePanel().beginTransfer(
         QStringLiteral("%1  %2  %3  %4")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
@@ -132,6 +133,15 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
         return false;
     }
     return true;
+}
+
+QString TransferDispatch::stopQuestion() const
+{
+    const QString question = QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?");
+    if (!m_programming)
+        return question;
+    return question + QStringLiteral("\n\nProgramowanie zostanie przerwane; EEPROM układu będzie "
+                                     "zapisana tylko częściowo.");
 }
 
 bool TransferDispatch::stopAndWait(int timeoutMs)
@@ -171,6 +181,8 @@ std::uint32_t phaseColor(link::Phase phase)
 
 void TransferDispatch::startPhase(link::Phase phase)
 {
+    m_programming = phase == link::Phase::Loading || phase == link::Phase::Sending ||
+                    phase == link::Phase::Writing;
     const std::uint32_t bgr = phaseColor(phase);
     // A new colour starts a phase, whose next call sets the progress to 0: the bar empties first,
     // so that no frame shows the new colour at the old phase's percentage.

@@ -42,6 +42,8 @@ public:
     bool startCheck();
     [[nodiscard]] bool running() const { return m_runner.running(); }
 
+    // The question before a running transfer is stopped: what stopping means for the chip.
+    [[nodiscard]] QString stopQuestion() const;
     // Asks the running worker to stop at its next frame boundary and waits for it to end,
     // at most timeoutMs. True once no transfer runs.
     [[nodiscard]] bool stopAndWait(int timeoutMs);
@@ -80,6 +82,7 @@ private:
     QString m_chipName;
     BackupFileChooser m_backupFiles;
     link::Operation m_operation = link::Operation::Read; // of the running or last transfer
+    bool m_programming = false; // the running transfer loads, sends or writes the image
 };
 
 } // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -216,13 +217,40 @@ void WidgetDialogs::runLong(const std::function<void()>& work)
 
 bool WidgetDialogs::askOkCancel(const QString& text)
 {
+    return askOkOrCancel(text, QMessageBox::Ok);
+}
+
+bool WidgetDialogs::askStop(const QString& text)
+{
+    // Enter keeps the work going.
+    return askOkOrCancel(text, QMessageBox::Cancel);
+}
+
+bool WidgetDialogs::askOkOrCancel(const QString& text, QMessageBox::StandardButton defaultButton)
+{
     const FocusReturn back(*this);
     // No caption of the program's own; closing the box counts as Cancel.
     QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok | QMessageBox::Cancel,
                     m_parent);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
+}
+
+UnsavedAnswer WidgetDialogs::askSaveDiscardCancel(const QString& text)
+{
+    const FocusReturn back(*this);
+    QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::NoButton, m_parent);
+    QPushButton* save = box.addButton(QStringLiteral("Zapisz"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Odrzuć"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+    // Enter saves; Escape and closing the box cancel.
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return UnsavedAnswer::Save;
+    return box.clickedButton() == discard ? UnsavedAnswer::Discard : UnsavedAnswer::Cancel;
 }
 
 } // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include "user_dialogs.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -40,11 +41,16 @@ public:
             const std::function<QString(const FindQuestion&)>& check) override;
     void showMessage(const QString& text) override;
     [[nodiscard]] bool askOkCancel(const QString& text) override;
+    [[nodiscard]] bool askStop(const QString& text) override;
+    [[nodiscard]] UnsavedAnswer askSaveDiscardCancel(const QString& text) override;
     // Work of over 100 ms runs on a thread of its own while the window keeps drawing, with the
     // wait cursor and without input.
     void runLong(const std::function<void()>& work) override;
 
 private:
+    [[nodiscard]] bool askOkOrCancel(const QString& text,
+                                     QMessageBox::StandardButton defaultButton);
+
     // Gives the window activation and the keyboard focus back when it goes out of scope; made
     // before the dialog, it goes after it.
     class FocusReturn

@@ -76,12 +76,19 @@ SaveCommandResult saveImageCommand(const ImageState& state, UserDialogs& dialogs
             break;
         suggested = result.path;
     }
+    return saveImageToPath(state, dialogs, result.path);
+}
 
-    const QByteArray file = encodeImage(imageFileBytes(state), formatFromExtension(result.path),
+SaveCommandResult saveImageToPath(const ImageState& state, UserDialogs& dialogs,
+                                  const QString& path)
+{
+    SaveCommandResult result;
+    result.path = path;
+    const QByteArray file = encodeImage(imageFileBytes(state), formatFromExtension(path),
                                         ChipWindow{state.EepromBase, state.EepromSize});
-    const ImageWriteResult written = writeImageFile(result.path, file);
+    const ImageWriteResult written = writeImageFile(path, file);
     if (!written.ok) {
-        dialogs.showMessage(writeFailedMessage(result.path, written.reason));
+        dialogs.showMessage(writeFailedMessage(path, written.reason));
         result.outcome = SaveOutcome::Failed;
         return result;
     }

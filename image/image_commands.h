@@ -42,6 +42,11 @@ struct SaveCommandResult
     QString path; // the chosen name (empty when cancelled)
 };
 
+// Writes the image to path in the format its name names (raw for any other name); a failure is
+// told as a message and the file left as it was.
+[[nodiscard]] SaveCommandResult saveImageToPath(const ImageState& state, UserDialogs& dialogs,
+                                                const QString& path);
+
 // Load from disk: asks for a file and takes the format its chosen file type names, reads it
 // whole, and only when that succeeded replaces the image (entries 1..2047 := 255, then the
 // file's bytes). Cursor, digit count and EepromSize are not touched.

@@ -34,6 +34,14 @@ struct FindQuestion
     bool asText = false;
 };
 
+// The answers to a question asked before unsaved changes would be lost.
+enum class UnsavedAnswer
+{
+    Save,    // save the buffer first, then go on
+    Discard, // go on, the changes lost
+    Cancel,  // do nothing
+};
+
 // The questions and messages the image commands put to the user. The window implements it with
 // its file dialogs and message boxes; tests answer it from a script.
 class UserDialogs
@@ -58,6 +66,14 @@ public:
     virtual void showMessage(const QString& text) = 0;
     // The message box with OK and Cancel; true only for OK.
     [[nodiscard]] virtual bool askOkCancel(const QString& text) = 0;
+    // OK and Cancel where OK stops work under way: Cancel is the default. By default askOkCancel.
+    [[nodiscard]] virtual bool askStop(const QString& text) { return askOkCancel(text); }
+    // Before unsaved changes would be lost: "Zapisz" (the default), "Odrzuć" or "Anuluj". By
+    // default askOkCancel, OK discarding.
+    [[nodiscard]] virtual UnsavedAnswer askSaveDiscardCancel(const QString& text)
+    {
+        return askOkCancel(text) ? UnsavedAnswer::Discard : UnsavedAnswer::Cancel;
+    }
     // A line of text (an address, a byte value); nothing when cancelled. Front ends without
     // such a dialog answer as cancelled.
     [[nodiscard]] virtual std::optional<QString> askText(const TextQuestion& question)

@@ -17,8 +17,6 @@
 namespace kestrel::link {
 
 namespace {
-inline constexpr int WaitSteps = 1001;
-inline constexpr int WaitStepMs = 20;
 
 std::uint8_t imageByte(const QByteArray& image, int offset)
 {
@@ -71,12 +69,12 @@ TransferResult ProgramWorker(TransferContext& ctx)
         step != Step::Ok)
         return stepEnded(link, observer, step);
 
-    startPhase(observer, Phase::Writing, WaitSteps - 2);
+    startPhase(observer, Phase::Writing, ProgramWaitSteps - 2);
     observer.setStatus(statusWriting());
-    for (int j = 0; j < WaitSteps; ++j) {
+    for (int j = 0; j < ProgramWaitSteps; ++j) {
         if (link.cancelRequested())
             return closeWith(link, TransferResult::Cancelled);
-        link.clock.pauseMs(WaitStepMs);
+        link.clock.pauseMs(ProgramWaitStepMs);
         if (link.line.broken())
             return lineBroken(link, observer);
         observer.setProgress(j);

@@ -37,6 +37,8 @@ public:
     QList<std::optional<QString>> openAnswers;
     QList<std::optional<QString>> saveAnswers;
     QList<bool> okCancelAnswers;
+    // The unsaved-change questions' answers; while there are none, OK and Cancel answer them.
+    QList<UnsavedAnswer> unsavedAnswers;
     std::optional<ImageFormat> openFormat; // the format of the file type chosen
 
     int openAsked = 0;
@@ -66,6 +68,13 @@ public:
     {
         questions << text;
         return !okCancelAnswers.isEmpty() && okCancelAnswers.takeFirst();
+    }
+    UnsavedAnswer askSaveDiscardCancel(const QString& text) override
+    {
+        if (unsavedAnswers.isEmpty())
+            return UserDialogs::askSaveDiscardCancel(text);
+        questions << text;
+        return unsavedAnswers.takeFirst();
     }
 };
 

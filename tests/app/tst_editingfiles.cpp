@@ -4,6 +4,8 @@
 #include "editing_window.h"
 #include "../support/full_disk.h"
 
+Q_DECLARE_METATYPE(kestrel::UnsavedAnswer)
+
 using namespace kestrel;
 using namespace kestrel::editingtest;
 
@@ -26,6 +28,8 @@ private slots:
     void shortcuts();
     void bufferSteps_data();
     void bufferSteps();
+    void unsavedQuestionAnswers_data();
+    void unsavedQuestionAnswers();
 };
 
 void TestEditingFiles::loadCommands_data()
@@ -494,6 +498,81 @@ void TestEditingFiles::bufferSteps()
     w->Ponow1->trigger();
     QVERIFY(showsImage(*w, after));
     QCOMPARE(w->isWindowModified(), changedAfter);
+}
+
+void TestEditingFiles::unsavedQuestionAnswers_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("named");    // the buffer came from a file, which the save writes
+    QTest::addColumn<UnsavedAnswer>("answer");
+    QTest::addColumn<QString>("saveAs"); // the save dialog's answer: "" cancelled, "-" not asked
+    QTest::addColumn<bool>("saved");     // the typed byte reached a file
+    QTest::addColumn<bool>("wentOn");
+    using A = UnsavedAnswer;
+    QTest::newRow("close, save to its file") << "close" << true << A::Save << "-" << true << true;
+    QTest::newRow("close, save, no name") << "close" << false << A::Save << "new.bin" << true << true;
+    QTest::newRow("close, save dialog cancelled") << "close" << false << A::Save << "" << false << false;
+    QTest::newRow("close, save fails") << "close" << true << A::Save << "gone" << false << false;
+    QTest::newRow("close, discard") << "close" << true << A::Discard << "-" << false << true;
+    QTest::newRow("close, cancel") << "close" << true << A::Cancel << "-" << false << false;
+    QTest::newRow("load, save, then load") << "load" << true << A::Save << "-" << true << true;
+    QTest::newRow("load, save fails") << "load" << true << A::Save << "gone" << false << false;
+    QTest::newRow("chip change, save") << "chip change" << true << A::Save << "-" << true << true;
+    QTest::newRow("chip change, cancel") << "chip change" << false << A::Cancel << "-" << false << false;
+}
+
+// Before unsaved changes go, "Zapisz" saves and goes on; nothing is lost when it cannot save.
+void TestEditingFiles::unsavedQuestionAnswers()
+{
+    QFETCH(QString, step);
+    QFETCH(bool, named);
+    QFETCH(QString, saveAs);
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("gone"));
+    const QString file = QDir(named && saveAs == QLatin1String("gone") ? gone : dir.path())
+                             .filePath(QStringLiteral("plik.bin"));
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()) && writeAll(file, pattern(768, 4)));
+    QVERIFY(pattern(768, 4).at(0) != '\x5C');
+    Window w;
+    selectChip(*w, ChipB32);
+    if (named) {
+        w.dialogs.openAnswers << file;
+        runCommand(*w, QStringLiteral("toolbar load"));
+    }
+    QTest::keyClicks(w->StringGrid1, QStringLiteral("5c"));
+    if (saveAs == QLatin1String("gone")) // the file's folder went away meanwhile
+        QVERIFY(QDir(gone).removeRecursively());
+    else if (saveAs != QLatin1String("-"))
+        w.dialogs.saveAnswers << (saveAs.isEmpty() ? std::optional<QString>() : dir.filePath(saveAs));
+    w.dialogs.openAnswers << file;
+    QFETCH(UnsavedAnswer, answer);
+    w.dialogs.unsavedAnswers << answer;
+    bool closed = false;
+    if (step == QLatin1String("close"))
+        closed = w->close();
+    else if (step == QLatin1String("load"))
+        runCommand(*w, QStringLiteral("toolbar load"));
+    else
+        w->ComboBox2->setCurrentIndex(ChipD60);
+    QCOMPARE(w.dialogs.questions.size(), 1);
+    QCOMPARE(w.dialogs.saveSuggestions.size(), saveAs == QLatin1String("-") || named ? 0 : 1);
+    const QString written = saveAs.isEmpty() || saveAs == QLatin1String("-") || named
+                                ? file : dir.filePath(saveAs);
+    QTEST(readAll(written).startsWith('\x5C'), "saved");
+    QFETCH(bool, wentOn);
+    if (step == QLatin1String("close"))
+        QCOMPARE(closed, wentOn);
+    else if (step == QLatin1String("load"))
+        QCOMPARE(w.dialogs.openAsked, wentOn ? 2 : 1);
+    else
+        QCOMPARE(w->ComboBox2->currentIndex(), wentOn ? ChipD60 : ChipB32);
+    // Gone back, the typed byte is still there and unsaved; saved, nothing is unsaved.
+    if (!wentOn)
+        QVERIFY(w->isWindowModified() && hexCell(*w, 1, 1) == QStringLiteral("5C"));
+    QFETCH(bool, saved);
+    if (saved)
+        QVERIFY(!w->isWindowModified());
+    QCOMPARE(w.dialogs.messages.size(), saveAs == QLatin1String("gone") ? 1 : 0);
 }
 
 QTEST_MAIN(TestEditingFiles)

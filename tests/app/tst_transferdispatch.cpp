@@ -436,8 +436,12 @@ void TestTransferDispatch::closingDuringTransfer()
     QElapsedTimer timer;
     timer.start();
     const bool closed = m_form->close();
-    QStringList questions{
-        QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?")};
+    QString stop = QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?");
+    // Stopping while programming leaves the chip half written, and the question says so.
+    if (command == QLatin1String("ZapiszWeryfikuj1"))
+        stop += QStringLiteral("\n\nProgramowanie zostanie przerwane; EEPROM układu będzie "
+                               "zapisana tylko częściowo.");
+    QStringList questions{stop};
     if (changed)
         questions << closeWithChangesQuestion();
     QCOMPARE(dialogs.questions, questions);
