@@ -189,6 +189,7 @@ private:
     void createToolbar(QWidget* client);
     void setUpSelectors();
     void createMenu();
+    void setUpKeys();
     void createStatusBar();
     void setUpGrid(GridView& grid, bool hexView);
     void connectHandlers();

@@ -169,10 +169,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     connectHandlers();
     updateCursorPanel();
 
-    setTabOrder(StringGrid1, StringGrid2);
-    setTabOrder(StringGrid2, ScrollBar1);
-    setTabOrder(ScrollBar1, ComboBox1);
-    setTabOrder(ComboBox1, ComboBox2);
+    setUpKeys();
     StringGrid1->setFocus();
     m_widgetDialogs->setFocusHome(StringGrid1);
 
@@ -235,7 +232,6 @@ void TForm1::createBufferGroup(QWidget* client)
     ScrollBar1->setValue(1);
     ScrollBar1->setSingleStep(1);
     ScrollBar1->setPageStep(1);
-    ScrollBar1->setFocusPolicy(Qt::StrongFocus);
 }
 
 void TForm1::createToolbar(QWidget* client)

@@ -63,8 +63,9 @@ class AnsweringDialogs final : public UserDialogs
 public:
     bool answer = false;
     QStringList questions;
+    std::optional<QString> savePath; // the save dialog's answer
     std::optional<QString> askOpenFile() override { return std::nullopt; }
-    std::optional<QString> askSaveFile(const QString&) override { return std::nullopt; }
+    std::optional<QString> askSaveFile(const QString&) override { return savePath; }
     void showMessage(const QString& text) override { questions << text; }
     bool askOkCancel(const QString& text) override
     {
@@ -105,6 +106,8 @@ private slots:
     void phaseChangeShowsNoNewColourAtOldPercentage();
     void panelTellsHowItEnded_data();
     void panelTellsHowItEnded();
+    void commandKeys_data();
+    void commandKeys();
 
 private:
     void selectChip(int index);
@@ -561,6 +564,42 @@ void TestTransferDispatch::panelTellsHowItEnded()
     clickCommand(command);
     waitEnd();
     QTEST(m_form->statusText(), "panel");
+}
+
+void TestTransferDispatch::commandKeys_data()
+{
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("operation"); // as the trace panel titles the transfer
+    QTest::newRow("F5 reads") << QKeySequence(Qt::Key_F5) << "odczyt";
+    QTest::newRow("F6 programs") << QKeySequence(Qt::Key_F6) << "programowanie";
+    QTest::newRow("F7 verifies") << QKeySequence(Qt::Key_F7) << "weryfikacja";
+    QTest::newRow("F9 programs and verifies")
+        << QKeySequence(Qt::Key_F9) << "programowanie i weryfikacja";
+    QTest::newRow("Shift+F9 backs up, programs and verifies")
+        << QKeySequence(Qt::SHIFT | Qt::Key_F9) << "kopia, programowanie i weryfikacja";
+}
+
+// Each transfer starts from its key, wherever the keyboard focus is in the window.
+void TestTransferDispatch::commandKeys()
+{
+    QFETCH(QKeySequence, key);
+    QTemporaryDir dir;
+    AnsweringDialogs dialogs;
+    dialogs.savePath = dir.filePath(QStringLiteral("kopia.bin"));
+    m_form->setDialogs(&dialogs);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    selectChip(ChipB32);
+    m_form->StringGrid1->setFocus();
+    QTest::keySequence(m_form->StringGrid1, key);
+    QVERIFY(m_form->transfers().running());
+    waitEnd();
+    m_form->setDialogs(nullptr);
+    QCOMPARE(m_form->transfers().lastResult(), link::TransferResult::Done);
+    QFETCH(QString, operation);
+    QTRY_VERIFY(m_form->tracePanel().text().contains(
+        QStringLiteral("  %1  68HC12B32  SYMULATOR").arg(operation)));
+    QCOMPARE(m_form->tracePanel().transfers(), 1);
 }
 
 QTEST_MAIN(TestTransferDispatch)
