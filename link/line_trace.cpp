@@ -114,7 +114,15 @@ void TracingLine::close()
 
 bool TracingLine::broken() const
 {
-    return inner_.broken();
+    const bool broken = inner_.broken();
+    if (broken && !brokenSeen_) {
+        brokenSeen_ = true;
+        TraceEvent e;
+        e.kind = TraceEvent::Kind::Broken;
+        e.atUs = nowUs();
+        recorder_.push(e);
+    }
+    return broken;
 }
 
 } // namespace kestrel::link

@@ -25,6 +25,7 @@ struct TraceEvent
         SendFailed, // bytes[0]: the byte the line refused (it is broken)
         Read,       // startUs..atUs, value: time-out, count of maxBytes, bytes[0..count)
         Closed,
+        Broken, // the line was first found broken (a cable pulled, a USB adapter gone)
     };
     static constexpr int MaxReadBytes = 16; // bytes kept of one read
 
@@ -85,6 +86,7 @@ private:
     Clock& clock_;
     TraceRecorder& recorder_;
     bool open_ = false; // a close is recorded only after an open
+    mutable bool brokenSeen_ = false; // the line's break is recorded once
 };
 
 } // namespace kestrel::link

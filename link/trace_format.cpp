@@ -135,6 +135,10 @@ void TraceFormatter::add(const TraceEvent& e, QStringList& out)
         flushFrame(out);
         out << stamp(e.atUs) + QStringLiteral(" close");
         return;
+    case TraceEvent::Kind::Broken:
+        flushFrame(out);
+        out << stamp(e.atUs) + QStringLiteral(" line-broken");
+        return;
     }
 }
 

@@ -48,6 +48,7 @@ std::string feed(const std::vector<TracedEntry>& entries, Simulator& simulator,
         case TracedEntry::Kind::OpenFailed:
         case TracedEntry::Kind::Reply:
         case TracedEntry::Kind::SendFailed:
+        case TracedEntry::Kind::Broken:
             break;
         }
         lastUs = std::max(lastUs, e.atUs);

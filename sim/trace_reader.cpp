@@ -138,6 +138,10 @@ std::string readEntry(const Tokens& t, TracedEntry& e)
         e.kind = TracedEntry::Kind::Close;
         return t.size() == 2 ? std::string() : "nothing expected after close";
     }
+    if (kind == "line-broken") {
+        e.kind = TracedEntry::Kind::Broken;
+        return t.size() == 2 ? std::string() : "nothing expected after line-broken";
+    }
     if (kind == "!") {
         e.kind = TracedEntry::Kind::SendFailed;
         const auto b = t.size() >= 3 ? hexByte(t[2]) : std::nullopt;

@@ -21,6 +21,7 @@ struct TracedEntry
         Reply,      // a read returned at atUs with bytes
         SendFailed, // bytes[0] was refused
         Close,
+        Broken, // the host found the line broken
     };
     Kind kind = Kind::Close;
     std::size_t line = 0; // 1-based

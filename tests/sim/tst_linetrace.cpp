@@ -263,6 +263,8 @@ void TestLineTrace::lineTroubles_data()
         << QStringList{"open /dev/ttyUSB7  8N1 no flow control  time-out 10 ms  speed 12800",
                        "> 5B 00 00 00 00  BEGIN  gaps 2.000 2.000 2.000 2.000",
                        "> 21 00  PREPARE  gaps 2.000", "! 00 not sent, line broken", "close"};
+    QTest::newRow("broken between frames")
+        << 3 << QStringList{"> 21 00 00 00 00  PREPARE", "line-broken", "close"};
     QTest::newRow("silent adapter")
         << 2
         << QStringList{"> 37 01 FF 00 00  READ_STATUS  gaps 2.000 2.000 2.000 2.000",
@@ -280,6 +282,8 @@ void TestLineTrace::lineTroubles()
         fake.setOpenStatus(link::OpenStatus::PermissionDenied);
     if (trouble == 1)
         fake.breakAfterBytes(7);
+    if (trouble == 3)
+        fake.breakAt(std::chrono::milliseconds(170)); // a cable pulled in PREPARE's pause
     link::TraceRecorder recorder;
     link::TracingLine line(fake, clock, recorder);
     QTemporaryDir dir;
