@@ -110,8 +110,8 @@ int CheckCommand::run(const CliRequest& request, CommandContext& context) const
     {
         link::TracedLine traced(*line, *clock, context.trace(0));
         SilentObserver observer;
-        link::TransferContext ctx{traced.line(),        *clock,      observer, port, {},
-                                  context.cancelFlag(), request.chip};
+        std::atomic<bool>* cancel = context.cancelFlag();
+        link::TransferContext ctx{traced.line(), *clock, observer, port, {}, cancel, request.chip};
         result = link::runAdapterCheck(ctx, report);
     }
     const int exitCode = context.traceErrors(exitCodeFor(result), console);
