@@ -29,7 +29,7 @@ QString TransferCommand::check(const CommandLine& line, const QStringList& posit
         return error;
     if (file_ == File::Written && r.format == FileFormat::Elf)
         return elfNotWritten(QStringLiteral("--format"));
-    if (error = line.takeProduction(r); !error.isNull())
+    if (error = line.takeProduction(r); !error.isEmpty())
         return error;
     return checkFile(line, positional, r);
 }
