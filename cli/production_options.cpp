@@ -23,15 +23,6 @@ ProductionOptions::ProductionOptions(QCommandLineParser& parser)
     parser.addOptions({set_, serial_, log_});
 }
 
-QString ProductionOptions::refuseAll(const QCommandLineParser& parser, const QString& command) const
-{
-    for (const QCommandLineOption* o : {&set_, &serial_, &log_})
-        if (parser.isSet(*o))
-            return QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
-                .arg(o->names().constFirst(), command);
-    return {};
-}
-
 QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& request) const
 {
     const ChipWindow window{request.chip->EepromBase, request.chip->EepromSize};

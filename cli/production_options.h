@@ -15,8 +15,9 @@ public:
     // Adds the options to the parser.
     explicit ProductionOptions(QCommandLineParser& parser);
 
-    // The usage error when one of them is given to a command that takes none of them.
-    [[nodiscard]] QString refuseAll(const QCommandLineParser& parser, const QString& command) const;
+    [[nodiscard]] const QCommandLineOption& set() const { return set_; }
+    [[nodiscard]] const QCommandLineOption& serial() const { return serial_; }
+    [[nodiscard]] const QCommandLineOption& log() const { return log_; }
     // Takes them into the request, whose command, chip and ports are known; gives the usage
     // error, or a null string.
     [[nodiscard]] QString take(const QCommandLineParser& parser, CliRequest& request) const;

@@ -2,6 +2,7 @@
 
 #include "board_images.h"
 #include "cli_options.h"
+#include "command_table.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +21,8 @@ private slots:
     void productionOptions_data();
     void productionOptions();
     void helpAndVersion();
+    void everyCommand_data();
+    void everyCommand();
 
 private:
     QTemporaryDir m_dir;
@@ -293,6 +296,68 @@ void TestCliOptions::helpAndVersion()
         parseCommandLine({QStringLiteral("kestrel-cli"), QStringLiteral("--version")});
     QCOMPARE(version.action, ParsedCommandLine::Action::ShowText);
     QCOMPARE(version.text, QStringLiteral("kestrel-cli 1.0\n"));
+}
+
+void TestCliOptions::everyCommand_data()
+{
+    QTest::addColumn<QStringList>("args"); // a run the command takes; empty: none known here
+    const auto B32 = QStringLiteral("68HC12B32");
+    const QStringList chipPort{"--chip", B32, "--port", "COM1"};
+    const QHash<QString, QStringList> runs{
+        {"chips", {}},
+        {"ports", {}},
+        {"read", chipPort + QStringList{"f.bin"}},
+        {"program", chipPort + QStringList{"f.bin"}},
+        {"verify", chipPort + QStringList{"f.bin"}},
+        {"check", chipPort},
+        {"convert", {"--chip", B32, "a.s19", "b.hex"}},
+        {"diff", {"--chip", B32, "a.s19", "b.hex"}},
+    };
+    for (const CliCommand* command : commandTable()) {
+        const QString name = command->name();
+        QTest::newRow(qPrintable(name))
+            << (runs.contains(name) ? QStringList{name} + runs.value(name) : QStringList{});
+    }
+}
+
+// Every registered command is in the help, and takes the options it says it takes: any other
+// is refused with a message that names it.
+void TestCliOptions::everyCommand()
+{
+    QFETCH(QStringList, args);
+    QVERIFY2(!args.isEmpty(), "a command with no run in everyCommand_data");
+    const CliCommand* command = findCommand(args.first());
+    QVERIFY(command != nullptr);
+    args.prepend(QStringLiteral("kestrel-cli"));
+    const QString help =
+        parseCommandLine({QStringLiteral("kestrel-cli"), QStringLiteral("--help")}).text;
+    QVERIFY2(help.contains(QStringLiteral("\n  ") + command->name().leftJustified(7) + u' '),
+             qPrintable(help));
+    QCOMPARE(parseCommandLine(args).text, QString());
+
+    const ParsedCommandLine unknown = parseCommandLine(args + QStringList{"--speed", "9600"});
+    QCOMPARE(unknown.action, ParsedCommandLine::Action::Fail);
+    QVERIFY2(unknown.text.contains(QLatin1String("speed")), qPrintable(unknown.text));
+
+    const std::pair<Option, QStringList> options[] = {
+        {Option::Chip, {"--chip", "68HC12D60"}},     {Option::Port, {"--port", "COM2"}},
+        {Option::Verify, {"--verify"}},              {Option::Backup, {"--backup", "k-{port}.bin"}},
+        {Option::Format, {"--format", "bin"}},       {Option::Json, {"--json"}},
+        {Option::Trace, {"--trace", "t-{port}.txt"}}, {Option::Set, {"--set", "0D10=00"}},
+        {Option::Serial, {"--serial", "0FF0:1:1"}},  {Option::Log, {"--log", "run.jsonl"}},
+    };
+    for (const auto& [option, given] : options) {
+        if (args.contains(given.first()))
+            continue; // the run has it already
+        const ParsedCommandLine parsed = parseCommandLine(args + given);
+        if (command->options().contains(option)) {
+            QVERIFY2(parsed.action == ParsedCommandLine::Action::Run,
+                     qPrintable(given.first() + QStringLiteral(": ") + parsed.text));
+        } else {
+            QCOMPARE(parsed.action, ParsedCommandLine::Action::Fail);
+            QVERIFY2(parsed.text.startsWith(given.first() + u':'), qPrintable(parsed.text));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliOptions)

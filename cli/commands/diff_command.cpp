@@ -1,5 +1,7 @@
 #include "diff_command.h"
 
+#include "command_context.h"
+#include "command_line.h"
 #include "eeprom_image.h"
 #include "exit_codes.h"
 #include "image_compare.h"
@@ -21,6 +23,36 @@ int byteAt(const QByteArray& bytes, int offset)
 }
 
 } // namespace
+
+CommandHelp DiffCommand::help() const
+{
+    return {QStringLiteral("--chip UKŁAD PLIK1 PLIK2"),
+            {QStringLiteral("porównanie dwóch plików obrazu; wiersz na"),
+             QStringLiteral("różny bajt: ADRES  BAJT1  BAJT2")}};
+}
+
+QString DiffCommand::check(const CommandLine& line, const QStringList& positional,
+                           CliRequest& r) const
+{
+    QString error = takeChip(line, r);
+    if (error.isEmpty())
+        error = line.refused(options(), PortOptions, name());
+    if (error.isEmpty())
+        error = line.refused(options(), ProductionLineOptions, name());
+    if (error.isEmpty())
+        error = takeTwoFiles(positional, {QStringLiteral("PLIK1"), QStringLiteral("PLIK2")}, r);
+    if (!error.isEmpty())
+        return error;
+    if (r.file == QLatin1String("-") && r.output == QLatin1String("-"))
+        return QStringLiteral("PLIK1 i PLIK2: standardowe wejście można podać tylko raz");
+    return {};
+}
+
+int DiffCommand::run(const CliRequest& request, CommandContext& context) const
+{
+    Console console(context.err(), context.errIsTerminal(), !request.quiet, {});
+    return diffImages(request, context.in(), context.out(), console);
+}
 
 int diffImages(const CliRequest& request, QIODevice& standardInput, QIODevice& standardOutput,
                Console& console)

@@ -1,11 +1,12 @@
 // kestrel-cli check: the adapter check on one port, what it saw and its diagnosis.
 
-#include "cli_app.h"
+#include "check_command.h"
 
 #include "adapter_check.h"
+#include "command_context.h"
+#include "command_line.h"
 #include "exit_codes.h"
 #include "progress.h"
-#include "backup_files.h"
 #include "trace_files.h"
 
 #include <QIODevice>
@@ -64,32 +65,60 @@ QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport&
 
 } // namespace
 
-int CliApp::runCheck(const CliRequest& request)
+CommandHelp CheckCommand::help() const
 {
-    Console console(*env_.err, env_.errIsTerminal, !request.quiet, {});
-    if (request.trace)
-        traceNames_ = backupFiles(*request.trace, request.ports);
-    if (const QString error = openTraceWriters(request, traces_); !error.isEmpty()) {
+    return {QStringLiteral("--chip UKŁAD --port PORT [--json] [--trace ŚLAD]"),
+            {QStringLiteral("sprawdzenie adaptera i połączenia"),
+             QStringLiteral("(nic nie zapisuje)")}};
+}
+
+QString CheckCommand::check(const CommandLine& line, const QStringList& positional,
+                            CliRequest& r) const
+{
+    QString error = takeChip(line, r);
+    if (error.isEmpty())
+        error = takeTrace(line, r);
+    if (error.isEmpty())
+        error = takePorts(line, r);
+    if (error.isEmpty())
+        error = traceUsageError(r);
+    if (error.isEmpty())
+        error = line.refused(options(), PortOptions, name());
+    if (error.isEmpty())
+        error = line.refused(options(), ProductionLineOptions, name());
+    if (!error.isEmpty())
+        return error;
+    if (r.ports.size() > 1)
+        return onePortOnly(name());
+    if (!positional.isEmpty())
+        return extraArgument(positional.first());
+    return {};
+}
+
+int CheckCommand::run(const CliRequest& request, CommandContext& context) const
+{
+    Console console(context.err(), context.errIsTerminal(), !request.quiet, {});
+    if (const QString error = context.openTraces(request); !error.isEmpty()) {
         console.error(error);
         return ExitFile;
     }
     const QString& port = request.ports.first();
-    std::unique_ptr<link::Clock> clock = env_.makeClock();
-    std::unique_ptr<link::SerialLine> line = lineFactory(request)(0, port, *clock);
+    std::unique_ptr<link::Clock> clock = context.makeClock()();
+    std::unique_ptr<link::SerialLine> line = context.lineFactory(request)(0, port, *clock);
     link::AdapterCheckReport report;
     link::TransferResult result = link::TransferResult::Cancelled;
     {
-        link::TracedLine traced(*line, *clock, traces_.empty() ? nullptr : traces_.front().get());
+        link::TracedLine traced(*line, *clock, context.trace(0));
         SilentObserver observer;
-        link::TransferContext ctx{traced.line(), *clock, observer, port, {}, env_.cancel,
-                                  request.chip};
+        std::atomic<bool>* cancel = context.cancelFlag();
+        link::TransferContext ctx{traced.line(), *clock, observer, port, {}, cancel, request.chip};
         result = link::runAdapterCheck(ctx, report);
     }
-    const int exitCode = traceErrors(exitCodeFor(result), console);
+    const int exitCode = context.traceErrors(exitCodeFor(result), console);
     if (request.json)
-        writeOut(reportJson(request, report, exitCode));
+        context.out().write(reportJson(request, report, exitCode));
     else if (!request.quiet)
-        writeOut(link::reportLines(report).join(u'\n').toUtf8() + '\n');
+        context.out().write(link::reportLines(report).join(u'\n').toUtf8() + '\n');
     else if (exitCode != ExitOk)
         console.error(link::diagnosisText(report));
     return exitCode;
