@@ -6,6 +6,7 @@
 #include "command_context.h"
 #include "command_line.h"
 #include "exit_codes.h"
+#include "messages.h"
 #include "progress.h"
 #include "trace_files.h"
 
@@ -101,6 +102,11 @@ int CheckCommand::run(const CliRequest& request, CommandContext& context) const
     if (const QString error = context.openTraces(request); !error.isEmpty()) {
         console.error(error);
         return ExitFile;
+    }
+    // As a transfer answers it: this version has no sequences for the chip, nothing is opened.
+    if (!link::chipSupported(*request.chip)) {
+        console.error(link::notSupportedMessage());
+        return ExitNotSupported;
     }
     const QString& port = request.ports.first();
     std::unique_ptr<link::Clock> clock = context.makeClock()();

@@ -269,6 +269,9 @@ void TestCliFormats::exitCodes_data()
     QTest::newRow("unsupported chip, program")
         << program << QStringLiteral("68HC908AS60") << int(None) << int(ExitNotSupported)
         << link::notSupportedMessage() << false;
+    QTest::newRow("unsupported chip, check")
+        << QStringLiteral("check") << QStringLiteral("68HC05") << int(None)
+        << int(ExitNotSupported) << link::notSupportedMessage() << false;
     QTest::newRow("input file missing") << program << B32 << int(NoInputFile) << int(ExitFile)
                                         << QStringLiteral("Nie można odczytać pliku") << false;
     QTest::newRow("input file too large")
@@ -330,6 +333,8 @@ void TestCliFormats::exitCodes()
                      file};
     if (cause == LogUnwritable)
         args << QStringLiteral("--log") << path(QStringLiteral("no/such/folder/run.jsonl"));
+    if (command == QLatin1String("check")) // it takes no file
+        args.removeLast();
     const int code = h.run(args);
     QCOMPARE(code, expected);
     QVERIFY2(h.errText().contains(message), qPrintable(h.errText()));
