@@ -196,6 +196,9 @@ void EditorCommands::showRange(ByteRange range, int cursor)
 {
     m_selection.select(range, cursor);
     m_form.showEntry(cursor + 1);
+    // Work goes on at the bytes shown: the hex grid takes the keyboard focus unless a grid has it.
+    if (!m_form.StringGrid1->hasFocus() && !m_form.StringGrid2->hasFocus())
+        m_form.StringGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void EditorCommands::gotoAddress()

@@ -174,6 +174,7 @@ void TestEditorCommands::gotoAddress()
     QFETCH(int, offset);
     QFETCH(QString, range);
     m_form->ComboBox2->setCurrentIndex(chip);
+    m_form->ComboBox2->setFocus(); // started from the chip selector (Alt+U, then Ctrl+G)
     m_dialogs.lines = {typed};
     m_form->editor().GotoAddress->trigger();
     if (offset < 0) {
@@ -184,6 +185,7 @@ void TestEditorCommands::gotoAddress()
     }
     QVERIFY(m_dialogs.refusals.isEmpty());
     QCOMPARE(cursor(), offset);
+    QCOMPARE(QApplication::focusWidget(), m_form->StringGrid1); // typing goes on there
     QCOMPARE(selected()->first, offset);
     // The cursor's row is in view in both grids.
     const int row = offset / 16 + 1;
