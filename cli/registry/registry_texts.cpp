@@ -40,17 +40,17 @@ QString missing(const QString& registry)
 
 QString cannotOpen(const QString& registry, const QString& reason)
 {
-    return QStringLiteral("rejestr %1: nie można otworzyć (%2)").arg(quoted(registry), reason);
+    return QStringLiteral("rejestr %1: nie można otworzyć (%2)").arg(quoted(registry), reason.simplified());
 }
 
 QString cannotRead(const QString& registry, const QString& reason)
 {
-    return QStringLiteral("rejestr %1: odczyt nieudany (%2)").arg(quoted(registry), reason);
+    return QStringLiteral("rejestr %1: odczyt nieudany (%2)").arg(quoted(registry), reason.simplified());
 }
 
 QString cannotWrite(const QString& registry, const QString& reason)
 {
-    return QStringLiteral("rejestr %1: zapis nieudany (%2)").arg(quoted(registry), reason);
+    return QStringLiteral("rejestr %1: zapis nieudany (%2)").arg(quoted(registry), reason.simplified());
 }
 
 QString newerSchema(const QString& registry, int version, int known)
