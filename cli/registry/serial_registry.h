@@ -6,10 +6,13 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace kestrel::registry {
+
+class WriterLock;
 
 // A reservation's states: reserved when its number is taken, then how its board ended.
 namespace state {
@@ -94,7 +97,11 @@ private:
     [[nodiscard]] bool connect(const RegistryAddress& address, Open mode, QString& error);
     [[nodiscard]] QString failWrite(const QString& reason);
 
+    // A SQLite registry's writers wait for each other here; none for PostgreSQL.
+    [[nodiscard]] std::unique_ptr<WriterLock> writerLock() const;
+
     QString connection_;
+    QString sqlitePath_; // empty for PostgreSQL
     QString name_; // the registry as the messages show it
     int version_ = 0;
 };
