@@ -73,25 +73,19 @@ private:
     static bool admin(const QString& sql, QString& error)
     {
         const QUrl url(qEnvironmentVariable("KESTREL_TEST_PG_URL"));
+        const QString name = QStringLiteral("scratch-admin");
         bool ok = false;
         {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("scratch-admin"));
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
             db.setHostName(url.host());
             db.setPort(url.port(5432));
             db.setUserName(url.userName());
             db.setDatabaseName(url.path().mid(1));
-            ok = db.open();
-            if (ok) {
-                QSqlQuery q(db);
-                ok = q.exec(sql);
-                error = q.lastError().text();
-            } else {
-                error = db.lastError().text();
-            }
-            db.close();
+            QSqlQuery q(db);
+            ok = db.open() && q.exec(sql);
+            error = db.lastError().text() + q.lastError().text();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("scratch-admin"));
+        QSqlDatabase::removeDatabase(name);
         return ok;
     }
 
