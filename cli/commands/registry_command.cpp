@@ -76,7 +76,8 @@ QByteArray jsonLines(const std::vector<registry::Reservation>& rows)
 CommandHelp RegistryCommand::help() const
 {
     return {QStringLiteral("--registry REJESTR [--series SERIA] [--serial N]"),
-            {QStringLiteral("rezerwacje numerów seryjnych (wszystkie, serii lub numeru N)")}};
+            {QStringLiteral("rezerwacje numerów seryjnych (wszystkie,"),
+             QStringLiteral("serii lub numeru N)")}};
 }
 
 QString RegistryCommand::check(const CommandLine& line, const QStringList& positional,
