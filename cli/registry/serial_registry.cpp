@@ -152,6 +152,10 @@ std::optional<ReservedNumbers> SerialRegistry::reserve(const ReservationRequest&
         error = texts::cannotWrite(name_, db.lastError().text().trimmed());
         return std::nullopt;
     }
+    const auto failed = [&](const QString& reason) -> std::optional<ReservedNumbers> {
+        error = failWrite(reason);
+        return std::nullopt;
+    };
     ReservedNumbers out;
     std::uint64_t next = 0;
     {
@@ -163,17 +167,17 @@ std::optional<ReservedNumbers> SerialRegistry::reserve(const ReservationRequest&
         q.addBindValue(qint64(std::min(request.first, LargestStored)));
         q.addBindValue(now);
         if (!q.exec())
-            return error = failWrite(errorOf(q)), std::nullopt;
+            return failed(errorOf(q));
         out.seriesExisted = q.numRowsAffected() == 0;
         q.prepare(QStringLiteral("UPDATE series SET next_serial = next_serial + ? WHERE name = ?"));
         q.addBindValue(count);
         q.addBindValue(request.series);
         if (!q.exec())
-            return error = failWrite(errorOf(q)), std::nullopt;
+            return failed(errorOf(q));
         q.prepare(QStringLiteral("SELECT next_serial FROM series WHERE name = ?"));
         q.addBindValue(request.series);
         if (!q.exec() || !q.next())
-            return error = failWrite(errorOf(q)), std::nullopt;
+            return failed(errorOf(q));
         next = std::uint64_t(q.value(0).toLongLong());
     }
     out.first = next - std::uint64_t(count);
@@ -197,11 +201,11 @@ std::optional<ReservedNumbers> SerialRegistry::reserve(const ReservationRequest&
         insert.addBindValue(QString::fromLatin1(state::Reserved));
         insert.addBindValue(now);
         if (!insert.exec())
-            return error = failWrite(errorOf(insert)), std::nullopt;
+            return failed(errorOf(insert));
     }
     insert.finish();
     if (!db.commit())
-        return error = failWrite(db.lastError().text()), std::nullopt;
+        return failed(db.lastError().text());
     return out;
 }
 
