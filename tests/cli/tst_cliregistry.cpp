@@ -101,10 +101,11 @@ void TestCliRegistry::concurrentRuns()
     for (int r = 0; r < Runs; ++r) {
         runs.push_back(std::make_unique<Harness>());
         runs.back()->addSimulators(sim::ChipKind::B32, Ports);
+    }
+    for (int r = 0; r < Runs; ++r)
         threads.emplace_back([&, r] {
             codes[std::size_t(r)] = runs[std::size_t(r)]->run(programArgs(scratch.url(), Ports, image_));
         });
-    }
     for (auto& t : threads)
         t.join();
     std::set<std::uint64_t> onBoards;
