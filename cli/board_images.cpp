@@ -130,6 +130,12 @@ QByteArray BoardImages::image(int index) const
     return out;
 }
 
+void BoardImages::setFirstSerial(std::uint64_t first)
+{
+    if (m_serial)
+        m_serial->first = first;
+}
+
 std::optional<std::uint64_t> BoardImages::serial(int index) const
 {
     if (!m_serial)

@@ -48,6 +48,8 @@ public:
     // order, then the board's serial number.
     [[nodiscard]] QByteArray image(int index) const;
     [[nodiscard]] std::optional<std::uint64_t> serial(int index) const;
+    // The registry's numbers: the first board gets `first`, the next first + 1, ...
+    void setFirstSerial(std::uint64_t first);
 
 private:
     QByteArray m_patched;

@@ -21,6 +21,7 @@ enum class Command
     Convert,
     Diff,
     Check,
+    Registry,
 };
 
 // How an image file is read or written, when --format says so.
@@ -47,6 +48,12 @@ struct CliRequest
     std::vector<BytePatch> patches;
     std::optional<SerialField> serial;
     QString log;
+    // --registry REG: program takes its serial numbers from it, in the series --series names
+    // (default: the chip's name and ADDR, "68HC12B32:0FF0"); the registry command lists it.
+    QString registry;
+    QString series;
+    // registry --serial N: the one number listed.
+    std::optional<std::uint64_t> lookupSerial;
     // --trace FILE: the line's trace, "{port}" in it replaced per port; "-": standard error.
     std::optional<QString> trace;
 };

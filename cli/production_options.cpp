@@ -1,5 +1,7 @@
 #include "production_options.h"
 
+#include "registry_address.h"
+
 namespace kestrel::cli {
 
 ProductionOptions::ProductionOptions(QCommandLineParser& parser)
@@ -18,15 +20,25 @@ ProductionOptions::ProductionOptions(QCommandLineParser& parser)
            QStringLiteral("read, program, verify: dopisz do PLIKU jeden wiersz JSON na port "
                           "(czas, port, układ, operacja, wynik, kod wyjścia, numer seryjny, "
                           "CRC-32 obrazu)."),
-           QStringLiteral("PLIK"))
+           QStringLiteral("PLIK")),
+      registry_(QStringLiteral("registry"),
+                QStringLiteral("program --serial: numery z rejestru REJESTR (plik SQLite albo "
+                               "postgresql://UŻYTKOWNIK@HOST[:PORT]/BAZA), zarezerwowane przed "
+                               "programowaniem, nigdy dwa razy; registry: lista rezerwacji."),
+                QStringLiteral("REJESTR")),
+      series_(QStringLiteral("series"),
+              QStringLiteral("Seria numerów w rejestrze (domyślnie układ i ADRES, np. "
+                             "68HC12B32:0FF0); nowa zaczyna od PIERWSZEGO, istniejąca od swojego "
+                             "następnego wolnego numeru."),
+              QStringLiteral("SERIA"))
 {
-    parser.addOptions({set_, serial_, log_});
+    parser.addOptions({set_, serial_, log_, registry_, series_});
 }
 
 QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& request) const
 {
     const ChipWindow window{request.chip->EepromBase, request.chip->EepromSize};
-    for (const QCommandLineOption* o : {&set_, &serial_})
+    for (const QCommandLineOption* o : {&set_, &serial_, &registry_, &series_})
         if (parser.isSet(*o) && request.command != Command::Program)
             return QStringLiteral("--%1: tylko z poleceniem program").arg(o->names().constFirst());
     for (const QString& value : parser.values(set_))
@@ -50,6 +62,47 @@ QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& re
         if (values.first() == QLatin1String("-"))
             return QStringLiteral("--log: dziennik trafia do pliku, nie na standardowe wyjście");
         request.log = values.first();
+    }
+    return takeRegistry(parser, request);
+}
+
+QString ProductionOptions::takeRegistry(const QCommandLineParser& parser,
+                                        CliRequest& request) const
+{
+    if (QString error = takeRegistryOptions(parser, registry_, series_, request); !error.isNull())
+        return error;
+    if (request.registry.isEmpty())
+        return {};
+    if (!request.serial)
+        return QStringLiteral("--registry: tylko z --serial ADRES:BAJTY:PIERWSZY");
+    if (request.series.isEmpty())
+        request.series = QStringLiteral("%1:%2")
+                             .arg(QString::fromLatin1(request.chip->name))
+                             .arg(QString::number(request.serial->address, 16)
+                                      .toUpper()
+                                      .rightJustified(4, u'0'));
+    return {};
+}
+
+QString takeRegistryOptions(const QCommandLineParser& parser, const QCommandLineOption& registry,
+                            const QCommandLineOption& series, CliRequest& request)
+{
+    if (parser.isSet(registry)) {
+        const QStringList values = parser.values(registry);
+        if (values.size() > 1)
+            return QStringLiteral("--registry: podaj jeden rejestr");
+        QString error;
+        if (!registry::parseRegistryAddress(values.first(), error))
+            return error;
+        request.registry = values.first();
+    }
+    if (parser.isSet(series)) {
+        const QStringList values = parser.values(series);
+        if (request.registry.isEmpty())
+            return QStringLiteral("--series: tylko z --registry");
+        if (values.size() > 1 || values.first().trimmed().isEmpty() || values.first().size() > 200)
+            return QStringLiteral("--series: podaj jedną nazwę serii (do 200 znaków)");
+        request.series = values.first().trimmed();
     }
     return {};
 }

@@ -39,6 +39,24 @@ bool ProductionRun::openLog(Console& console)
     return false;
 }
 
+bool ProductionRun::reserveSerials(Console& console)
+{
+    if (request_.registry.isEmpty())
+        return true;
+    reservations_ = std::make_unique<SerialReservations>(request_);
+    const std::optional<std::uint64_t> first = reservations_->reserve(console);
+    if (!first)
+        return false;
+    boards_.setFirstSerial(*first);
+    return true;
+}
+
+int ProductionRun::recordEndings(const std::vector<PortOutcome>& outcomes, int exitCode,
+                                 Console& console)
+{
+    return reservations_ ? reservations_->record(outcomes, exitCode, console) : exitCode;
+}
+
 QByteArray ProductionRun::image(int port) const
 {
     return boards_.image(port);

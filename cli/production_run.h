@@ -5,6 +5,7 @@
 #include "port_job.h"
 #include "progress.h"
 #include "run_log.h"
+#include "serial_reservations.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,6 +27,15 @@ public:
     // given, when it cannot be opened.
     [[nodiscard]] bool openLog(Console& console);
 
+    // With --registry: reserves one serial number per port, before any chip is touched, and
+    // gives the boards those numbers. False, with the message given, when the registry cannot
+    // be opened or written.
+    [[nodiscard]] bool reserveSerials(Console& console);
+    // With --registry: records how each board ended. Gives exitCode, or ExitFile at least when
+    // the registry could not be written.
+    [[nodiscard]] int recordEndings(const std::vector<PortOutcome>& outcomes, int exitCode,
+                                    Console& console);
+
     // The image the port's board is programmed with or compared to: the chip's EEPROM bytes.
     [[nodiscard]] QByteArray image(int port) const;
     // Fills in what the outcome shows of the run: the port's serial number and the CRC-32 of
@@ -41,6 +51,7 @@ private:
     const CliRequest& request_;
     BoardImages boards_;
     std::unique_ptr<RunLog> log_;
+    std::unique_ptr<SerialReservations> reservations_;
 };
 
 } // namespace kestrel::cli

@@ -22,6 +22,8 @@ QString address(int value)
     return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
 }
 
+} // namespace
+
 // Columns padded to their widest cell, two spaces apart.
 QString alignedTable(const std::vector<QStringList>& rows)
 {
@@ -42,7 +44,6 @@ QString alignedTable(const std::vector<QStringList>& rows)
     return text;
 }
 
-} // namespace
 
 QString outcomeWord(const PortOutcome& outcome)
 {

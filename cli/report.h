@@ -8,12 +8,16 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace kestrel::cli {
+
+// Columns padded to their widest cell, two spaces apart; a line per row.
+[[nodiscard]] QString alignedTable(const std::vector<QStringList>& rows);
 
 // The word for an outcome: resultWord() of its transfer result.
 [[nodiscard]] QString outcomeWord(const PortOutcome& outcome);

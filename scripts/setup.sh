@@ -3,10 +3,12 @@
 set -e
 cd "$(dirname "$0")/.."
 # The tests also run the GNU m68hc1x toolchain and the srecord tools on the files KESTREL reads
-# and writes.
+# and writes. The serial-number registry uses Qt SQL's SQLite and PostgreSQL drivers; its tests
+# run a throwaway PostgreSQL server (scripts/pg-test-cluster.sh).
 PKGS="cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libelf-dev zlib1g-dev
       libgl-dev fonts-urw-base35 xvfb xauth qt6-translations-l10n desktop-file-utils dpkg-dev clang
-      libclang-rt-14-dev stress-ng srecord binutils-m68hc1x python3-xlib"
+      libclang-rt-14-dev stress-ng srecord binutils-m68hc1x python3-xlib
+      libqt6sql6-sqlite libqt6sql6-psql postgresql"
 MISSING=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || MISSING="$MISSING $p"

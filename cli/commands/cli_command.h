@@ -25,6 +25,8 @@ enum class Option : unsigned
     Set = 1u << 7,
     Serial = 1u << 8,
     Log = 1u << 9,
+    Registry = 1u << 10,
+    Series = 1u << 11,
 };
 
 class OptionSet

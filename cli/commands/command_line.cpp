@@ -79,6 +79,10 @@ const QCommandLineOption& CommandLine::find(Option option) const
         return production_->serial();
     case Option::Log:
         return production_->log();
+    case Option::Registry:
+        return production_->registry();
+    case Option::Series:
+        return production_->series();
     }
     return help_;
 }

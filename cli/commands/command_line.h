@@ -30,10 +30,16 @@ public:
 
     [[nodiscard]] bool isSet(Option option) const { return parser_.isSet(find(option)); }
     [[nodiscard]] QStringList values(Option option) const { return parser_.values(find(option)); }
-    // Takes --set, --serial and --log into a request whose command, chip and ports are known.
+    // Takes --set, --serial, --log, --registry and --series into a request whose command, chip and ports are known.
     [[nodiscard]] QString takeProduction(CliRequest& request) const
     {
         return production_->take(parser_, request);
+    }
+    // Takes --registry and --series alone (the registry command).
+    [[nodiscard]] QString takeRegistry(CliRequest& request) const
+    {
+        return takeRegistryOptions(parser_, production_->registry(), production_->series(),
+                                   request);
     }
     // "--NAME: polecenie COMMAND nie przyjmuje tej opcji" for the first of `among` that is given
     // and not among what the command takes, else an empty string.
@@ -61,8 +67,8 @@ private:
 inline constexpr std::array<Option, 7> PortOptions = {
     Option::Chip,   Option::Port, Option::Verify, Option::Backup,
     Option::Format, Option::Json, Option::Trace};
-inline constexpr std::array<Option, 3> ProductionLineOptions = {Option::Set, Option::Serial,
-                                                                Option::Log};
+inline constexpr std::array<Option, 5> ProductionLineOptions = {
+    Option::Set, Option::Serial, Option::Log, Option::Registry, Option::Series};
 
 // The checks the commands share. Each gives the usage error, or an empty string.
 [[nodiscard]] QString quoted(const QString& text);

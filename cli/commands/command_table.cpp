@@ -7,6 +7,7 @@
 #include "ports_command.h"
 #include "program_command.h"
 #include "read_command.h"
+#include "registry_command.h"
 #include "verify_command.h"
 
 #include <memory>
@@ -26,6 +27,7 @@ std::vector<std::unique_ptr<const CliCommand>> makeCommands()
     c.push_back(std::make_unique<CheckCommand>());
     c.push_back(std::make_unique<ConvertCommand>());
     c.push_back(std::make_unique<DiffCommand>());
+    c.push_back(std::make_unique<RegistryCommand>());
     return c;
 }
 

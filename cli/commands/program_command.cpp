@@ -12,7 +12,8 @@ CommandHelp ProgramCommand::help() const
 OptionSet ProgramCommand::options() const
 {
     return {Option::Chip, Option::Port,  Option::Verify, Option::Backup, Option::Format,
-            Option::Json, Option::Trace, Option::Set,    Option::Serial, Option::Log};
+            Option::Json, Option::Trace, Option::Set,    Option::Serial, Option::Log,
+            Option::Registry, Option::Series};
 }
 
 // With verify, the window's "Zapisz i weryfikuj": one worker, the port opened again for the

@@ -63,9 +63,13 @@ int TransferRun::run()
         console.error(error);
         return ExitFile;
     }
+    // --registry: the numbers are taken, once and for good, before any chip is touched.
+    if (!production.reserveSerials(console))
+        return ExitFile;
     int exitCode = context_.traceErrors(runPorts(production, console), console);
     if (output && exitCode == ExitOk)
         exitCode = commitRead(*output, console);
+    exitCode = production.recordEndings(context_.outcomes(), exitCode, console);
     exitCode = production.writeLog(context_.outcomes(), operationName(request), exitCode, console);
     report(exitCode, console);
     return exitCode;

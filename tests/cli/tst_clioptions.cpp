@@ -216,6 +216,25 @@ void TestCliOptions::refused_data()
     QTest::newRow("--serial, FIRST not a number")
         << programFile + QStringList{"--serial", "0FF0:2:x1"} << "„0FF0:2:x1”";
     QTest::newRow("--log with chips") << QStringList{"chips", "--log", "l"} << "--log";
+    const QStringList serial{"--serial", "0FF0:4:1"};
+    QTest::newRow("--registry without --serial")
+        << programFile + QStringList{"--registry", "r.db"} << "--registry: tylko z --serial";
+    QTest::newRow("--registry with verify")
+        << QStringList{"verify", "--chip", B32, "--port", "COM1", "--registry", "r.db", "f"}
+        << "--registry: tylko z poleceniem program";
+    QTest::newRow("--series without --registry")
+        << programFile + serial + QStringList{"--series", "a"} << "--series: tylko z --registry";
+    QTest::newRow("--registry, a malformed URL")
+        << programFile + serial + QStringList{"--registry", "postgresql://db.example/x"}
+        << "niepoprawny adres";
+    QTest::newRow("registry without --registry") << QStringList{"registry"} << "--registry";
+    QTest::newRow("registry, --serial not a number")
+        << QStringList{"registry", "--registry", "r.db", "--serial", "0FF0:4:1"} << "„0FF0:4:1”";
+    QTest::newRow("registry with --port")
+        << QStringList{"registry", "--registry", "r.db", "--port", "COM1"}
+        << "--port: polecenie registry nie przyjmuje tej opcji";
+    QTest::newRow("--registry with chips") << QStringList{"chips", "--registry", "r.db"}
+                                           << "--registry: polecenie chips";
 }
 
 void TestCliOptions::refused()
@@ -312,6 +331,7 @@ void TestCliOptions::everyCommand_data()
         {"check", chipPort},
         {"convert", {"--chip", B32, "a.s19", "b.hex"}},
         {"diff", {"--chip", B32, "a.s19", "b.hex"}},
+        {"registry", {"--registry", "r.db", "--serial", "1003"}},
     };
     for (const CliCommand* command : commandTable()) {
         const QString name = command->name();
