@@ -63,7 +63,7 @@ inline constexpr int CheckWordWaitMs = 250;
 // The check as a transfer: its status text, then what it saw as one message.
 [[nodiscard]] TransferResult AdapterCheckWorker(TransferContext& ctx);
 
-// The diagnosis in Polish, one sentence or two with the remedy.
+// The diagnosis in the user's language, one sentence or two with the remedy.
 [[nodiscard]] QString diagnosisText(const AdapterCheckReport& report);
 // What the check saw, a line each, in Polish.
 [[nodiscard]] QStringList reportLines(const AdapterCheckReport& report);

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -121,7 +122,7 @@ TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        error = QStringLiteral("nieznany wyjątek");
+        error = QCoreApplication::translate("link", "nieznany wyjątek");
     }
     if (!error.isNull()) {
         // Where the worker stopped is not known: the line is closed without another frame.
