@@ -19,7 +19,8 @@ bool Application::notify(QObject* receiver, QEvent* event)
     } catch (const std::exception& error) {
         showException(error);
     } catch (...) {
-        showException(std::runtime_error("Nieznany błąd"));
+        showException(
+            std::runtime_error(QCoreApplication::translate("app", "Nieznany błąd").toStdString()));
     }
     return false;
 }
