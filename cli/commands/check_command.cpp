@@ -9,6 +9,7 @@
 #include "progress.h"
 #include "trace_files.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -67,9 +68,9 @@ QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport&
 
 CommandHelp CheckCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD --port PORT [--json] [--trace ŚLAD]"),
-            {QStringLiteral("sprawdzenie adaptera i połączenia"),
-             QStringLiteral("(nic nie zapisuje)")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD --port PORT [--json] [--trace ŚLAD]"),
+            {QCoreApplication::translate("cli", "sprawdzenie adaptera i połączenia"),
+             QCoreApplication::translate("cli", "(nic nie zapisuje)")}};
 }
 
 QString CheckCommand::check(const CommandLine& line, const QStringList& positional,
