@@ -8,8 +8,8 @@ namespace kestrel {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
-    // Qt's standard dialogs and texts in Polish; without the translation they stay as Qt has them.
-    (void)installQtPolishTranslation(*this);
+    // The system's UI language: Polish, Qt's standard dialogs with it, or English.
+    (void)installSystemTranslations(*this);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

@@ -389,7 +389,8 @@ void TForm1::createMenu()
     Pami1->setObjectName(QStringLiteral("Pami1"));
     Czytaj1 = Pami1->addAction(QCoreApplication::translate("app", "Czytaj"));
     Czytaj1->setObjectName(QStringLiteral("Czytaj1"));
-    Zapisz1 = Pami1->addAction(QCoreApplication::translate("app", "Zapisz"));
+    Zapisz1 = Pami1->addAction(
+        QCoreApplication::translate("app", "Zapisz", "EEPROM menu: write the buffer to the chip"));
     Zapisz1->setObjectName(QStringLiteral("Zapisz1"));
     Weryfikuj1 = Pami1->addAction(QCoreApplication::translate("app", "Weryfikuj"));
     Weryfikuj1->setObjectName(QStringLiteral("Weryfikuj1"));

@@ -7,6 +7,37 @@
 
 namespace kestrel {
 
+UiLanguage uiLanguageFor(const QStringList& uiLanguages)
+{
+    if (uiLanguages.isEmpty())
+        return UiLanguage::Polish;
+    // "pl-PL", "pl_PL", "pl": the language is the part before the first separator.
+    const QString first = uiLanguages.constFirst().section(u'-', 0, 0).section(u'_', 0, 0);
+    if (first.isEmpty() || first == u"C" || first == u"POSIX" ||
+        first.compare(u"pl", Qt::CaseInsensitive) == 0)
+        return UiLanguage::Polish;
+    return UiLanguage::English;
+}
+
+bool installTranslations(QCoreApplication& app, UiLanguage language)
+{
+    if (language == UiLanguage::Polish)
+        return installQtPolishTranslation(app);
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral(":/i18n/kestrel_en.qm"))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+UiLanguage installSystemTranslations(QCoreApplication& app)
+{
+    const UiLanguage language = uiLanguageFor(QLocale::system().uiLanguages());
+    (void)installTranslations(app, language);
+    return language;
+}
+
 bool installQtPolishTranslation(QCoreApplication& app, const QString& directory)
 {
     const QString folder =
