@@ -5,6 +5,7 @@
 
 #include "adapter.h"
 #include "messages.h"
+#include "port_access.h"
 
 #include <QCoreApplication>
 
@@ -60,9 +61,11 @@ QString diagnosisText(const AdapterCheckReport& report)
     case CheckDiagnosis::Ready:
         return QCoreApplication::translate("link", "Adapter odpowiada, układ jest gotowy.");
     case CheckDiagnosis::PortFailed:
+        return portFailedMessage();
     case CheckDiagnosis::NoPermission:
+        return permissionDeniedMessageFor(report.device);
     case CheckDiagnosis::SpeedRefused:
-        return report.portMessage;
+        return speedUnsupportedMessage(report.speed.value_or(0));
     case CheckDiagnosis::NoBytes:
         return QCoreApplication::translate(
             "link", "Nie wrócił żaden bajt: adapter jest bez zasilania, nie jest "

@@ -146,8 +146,11 @@ TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)
 void requireWholeImage(const TransferContext& ctx)
 {
     if (ctx.image.size() != ctx.chip->EepromSize)
-        throw std::invalid_argument("obraz ma " + std::to_string(ctx.image.size()) +
-                                    " bajtów zamiast " + std::to_string(ctx.chip->EepromSize));
+        throw std::invalid_argument(
+            QCoreApplication::translate("link", "obraz ma %1 bajtów zamiast %2")
+                .arg(ctx.image.size())
+                .arg(ctx.chip->EepromSize)
+                .toStdString());
 }
 
 } // namespace kestrel::link
