@@ -3,9 +3,17 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
 
 namespace kestrel {
+
+namespace {
+
+// KESTREL's catalogue once installed, owned by the application.
+QPointer<QTranslator> installedCatalogue;
+
+} // namespace
 
 UiLanguage uiLanguageFor(const QStringList& uiLanguages)
 {
@@ -28,7 +36,20 @@ bool installTranslations(QCoreApplication& app, UiLanguage language)
         delete translator;
         return false;
     }
+    installedCatalogue = translator;
     return QCoreApplication::installTranslator(translator);
+}
+
+SourceLanguageTexts::SourceLanguageTexts()
+{
+    if (installedCatalogue)
+        removed_ = QCoreApplication::removeTranslator(installedCatalogue);
+}
+
+SourceLanguageTexts::~SourceLanguageTexts()
+{
+    if (removed_ && installedCatalogue)
+        (void)QCoreApplication::installTranslator(installedCatalogue);
 }
 
 UiLanguage installSystemTranslations(QCoreApplication& app)

@@ -25,6 +25,20 @@ bool installTranslations(QCoreApplication& app, UiLanguage language);
 // once at start-up.
 UiLanguage installSystemTranslations(QCoreApplication& app);
 
+// While it lives, KESTREL's texts read in their source language, Polish, whatever language was
+// installed: for the texts that scripts read, the same under every language.
+class SourceLanguageTexts
+{
+public:
+    SourceLanguageTexts();
+    ~SourceLanguageTexts();
+    SourceLanguageTexts(const SourceLanguageTexts&) = delete;
+    SourceLanguageTexts& operator=(const SourceLanguageTexts&) = delete;
+
+private:
+    bool removed_ = false;
+};
+
 // Installs Qt's own Polish translation (qtbase_pl.qm) in `app`: the standard dialogs' buttons
 // and labels, Qt's built-in texts and the reasons Qt gives for file errors become Polish. Looks
 // in `directory`, by default Qt's translations folder. A missing file is no error: the program
