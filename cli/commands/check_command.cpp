@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "exit_codes.h"
 #include "progress.h"
+#include "qt_translation.h"
 #include "trace_files.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,13 @@ QJsonArray repliesJson(const std::vector<link::CheckReply>& replies)
     return out;
 }
 
+// The diagnosis in the JSON: Polish under every language, as the rest of the JSON is the same.
+QString sourceLanguageDiagnosis(const link::AdapterCheckReport& report)
+{
+    const SourceLanguageTexts polish;
+    return link::diagnosisText(report);
+}
+
 QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport& report,
                       int exitCode)
 {
@@ -58,7 +66,7 @@ QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport&
         {"bytes_sent", report.bytesSent},
         {"bytes_received", report.bytesReceived},
         {"diagnosis", QString::fromLatin1(link::diagnosisName(report.diagnosis))},
-        {"message", link::diagnosisText(report)},
+        {"message", sourceLanguageDiagnosis(report)},
         {"exit_code", exitCode},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
