@@ -1317,5 +1317,9 @@ With several ports: the highest code of the ports.</translation>
         <source>nieznany wyjątek</source>
         <translation>unknown exception</translation>
     </message>
+    <message>
+        <source>obraz ma %1 bajtów zamiast %2</source>
+        <translation>the image has %1 bytes instead of %2</translation>
+    </message>
 </context>
 </TS>
