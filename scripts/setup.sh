@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 # and writes.
 PKGS="cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libelf-dev zlib1g-dev
       libgl-dev fonts-urw-base35 xvfb xauth qt6-translations-l10n desktop-file-utils dpkg-dev clang
+      qt6-tools-dev qt6-l10n-tools appstream
       libclang-rt-14-dev stress-ng srecord binutils-m68hc1x python3-xlib"
 MISSING=""
 for p in $PKGS; do
