@@ -8,8 +8,8 @@ namespace kestrel {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
-    // Qt's standard dialogs and texts in Polish; without the translation they stay as Qt has them.
-    (void)installQtPolishTranslation(*this);
+    // The system's UI language: Polish, Qt's standard dialogs with it, or English.
+    (void)installSystemTranslations(*this);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
@@ -19,7 +19,8 @@ bool Application::notify(QObject* receiver, QEvent* event)
     } catch (const std::exception& error) {
         showException(error);
     } catch (...) {
-        showException(std::runtime_error("Nieznany błąd"));
+        showException(
+            std::runtime_error(QCoreApplication::translate("app", "Nieznany błąd").toStdString()));
     }
     return false;
 }

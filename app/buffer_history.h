@@ -15,18 +15,20 @@ namespace kestrel {
 class EepromModel;
 
 // Texts of the steps and of the questions asked before unsaved changes would be lost.
-inline constexpr FixedText typedByteStep{u"Wpisanie bajtu"};
-inline constexpr FixedText fillStep{u"Wypełnij FF"};
-inline constexpr FixedText loadStep{u"Wczytanie pliku"};
-inline constexpr FixedText readStep{u"Odczyt EEPROM"};
+inline constexpr FixedText typedByteStep{"app", QT_TRANSLATE_NOOP("app", "Wpisanie bajtu")};
+inline constexpr FixedText fillStep{"app", QT_TRANSLATE_NOOP("app", "Wypełnij FF")};
+inline constexpr FixedText loadStep{"app", QT_TRANSLATE_NOOP("app", "Wczytanie pliku")};
+inline constexpr FixedText readStep{"app", QT_TRANSLATE_NOOP("app", "Odczyt EEPROM")};
 inline constexpr FixedText chipChangeQuestion{
-    u"Bufor zawiera niezapisane zmiany. Zmienić układ i wyczyścić bufor?"};
+    "app",
+    QT_TRANSLATE_NOOP("app", "Bufor zawiera niezapisane zmiany. Zmienić układ i wyczyścić bufor?")};
 inline constexpr FixedText readOverChangesQuestion{
-    u"Odczyt zastąpi niezapisane zmiany w buforze. Kontynuować?"};
+    "app", QT_TRANSLATE_NOOP("app", "Odczyt zastąpi niezapisane zmiany w buforze. Kontynuować?")};
 inline constexpr FixedText loadOverChangesQuestion{
-    u"Wczytanie pliku zastąpi niezapisane zmiany w buforze. Kontynuować?"};
+    "app",
+    QT_TRANSLATE_NOOP("app", "Wczytanie pliku zastąpi niezapisane zmiany w buforze. Kontynuować?")};
 inline constexpr FixedText closeWithChangesQuestion{
-    u"Bufor zawiera niezapisane zmiany. Zamknąć program?"};
+    "app", QT_TRANSLATE_NOOP("app", "Bufor zawiera niezapisane zmiany. Zamknąć program?")};
 
 // The one undo history of the buffer and whether the buffer is saved: it is after a load, a save,
 // a read and a programming that ended "Gotowe" (markSaved), and again whenever undo or redo

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -51,13 +52,15 @@ std::optional<QByteArray> needleOf(const FindQuestion& question, QString* reason
         question.asText ? textBytes(question.text) : parseHexBytes(question.text);
     if (!bytes && reason) {
         if (question.text.trimmed().isEmpty())
-            *reason = QStringLiteral("Podaj, czego szukać.");
+            *reason = QCoreApplication::translate("app", "Podaj, czego szukać.");
         else if (question.asText)
-            *reason = QStringLiteral("Tekst zawiera znak, którego nie ma w stronie kodowej "
-                                     "znaków bufora (1250).");
+            *reason = QCoreApplication::translate(
+                "app", "Tekst zawiera znak, którego nie ma w stronie kodowej "
+                       "znaków bufora (1250).");
         else
-            *reason = QStringLiteral("Niepoprawne bajty hex: podaj pary cyfr szesnastkowych, "
-                                     "np. DE AD BE EF.");
+            *reason = QCoreApplication::translate(
+                "app", "Niepoprawne bajty hex: podaj pary cyfr szesnastkowych, "
+                       "np. DE AD BE EF.");
     }
     return bytes;
 }
@@ -66,28 +69,29 @@ std::optional<QByteArray> needleOf(const FindQuestion& question, QString* reason
 
 QString pasteStep()
 {
-    return QStringLiteral("Wklejenie");
+    return QCoreApplication::translate("app", "Wklejenie");
 }
 
 QString fillSelectionStep()
 {
-    return QStringLiteral("Wypełnienie zaznaczenia");
+    return QCoreApplication::translate("app", "Wypełnienie zaznaczenia");
 }
 
 QString typedCharStep()
 {
-    return QStringLiteral("Wpisanie znaku");
+    return QCoreApplication::translate("app", "Wpisanie znaku");
 }
 
 QString fileEqualMessage()
 {
-    return QStringLiteral("Plik zgodny z buforem");
+    return QCoreApplication::translate("app", "Plik zgodny z buforem");
 }
 
 QString fileDifferentMessage(int count, int address, int fileByte, int bufferByte)
 {
-    return QStringLiteral("Plik różni się od bufora w %1 bajtach. Pierwszy pod adresem %2: w "
-                          "pliku %3, w buforze %4")
+    return QCoreApplication::translate(
+               "app", "Plik różni się od bufora w %1 bajtach. Pierwszy pod adresem %2: w "
+                      "pliku %3, w buforze %4")
         .arg(count)
         .arg(addressLabel(address), hexText(fileByte), hexText(bufferByte));
 }
@@ -95,7 +99,7 @@ QString fileDifferentMessage(int count, int address, int fileByte, int bufferByt
 ClipboardBytes clipboardBytes(const QMimeData* mime)
 {
     if (!mime || mime->formats().isEmpty())
-        return {{}, QStringLiteral("Nie wklejono: schowek jest pusty.")};
+        return {{}, QCoreApplication::translate("app", "Nie wklejono: schowek jest pusty.")};
     if (mime->hasFormat(RawMime)) {
         const QByteArray raw = mime->data(RawMime);
         if (!raw.isEmpty())
@@ -109,12 +113,14 @@ ClipboardBytes clipboardBytes(const QMimeData* mime)
         if (shown.size() > 40)
             shown = shown.left(40) + QStringLiteral("…");
         return {{},
-                QStringLiteral("Nie wklejono: schowek zawiera tekst, który nie jest ciągiem "
-                               "bajtów hex (par cyfr szesnastkowych): \"%1\"")
+                QCoreApplication::translate(
+                    "app", "Nie wklejono: schowek zawiera tekst, który nie jest ciągiem "
+                           "bajtów hex (par cyfr szesnastkowych): \"%1\"")
                     .arg(shown)};
     }
     return {{},
-            QStringLiteral("Nie wklejono: schowek nie zawiera bajtów ani tekstu (%1).")
+            QCoreApplication::translate("app",
+                                        "Nie wklejono: schowek nie zawiera bajtów ani tekstu (%1).")
                 .arg(mime->formats().join(QStringLiteral(", ")))};
 }
 
@@ -142,29 +148,31 @@ void EditorCommands::addTo(QMenu& menu)
             connect(action, &QAction::triggered, this, run);
     };
     menu.addSeparator();
-    add(GotoAddress, "PrzejdzDoAdresu1", QStringLiteral("Przejdź do adresu…"),
+    add(GotoAddress, "PrzejdzDoAdresu1", QCoreApplication::translate("app", "Przejdź do adresu…"),
         {QKeySequence(Qt::CTRL | Qt::Key_G)}, &EditorCommands::gotoAddress);
-    add(Find, "Znajdz1", QStringLiteral("Znajdź…"), {QKeySequence(Qt::CTRL | Qt::Key_F)},
-        &EditorCommands::find);
-    add(FindNext, "ZnajdzNastepny1", QStringLiteral("Znajdź następny"),
+    add(Find, "Znajdz1", QCoreApplication::translate("app", "Znajdź…"),
+        {QKeySequence(Qt::CTRL | Qt::Key_F)}, &EditorCommands::find);
+    add(FindNext, "ZnajdzNastepny1", QCoreApplication::translate("app", "Znajdź następny"),
         {QKeySequence(Qt::Key_F3)}, nullptr);
-    add(FindPrevious, "ZnajdzPoprzedni1", QStringLiteral("Znajdź poprzedni"),
+    add(FindPrevious, "ZnajdzPoprzedni1", QCoreApplication::translate("app", "Znajdź poprzedni"),
         {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, nullptr);
     menu.addSeparator();
-    add(SelectAll, "ZaznaczWszystko1", QStringLiteral("Zaznacz wszystko"),
+    add(SelectAll, "ZaznaczWszystko1", QCoreApplication::translate("app", "Zaznacz wszystko"),
         {QKeySequence(Qt::CTRL | Qt::Key_A)}, &EditorCommands::selectAll);
-    add(Copy, "Kopiuj1", QStringLiteral("Kopiuj"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
-        &EditorCommands::copy);
-    add(Paste, "Wklej1", QStringLiteral("Wklej"), {QKeySequence(Qt::CTRL | Qt::Key_V)},
-        &EditorCommands::paste);
-    add(FillSelection, "WypelnijZaznaczenie1", QStringLiteral("Wypełnij zaznaczenie…"), {},
+    add(Copy, "Kopiuj1", QCoreApplication::translate("app", "Kopiuj"),
+        {QKeySequence(Qt::CTRL | Qt::Key_C)}, &EditorCommands::copy);
+    add(Paste, "Wklej1", QCoreApplication::translate("app", "Wklej"),
+        {QKeySequence(Qt::CTRL | Qt::Key_V)}, &EditorCommands::paste);
+    add(FillSelection, "WypelnijZaznaczenie1",
+        QCoreApplication::translate("app", "Wypełnij zaznaczenie…"), {},
         &EditorCommands::fillSelection);
     menu.addSeparator();
-    add(CompareFile, "PorownajZPlikiem1", QStringLiteral("Porównaj z plikiem…"), {},
-        &EditorCommands::compareWithFile);
-    add(NextDifference, "NastepnaRoznica1", QStringLiteral("Następna różnica"),
+    add(CompareFile, "PorownajZPlikiem1", QCoreApplication::translate("app", "Porównaj z plikiem…"),
+        {}, &EditorCommands::compareWithFile);
+    add(NextDifference, "NastepnaRoznica1", QCoreApplication::translate("app", "Następna różnica"),
         {QKeySequence(Qt::Key_F8)}, nullptr);
-    add(PreviousDifference, "PoprzedniaRoznica1", QStringLiteral("Poprzednia różnica"),
+    add(PreviousDifference, "PoprzedniaRoznica1",
+        QCoreApplication::translate("app", "Poprzednia różnica"),
         {QKeySequence(Qt::SHIFT | Qt::Key_F8)}, nullptr);
     connect(FindNext, &QAction::triggered, this, [this] { findAgain(true); });
     connect(FindPrevious, &QAction::triggered, this, [this] { findAgain(false); });
@@ -207,8 +215,9 @@ void EditorCommands::gotoAddress()
     const int base = image.EepromBase;
     const int size = image.EepromSize;
     const std::optional<QString> text = m_form.dialogs().askText(
-        {QStringLiteral("Przejdź do adresu"),
-         QStringLiteral("Adres w hex (np. %1) albo przesunięcie od początku EEPROM (np. +80):")
+        {QCoreApplication::translate("app", "Przejdź do adresu"),
+         QCoreApplication::translate(
+             "app", "Adres w hex (np. %1) albo przesunięcie od początku EEPROM (np. +80):")
              .arg(addressLabel(base)),
          {},
          [base, size](const QString& t) { return parseGotoTarget(t, base, size).error; }});
@@ -253,13 +262,13 @@ void EditorCommands::search(int from, bool forward)
     const QByteArray image = imageFileBytes(m_form.image());
     const FoundBytes found = findBytes(image, m_needle, from, forward);
     if (found.offset < 0) {
-        m_form.setStatusText(QStringLiteral("Nie znaleziono"));
+        m_form.setStatusText(QCoreApplication::translate("app", "Nie znaleziono"));
         return;
     }
     showRange({found.offset, found.offset + static_cast<int>(m_needle.size()) - 1},
               found.offset);
     if (found.wrapped)
-        m_form.setStatusText(QStringLiteral("Przeszukano cały bufor"));
+        m_form.setStatusText(QCoreApplication::translate("app", "Przeszukano cały bufor"));
 }
 
 void EditorCommands::selectAll()
@@ -298,8 +307,9 @@ void EditorCommands::paste()
     }
     if (left > 0)
         m_form.dialogs().showMessage(
-            QStringLiteral("Wklejono %1 z %2 bajtów: %3 bajtów nie zmieściło się do końca "
-                           "EEPROM i zostało pominiętych.")
+            QCoreApplication::translate(
+                "app", "Wklejono %1 z %2 bajtów: %3 bajtów nie zmieściło się do końca "
+                       "EEPROM i zostało pominiętych.")
                 .arg(fits)
                 .arg(taken.bytes.size())
                 .arg(left));
@@ -311,11 +321,14 @@ void EditorCommands::fillSelection()
     if (m_form.transferActive() || !range || range->first >= size())
         return;
     const std::optional<QString> text = m_form.dialogs().askText(
-        {QStringLiteral("Wypełnij zaznaczenie"),
-         QStringLiteral("Wartość bajtu w hex (00 do FF) dla %1 zaznaczonych bajtów:")
+        {QCoreApplication::translate("app", "Wypełnij zaznaczenie"),
+         QCoreApplication::translate("app",
+                                     "Wartość bajtu w hex (00 do FF) dla %1 zaznaczonych bajtów:")
              .arg(range->length()),
          QStringLiteral("FF"), [](const QString& t) {
-             return byteValue(t) ? QString() : QStringLiteral("Podaj jeden bajt w hex: 00 do FF.");
+             return byteValue(t)
+                        ? QString()
+                        : QCoreApplication::translate("app", "Podaj jeden bajt w hex: 00 do FF.");
          }});
     const std::optional<int> value = text ? byteValue(*text) : std::nullopt;
     if (!value)
@@ -363,11 +376,11 @@ void EditorCommands::moveToDifference(bool forward)
     const EepromModel& model = m_form.model();
     const int entry = model.adjacentMark(cursorOffset() + 1, forward);
     if (entry == 0) {
-        m_form.setStatusText(QStringLiteral("Brak zaznaczonych różnic"));
+        m_form.setStatusText(QCoreApplication::translate("app", "Brak zaznaczonych różnic"));
         return;
     }
     showRange({entry - 1, entry - 1}, entry - 1);
-    m_form.setStatusText(QStringLiteral("Różnica %1 z %2")
+    m_form.setStatusText(QCoreApplication::translate("app", "Różnica %1 z %2")
                              .arg(model.markOrdinal(entry))
                              .arg(model.markedCount()));
     m_form.holdStatusAsVerdict();

@@ -1,5 +1,6 @@
 #include "line_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,8 +20,8 @@ LineDialog::LineDialog(const QString& title, const QString& label, QWidget* pare
     m_edit->setObjectName(QStringLiteral("LineEdit"));
     layout->addWidget(m_edit);
     auto* modes = new QHBoxLayout;
-    m_hex = new QRadioButton(QStringLiteral("Bajty hex"), this);
-    m_text = new QRadioButton(QStringLiteral("Tekst"), this);
+    m_hex = new QRadioButton(QCoreApplication::translate("app", "Bajty hex"), this);
+    m_text = new QRadioButton(QCoreApplication::translate("app", "Tekst"), this);
     m_hex->setChecked(true);
     m_hex->hide();
     m_text->hide();

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
@@ -203,7 +204,7 @@ void TForm1::createControls(QWidget* client)
 
 void TForm1::createBufferGroup(QWidget* client)
 {
-    GroupBox1 = new QGroupBox(QStringLiteral("BUFOR"), client);
+    GroupBox1 = new QGroupBox(QCoreApplication::translate("app", "BUFOR"), client);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(8, 48, 660, 369);
     GroupBox1->setFont(sansFont(0, 13, true));
@@ -211,7 +212,7 @@ void TForm1::createBufferGroup(QWidget* client)
     groupPalette.setColor(QPalette::WindowText, Qt::red);
     GroupBox1->setPalette(groupPalette);
 
-    Label1 = new QLabel(QStringLiteral("Plik"), GroupBox1);
+    Label1 = new QLabel(QCoreApplication::translate("app", "Plik"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(16, 350, 27, 16);
 
@@ -242,19 +243,25 @@ void TForm1::createToolbar(QWidget* client)
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
 
-    SpeedButton1 = speedButton(Panel1, "SpeedButton1", 8, QStringLiteral("Wczytaj do bufora"),
+    SpeedButton1 = speedButton(Panel1, "SpeedButton1", 8,
+                               QCoreApplication::translate("app", "Wczytaj do bufora"),
                                QStringLiteral(":/icons/open.svg"), 18);
-    SpeedButton2 = speedButton(Panel1, "SpeedButton2", 40, QStringLiteral("Zapisz bufor"),
-                               QStringLiteral(":/icons/save.svg"), 18);
-    SpeedButton3 = speedButton(Panel1, "SpeedButton3", 72, QStringLiteral("Wypełnij bufor FF"),
+    SpeedButton2 =
+        speedButton(Panel1, "SpeedButton2", 40, QCoreApplication::translate("app", "Zapisz bufor"),
+                    QStringLiteral(":/icons/save.svg"), 18);
+    SpeedButton3 = speedButton(Panel1, "SpeedButton3", 72,
+                               QCoreApplication::translate("app", "Wypełnij bufor FF"),
                                QStringLiteral(":/icons/fill.svg"), 24);
     Panel3 = separatorBar(Panel1, "Panel3", 112);
-    SpeedButton5 = speedButton(Panel1, "SpeedButton5", 128, QStringLiteral("Programuj EEPROM"),
+    SpeedButton5 = speedButton(Panel1, "SpeedButton5", 128,
+                               QCoreApplication::translate("app", "Programuj EEPROM"),
                                QStringLiteral(":/icons/program.svg"), 18);
-    SpeedButton4 = speedButton(Panel1, "SpeedButton4", 160, QStringLiteral("Czytaj EEPROM"),
+    SpeedButton4 = speedButton(Panel1, "SpeedButton4", 160,
+                               QCoreApplication::translate("app", "Czytaj EEPROM"),
                                QStringLiteral(":/icons/read.svg"), 18);
     Panel2 = separatorBar(Panel1, "Panel2", 200);
-    SpeedButton6 = speedButton(Panel1, "SpeedButton6", 216, QStringLiteral("Weryfikuj EEPROM"),
+    SpeedButton6 = speedButton(Panel1, "SpeedButton6", 216,
+                               QCoreApplication::translate("app", "Weryfikuj EEPROM"),
                                QStringLiteral(":/icons/verify.svg"), 18);
     Panel4 = separatorBar(Panel1, "Panel4", 440);
 
@@ -354,22 +361,24 @@ void TForm1::createMenu()
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
 
-    Wczytajzdysku1 = MainMenu1->addMenu(QStringLiteral("BUFOR"));
+    Wczytajzdysku1 = MainMenu1->addMenu(QCoreApplication::translate("app", "BUFOR"));
     Wczytajzdysku1->setObjectName(QStringLiteral("Wczytajzdysku1"));
-    Wczytajzdysku2 = Wczytajzdysku1->addAction(QStringLiteral("Wczytaj z dysku"));
+    Wczytajzdysku2 =
+        Wczytajzdysku1->addAction(QCoreApplication::translate("app", "Wczytaj z dysku"));
     Wczytajzdysku2->setObjectName(QStringLiteral("Wczytajzdysku2"));
-    Zapissznadysk1 = Wczytajzdysku1->addAction(QStringLiteral("Zapisz na dysk"));
+    Zapissznadysk1 =
+        Wczytajzdysku1->addAction(QCoreApplication::translate("app", "Zapisz na dysk"));
     Zapissznadysk1->setObjectName(QStringLiteral("Zapissznadysk1"));
     Wczytajzdysku2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     Zapissznadysk1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    Wype1 = Wczytajzdysku1->addAction(QStringLiteral("Wypełnij FF"));
+    Wype1 = Wczytajzdysku1->addAction(QCoreApplication::translate("app", "Wypełnij FF"));
     Wype1->setObjectName(QStringLiteral("Wype1"));
     N1 = Wczytajzdysku1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
-    Cofnij1 = Wczytajzdysku1->addAction(QStringLiteral("Cofnij"));
+    Cofnij1 = Wczytajzdysku1->addAction(QCoreApplication::translate("app", "Cofnij"));
     Cofnij1->setObjectName(QStringLiteral("Cofnij1"));
     Cofnij1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    Ponow1 = Wczytajzdysku1->addAction(QStringLiteral("Ponów"));
+    Ponow1 = Wczytajzdysku1->addAction(QCoreApplication::translate("app", "Ponów"));
     Ponow1->setObjectName(QStringLiteral("Ponow1"));
     Ponow1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
@@ -378,21 +387,23 @@ void TForm1::createMenu()
 
     Pami1 = MainMenu1->addMenu(QStringLiteral("EEPROM"));
     Pami1->setObjectName(QStringLiteral("Pami1"));
-    Czytaj1 = Pami1->addAction(QStringLiteral("Czytaj"));
+    Czytaj1 = Pami1->addAction(QCoreApplication::translate("app", "Czytaj"));
     Czytaj1->setObjectName(QStringLiteral("Czytaj1"));
-    Zapisz1 = Pami1->addAction(QStringLiteral("Zapisz"));
+    Zapisz1 = Pami1->addAction(
+        QCoreApplication::translate("app", "Zapisz", "EEPROM menu: write the buffer to the chip"));
     Zapisz1->setObjectName(QStringLiteral("Zapisz1"));
-    Weryfikuj1 = Pami1->addAction(QStringLiteral("Weryfikuj"));
+    Weryfikuj1 = Pami1->addAction(QCoreApplication::translate("app", "Weryfikuj"));
     Weryfikuj1->setObjectName(QStringLiteral("Weryfikuj1"));
-    ZapiszWeryfikuj1 = Pami1->addAction(QStringLiteral("Zapisz i weryfikuj"));
+    ZapiszWeryfikuj1 = Pami1->addAction(QCoreApplication::translate("app", "Zapisz i weryfikuj"));
     ZapiszWeryfikuj1->setObjectName(QStringLiteral("ZapiszWeryfikuj1"));
     KopiaProgramujWeryfikuj1 =
-        Pami1->addAction(QStringLiteral("Kopia, programowanie i weryfikacja"));
+        Pami1->addAction(QCoreApplication::translate("app", "Kopia, programowanie i weryfikacja"));
     KopiaProgramujWeryfikuj1->setObjectName(QStringLiteral("KopiaProgramujWeryfikuj1"));
     Pami1->addSeparator();
-    TestAdaptera1 = Pami1->addAction(QStringLiteral("Test adaptera"));
+    TestAdaptera1 = Pami1->addAction(QCoreApplication::translate("app", "Test adaptera"));
     TestAdaptera1->setObjectName(QStringLiteral("TestAdaptera1"));
-    DziennikTransmisji1 = Pami1->addAction(QStringLiteral("Dziennik transmisji"));
+    DziennikTransmisji1 =
+        Pami1->addAction(QCoreApplication::translate("app", "Dziennik transmisji"));
     DziennikTransmisji1->setObjectName(QStringLiteral("DziennikTransmisji1"));
 
     m_editor->addTo(*Wczytajzdysku1);

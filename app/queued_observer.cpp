@@ -2,6 +2,7 @@
 
 #include "messages.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <exception>
@@ -95,7 +96,7 @@ void QueuedObserver::run(const Call& call)
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        error = QStringLiteral("nieznany wyjątek");
+        error = QCoreApplication::translate("app", "nieznany wyjątek");
     }
     try {
         if (!m_silenced)

@@ -3,6 +3,7 @@
 #include "atomic_file.h"
 #include "user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -15,13 +16,13 @@ namespace kestrel {
 TracePanel::TracePanel(std::function<UserDialogs&()> dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool), m_dialogs(std::move(dialogs)), m_text(new QPlainTextEdit(this))
 {
-    setWindowTitle(QStringLiteral("Dziennik transmisji"));
+    setWindowTitle(QCoreApplication::translate("app", "Dziennik transmisji"));
     setObjectName(QStringLiteral("DziennikTransmisji"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFont(QStringLiteral("Monospace")));
-    auto* save = new QPushButton(QStringLiteral("Zapisz…"), this);
-    auto* wipe = new QPushButton(QStringLiteral("Wyczyść"), this);
+    auto* save = new QPushButton(QCoreApplication::translate("app", "Zapisz…"), this);
+    auto* wipe = new QPushButton(QCoreApplication::translate("app", "Wyczyść"), this);
     connect(save, &QPushButton::clicked, this, &TracePanel::save);
     connect(wipe, &QPushButton::clicked, this, &TracePanel::clear);
     auto* buttons = new QHBoxLayout;
@@ -67,14 +68,16 @@ QString TracePanel::text() const
 void TracePanel::save()
 {
     UserDialogs& dialogs = m_dialogs();
-    const std::optional<QString> path = dialogs.askSaveFile(QStringLiteral("dziennik.txt"));
+    const std::optional<QString> path =
+        dialogs.askSaveFile(QCoreApplication::translate("app", "dziennik.txt"));
     if (!path)
         return;
     AtomicFile file(*path);
     const QByteArray bytes = (text() + u'\n').toUtf8();
     if (!file.open() || !file.commit(bytes))
-        dialogs.showMessage(QStringLiteral("Nie można zapisać dziennika: %1: %2")
-                                  .arg(*path, file.errorString()));
+        dialogs.showMessage(
+            QCoreApplication::translate("app", "Nie można zapisać dziennika: %1: %2")
+                .arg(*path, file.errorString()));
 }
 
 QueuedTraceSink::QueuedTraceSink(std::function<void(const QStringList&)> deliver)

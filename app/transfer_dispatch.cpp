@@ -8,6 +8,7 @@
 #include "transports.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 
 namespace kestrel {
 
@@ -84,10 +85,15 @@ namespace {
 QString operationTitle(link::Operation operation)
 {
     // In the order of link::Operation.
-    static const char* const titles[] = {"odczyt",  "programowanie", "weryfikacja",
-                                         "programowanie i weryfikacja", "kopia i programowanie",
-                                         "kopia, programowanie i weryfikacja", "test adaptera"};
-    return QString::fromUtf8(titles[static_cast<int>(operation)]);
+    static const char* const titles[] = {
+        QT_TRANSLATE_NOOP("app", "odczyt"),
+        QT_TRANSLATE_NOOP("app", "programowanie"),
+        QT_TRANSLATE_NOOP("app", "weryfikacja"),
+        QT_TRANSLATE_NOOP("app", "programowanie i weryfikacja"),
+        QT_TRANSLATE_NOOP("app", "kopia i programowanie"),
+        QT_TRANSLATE_NOOP("app", "kopia, programowanie i weryfikacja"),
+        QT_TRANSLATE_NOOP("app", "test adaptera")};
+    return QCoreApplication::translate("app", titles[static_cast<int>(operation)]);
 }
 
 } // namespace
@@ -137,11 +143,13 @@ bool TransferDispatch::start(link::Operation operation, const QString& backupPat
 
 QString TransferDispatch::stopQuestion() const
 {
-    const QString question = QStringLiteral("Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?");
+    const QString question = QCoreApplication::translate(
+        "app", "Trwa operacja na EEPROM. Przerwać ją i zamknąć program ?");
     if (!m_programming)
         return question;
-    return question + QStringLiteral("\n\nProgramowanie zostanie przerwane; EEPROM układu będzie "
-                                     "zapisana tylko częściowo.");
+    return question + QCoreApplication::translate(
+                          "app", "\n\nProgramowanie zostanie przerwane; EEPROM układu będzie "
+                                 "zapisana tylko częściowo.");
 }
 
 bool TransferDispatch::stopAndWait(int timeoutMs)

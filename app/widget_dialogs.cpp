@@ -3,11 +3,12 @@
 #include "line_dialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
-#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -69,13 +70,14 @@ WidgetDialogs::FocusReturn::~FocusReturn()
 
 QStringList WidgetDialogs::openFilters()
 {
-    return {QStringLiteral("Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex "
-                           "*.ihex *.ihx *.elf *.out)"),
-            QStringLiteral("Obraz binarny (*.bin)"),
+    return {QCoreApplication::translate(
+                "app", "Wszystkie obrazy (*.bin *.s19 *.s28 *.s37 *.srec *.mot *.sx *.hex "
+                       "*.ihex *.ihx *.elf *.out)"),
+            QCoreApplication::translate("app", "Obraz binarny (*.bin)"),
             QStringLiteral("S-record (*.s19 *.s28 *.s37 *.srec *.mot *.sx)"),
             QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"),
             QStringLiteral("ELF (*.elf *.out)"),
-            QStringLiteral("wszystkie (*)")};
+            QCoreApplication::translate("app", "wszystkie (*)")};
 }
 
 std::optional<ImageFormat> WidgetDialogs::openFilterFormat(const QString& filter)
@@ -181,8 +183,10 @@ WidgetDialogs::askFind(const FindQuestion& last,
                        const std::function<QString(const FindQuestion&)>& check)
 {
     const FocusReturn back(*this);
-    LineDialog dialog(QStringLiteral("Znajdź"),
-                      QStringLiteral("Szukaj bajtów hex (np. DE AD BE EF) albo tekstu:"), m_parent);
+    LineDialog dialog(
+        QCoreApplication::translate("app", "Znajdź"),
+        QCoreApplication::translate("app", "Szukaj bajtów hex (np. DE AD BE EF) albo tekstu:"),
+        m_parent);
     dialog.offerTextMode(last.asText);
     dialog.setText(last.text);
     dialog.setCheck([&] { return check(FindQuestion{dialog.text(), dialog.asText()}); });
@@ -241,9 +245,12 @@ UnsavedAnswer WidgetDialogs::askSaveDiscardCancel(const QString& text)
 {
     const FocusReturn back(*this);
     QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::NoButton, m_parent);
-    QPushButton* save = box.addButton(QStringLiteral("Zapisz"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("Odrzuć"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("Anuluj"), QMessageBox::RejectRole);
+    QPushButton* save =
+        box.addButton(QCoreApplication::translate("app", "Zapisz"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(QCoreApplication::translate("app", "Odrzuć"), QMessageBox::DestructiveRole);
+    QPushButton* cancel =
+        box.addButton(QCoreApplication::translate("app", "Anuluj"), QMessageBox::RejectRole);
     // Enter saves; Escape and closing the box cancel.
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);

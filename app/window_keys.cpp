@@ -4,6 +4,7 @@
 #include "main_window.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QScrollBar>
 #include <QShortcut>
@@ -53,7 +54,8 @@ void TForm1::setUpKeys()
     showKeyInToolTip(*SpeedButton4, *Czytaj1);
     showKeyInToolTip(*SpeedButton5, *Zapisz1);
     showKeyInToolTip(*SpeedButton6, *Weryfikuj1);
-    keyToSelector(*this, *ComboBox2, QStringLiteral("Układ"), QKeySequence(Qt::ALT | Qt::Key_U));
+    keyToSelector(*this, *ComboBox2, QCoreApplication::translate("app", "Układ"),
+                  QKeySequence(Qt::ALT | Qt::Key_U));
     keyToSelector(*this, *ComboBox1, QStringLiteral("Port"), QKeySequence(Qt::ALT | Qt::Key_P));
     // The scroll bar shows no focus: Tab goes from the character grid to the selectors.
     ScrollBar1->setFocusPolicy(Qt::NoFocus);

@@ -4,6 +4,7 @@
 
 #include "file_names.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace kestrel::cli {
@@ -66,14 +67,16 @@ QString backupUsageError(const CliRequest& request)
         return {};
     const QString& pattern = *request.backup;
     if (request.command != Command::Program)
-        return QStringLiteral("--backup: tylko z poleceniem program");
+        return QCoreApplication::translate("cli", "--backup: tylko z poleceniem program");
     if (pattern.isEmpty())
-        return QStringLiteral("--backup: pusta nazwa pliku");
+        return QCoreApplication::translate("cli", "--backup: pusta nazwa pliku");
     if (pattern == QLatin1String("-"))
-        return QStringLiteral("--backup: kopia trafia do pliku, nie na standardowe wyjście");
+        return QCoreApplication::translate(
+            "cli", "--backup: kopia trafia do pliku, nie na standardowe wyjście");
     if (request.ports.size() > 1 && !pattern.contains(placeholder()))
-        return QStringLiteral("--backup: przy kilku portach nazwa kopii musi zawierać %1, "
-                              "zastępowane nazwą portu")
+        return QCoreApplication::translate(
+                   "cli", "--backup: przy kilku portach nazwa kopii musi zawierać %1, "
+                          "zastępowane nazwą portu")
             .arg(placeholder());
     // Names are compared as the files they lead to, symbolic links followed.
     const QString programmed =
@@ -83,11 +86,13 @@ QString backupUsageError(const CliRequest& request)
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString resolved = resolvedFilePath(files[i]);
         if (resolved == programmed)
-            return QStringLiteral("--backup: kopia zastąpiłaby programowany plik „%1”")
+            return QCoreApplication::translate("cli",
+                                               "--backup: kopia zastąpiłaby programowany plik „%1”")
                 .arg(request.file);
         if (const auto other = taken.constFind(resolved); other != taken.cend())
-            return QStringLiteral("--backup: porty „%1” i „%2” zapisałyby kopię do tego samego "
-                                  "pliku „%3”")
+            return QCoreApplication::translate(
+                       "cli", "--backup: porty „%1” i „%2” zapisałyby kopię do tego samego "
+                              "pliku „%3”")
                 .arg(request.ports[*other], request.ports[i], files[i]);
         taken.insert(resolved, i);
     }

@@ -2,6 +2,7 @@
 
 #include "image_messages.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 
@@ -15,7 +16,7 @@ namespace {
 
 QString quoted(const QString& text)
 {
-    return QStringLiteral("„%1”").arg(text);
+    return QCoreApplication::translate("cli", "„%1”").arg(text);
 }
 
 QString address4(qint64 address)
@@ -42,7 +43,7 @@ QString outsideWindow(const QString& option, qint64 address, qint64 count, ChipW
 {
     if (address >= window.base && address + count <= qint64(window.base) + window.size)
         return {};
-    return QStringLiteral("%1: adresy %2-%3 poza EEPROM układu (%4)")
+    return QCoreApplication::translate("cli", "%1: adresy %2-%3 poza EEPROM układu (%4)")
         .arg(option, address4(address), address4(address + count - 1), windowText(window));
 }
 
@@ -60,7 +61,8 @@ QString parsePatches(const QString& text, ChipWindow window, std::vector<BytePat
             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
         });
         if (!address || hex.isEmpty() || hex.size() % 2 != 0 || !allHex)
-            return QStringLiteral("%1: niepoprawny zapis %2 (ADRES=BAJTY, np. 0D10=DEADBEEF)")
+            return QCoreApplication::translate(
+                       "cli", "%1: niepoprawny zapis %2 (ADRES=BAJTY, np. 0D10=DEADBEEF)")
                 .arg(Option, quoted(item));
         BytePatch patch{*address, QByteArray::fromHex(hex)};
         if (QString outside = outsideWindow(Option, patch.address, patch.bytes.size(), window);
@@ -75,7 +77,8 @@ QString parseSerialField(const QString& text, ChipWindow window, int boards, Ser
 {
     static const QString Option = QStringLiteral("--serial");
     const QString malformed =
-        QStringLiteral("%1: niepoprawny zapis %2 (ADRES:BAJTY:PIERWSZY, np. 0FF0:4:1000)")
+        QCoreApplication::translate(
+            "cli", "%1: niepoprawny zapis %2 (ADRES:BAJTY:PIERWSZY, np. 0FF0:4:1000)")
             .arg(Option, quoted(text));
     const QStringList parts = text.trimmed().split(u':');
     if (parts.size() != 3)
@@ -94,7 +97,8 @@ QString parseSerialField(const QString& text, ChipWindow window, int boards, Ser
     if (!address || !bytesOk || !firstOk || firstText.isEmpty() || firstText.startsWith(u'+'))
         return malformed;
     if (bytes < 1 || bytes > 8)
-        return QStringLiteral("%1: BAJTY od 1 do 8, podano %2").arg(Option, parts[1]);
+        return QCoreApplication::translate("cli", "%1: BAJTY od 1 do 8, podano %2")
+            .arg(Option, parts[1]);
     if (QString outside = outsideWindow(Option, *address, bytes, window); !outside.isNull())
         return outside;
     // The last board's number, which must fit in the field.
@@ -102,7 +106,7 @@ QString parseSerialField(const QString& text, ChipWindow window, int boards, Ser
                                            : (std::uint64_t(1) << (8 * bytes)) - 1;
     const std::uint64_t more = std::uint64_t(std::max(boards, 1) - 1);
     if (first > limit || limit - first < more)
-        return QStringLiteral("%1: numer %2 nie mieści się w polu %3-bajtowym")
+        return QCoreApplication::translate("cli", "%1: numer %2 nie mieści się w polu %3-bajtowym")
             .arg(Option)
             .arg(first > limit ? first : first + more)
             .arg(bytes);

@@ -3,6 +3,7 @@
 #include "command_table.h"
 #include "exit_codes.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 #include <algorithm>
@@ -36,10 +37,11 @@ int CliApp::runArguments(const QStringList& arguments)
         context_->out().write(parsed.text.toUtf8());
         return ExitOk;
     case ParsedCommandLine::Action::Fail:
-        context_->err().write((QStringLiteral("kestrel-cli: ") + parsed.text +
-                               QStringLiteral("\nkestrel-cli: \"kestrel-cli --help\" opisuje "
-                                              "polecenia i opcje\n"))
-                                  .toUtf8());
+        context_->err().write(
+            (QStringLiteral("kestrel-cli: ") + parsed.text +
+             QCoreApplication::translate("cli", "\nkestrel-cli: \"kestrel-cli --help\" opisuje "
+                                                "polecenia i opcje\n"))
+                .toUtf8());
         return ExitUsage;
     case ParsedCommandLine::Action::Run:
         break;

@@ -32,12 +32,14 @@ QString description()
     QString commands;
     for (const CliCommand* command : commandTable())
         commands += helpLines(*command);
-    return QStringLiteral("Odczyt, programowanie i weryfikacja EEPROM układów 68HC12 przez adapter "
-                          "programujący.\n"
-                          "\n"
-                          "Polecenia:\n") +
+    return QCoreApplication::translate(
+               "cli", "Odczyt, programowanie i weryfikacja EEPROM układów 68HC12 przez adapter "
+                      "programujący.\n"
+                      "\n"
+                      "Polecenia:\n") +
            commands +
-           QStringLiteral(
+           QCoreApplication::translate(
+               "cli",
                "\n"
                "PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator "
                "adaptera,\n"
@@ -110,11 +112,12 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     }
     QStringList positional = line.positionalArguments();
     if (positional.isEmpty())
-        return fail(QStringLiteral("brak polecenia (%1)").arg(commandNames()));
+        return fail(QCoreApplication::translate("cli", "brak polecenia (%1)").arg(commandNames()));
     const QString name = positional.takeFirst();
     const CliCommand* command = findCommand(name);
     if (command == nullptr)
-        return fail(QStringLiteral("nieznane polecenie %1 (%2)").arg(quoted(name), commandNames()));
+        return fail(QCoreApplication::translate("cli", "nieznane polecenie %1 (%2)")
+                        .arg(quoted(name), commandNames()));
     ParsedCommandLine out;
     out.action = ParsedCommandLine::Action::Run;
     out.request.command = command->id();

@@ -6,6 +6,7 @@
 #include "image_formats.h"
 #include "image_messages.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 namespace kestrel::cli {
@@ -35,13 +36,14 @@ ChipWindow windowOf(const link::ChipRow& chip)
 
 QString folderReason()
 {
-    return QStringLiteral("to jest katalog");
+    return QCoreApplication::translate("cli", "to jest katalog");
 }
 
 QString missingReason(const QString& file)
 {
-    return fileKindOf(file) == FileKind::Directory ? folderReason()
-                                                   : QStringLiteral("nie ma takiego pliku");
+    return fileKindOf(file) == FileKind::Directory
+               ? folderReason()
+               : QCoreApplication::translate("cli", "nie ma takiego pliku");
 }
 
 // The CLI's message for a load that failed, or the image and its notice.
@@ -77,7 +79,8 @@ LoadedImage loadImage(const QString& file, std::optional<FileFormat> format,
 {
     const ChipWindow window = windowOf(chip);
     const bool stream = isStandardStream(file);
-    const QString shownName = stream ? QStringLiteral("standardowe wejście") : file;
+    const QString shownName =
+        stream ? QCoreApplication::translate("cli", "standardowe wejście") : file;
     const ImageLoadResult read =
         stream ? loadImageDevice(standardInput, format.value_or(ImageFormat::Raw), window)
                : loadImageFile(file, window, format);
@@ -97,7 +100,7 @@ LoadedImage loadImageToConvert(const QString& file, const link::ChipRow& chip,
     const ChipWindow window = windowOf(chip);
     if (isStandardStream(file))
         return loaded(loadImageDevice(standardInput, std::nullopt, window),
-                      QStringLiteral("standardowe wejście"), window);
+                      QCoreApplication::translate("cli", "standardowe wejście"), window);
     return loaded(loadImageFile(file, window), file, window);
 }
 
@@ -139,7 +142,7 @@ bool ImageOutput::commit(const QByteArray& chipBytes, QString& error)
         return standardOutput_.write(data) == data.size();
     }
     if (!atomicFile_) {
-        error = writeFailed(file_, QStringLiteral("plik nie został otwarty"));
+        error = writeFailed(file_, QCoreApplication::translate("cli", "plik nie został otwarty"));
         return false;
     }
     const bool written = atomicFile_->commit(data);

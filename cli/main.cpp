@@ -56,8 +56,9 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
 
-    // Qt's own texts (the help's headings, the parser's errors) in Polish, when installed.
-    (void)kestrel::installQtPolishTranslation(app);
+    // The system's UI language: Polish, Qt's own texts (the parser's errors) with it, or English.
+    // What scripts read (--json, --log, exit codes, files) is the same in every language.
+    (void)kestrel::installSystemTranslations(app);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

@@ -2,35 +2,42 @@
 
 #include "registry_address.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 ProductionOptions::ProductionOptions(QCommandLineParser& parser)
     : set_(QStringLiteral("set"),
-           QStringLiteral("program: bajty wpisane w obraz przed programowaniem, np. "
-                          "0D10=DEADBEEF (adresy szesnastkowo, w EEPROM układu; kilka po "
-                          "przecinku lub kilka opcji)."),
-           QStringLiteral("ADRES=BAJTY")),
+           QCoreApplication::translate(
+               "cli", "program: bajty wpisane w obraz przed programowaniem, np. "
+                      "0D10=DEADBEEF (adresy szesnastkowo, w EEPROM układu; kilka po "
+                      "przecinku lub kilka opcji)."),
+           QCoreApplication::translate("cli", "ADRES=BAJTY")),
       serial_(QStringLiteral("serial"),
-              QStringLiteral("program: numer seryjny każdej płytki, np. 0FF0:4:1000: porty w "
-                             "podanej kolejności dostają PIERWSZY, PIERWSZY+1, ... zapisane od "
-                             "najstarszego bajtu jako BAJTY bajtów pod ADRESEM (ADRES "
-                             "szesnastkowo; BAJTY i PIERWSZY dziesiętnie, PIERWSZY też 0x...)."),
-              QStringLiteral("ADRES:BAJTY:PIERWSZY")),
+              QCoreApplication::translate(
+                  "cli", "program: numer seryjny każdej płytki, np. 0FF0:4:1000: porty w "
+                         "podanej kolejności dostają PIERWSZY, PIERWSZY+1, ... zapisane od "
+                         "najstarszego bajtu jako BAJTY bajtów pod ADRESEM (ADRES "
+                         "szesnastkowo; BAJTY i PIERWSZY dziesiętnie, PIERWSZY też 0x...)."),
+              QCoreApplication::translate("cli", "ADRES:BAJTY:PIERWSZY")),
       log_(QStringLiteral("log"),
-           QStringLiteral("read, program, verify: dopisz do PLIKU jeden wiersz JSON na port "
-                          "(czas, port, układ, operacja, wynik, kod wyjścia, numer seryjny, "
-                          "CRC-32 obrazu)."),
-           QStringLiteral("PLIK")),
+           QCoreApplication::translate(
+               "cli", "read, program, verify: dopisz do PLIKU jeden wiersz JSON na port "
+                      "(czas, port, układ, operacja, wynik, kod wyjścia, numer seryjny, "
+                      "CRC-32 obrazu)."),
+           QCoreApplication::translate("cli", "PLIK")),
       registry_(QStringLiteral("registry"),
-                QStringLiteral("program --serial: numery z rejestru REJESTR (plik SQLite albo "
-                               "postgresql://UŻYTKOWNIK@HOST[:PORT]/BAZA), zarezerwowane przed "
-                               "programowaniem, nigdy dwa razy; registry: lista rezerwacji."),
-                QStringLiteral("REJESTR")),
+                QCoreApplication::translate(
+                    "cli", "program --serial: numery z rejestru REJESTR (plik SQLite albo "
+                           "postgresql://UŻYTKOWNIK@HOST[:PORT]/BAZA), zarezerwowane przed "
+                           "programowaniem, nigdy dwa razy; registry: lista rezerwacji."),
+                QCoreApplication::translate("cli", "REJESTR")),
       series_(QStringLiteral("series"),
-              QStringLiteral("Seria numerów w rejestrze (domyślnie układ i ADRES, np. "
-                             "68HC12B32:0FF0); nowa zaczyna od PIERWSZEGO, istniejąca od swojego "
-                             "następnego wolnego numeru."),
-              QStringLiteral("SERIA"))
+              QCoreApplication::translate(
+                  "cli", "Seria numerów w rejestrze (domyślnie układ i ADRES, np. "
+                         "68HC12B32:0FF0); nowa zaczyna od PIERWSZEGO, istniejąca od swojego "
+                         "następnego wolnego numeru."),
+              QCoreApplication::translate("cli", "SERIA"))
 {
     parser.addOptions({set_, serial_, log_, registry_, series_});
 }
@@ -40,14 +47,16 @@ QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& re
     const ChipWindow window{request.chip->EepromBase, request.chip->EepromSize};
     for (const QCommandLineOption* o : {&set_, &serial_, &registry_, &series_})
         if (parser.isSet(*o) && request.command != Command::Program)
-            return QStringLiteral("--%1: tylko z poleceniem program").arg(o->names().constFirst());
+            return QCoreApplication::translate("cli", "--%1: tylko z poleceniem program")
+                .arg(o->names().constFirst());
     for (const QString& value : parser.values(set_))
         if (QString error = parsePatches(value, window, request.patches); !error.isNull())
             return error;
     if (parser.isSet(serial_)) {
         const QStringList values = parser.values(serial_);
         if (values.size() > 1)
-            return QStringLiteral("--serial: podano więcej niż jedno pole numeru");
+            return QCoreApplication::translate("cli",
+                                               "--serial: podano więcej niż jedno pole numeru");
         SerialField field;
         if (QString error =
                 parseSerialField(values.first(), window, int(request.ports.size()), field);
@@ -58,9 +67,10 @@ QString ProductionOptions::take(const QCommandLineParser& parser, CliRequest& re
     if (parser.isSet(log_)) {
         const QStringList values = parser.values(log_);
         if (values.size() > 1 || values.first().isEmpty())
-            return QStringLiteral("--log: podaj jeden plik");
+            return QCoreApplication::translate("cli", "--log: podaj jeden plik");
         if (values.first() == QLatin1String("-"))
-            return QStringLiteral("--log: dziennik trafia do pliku, nie na standardowe wyjście");
+            return QCoreApplication::translate(
+                "cli", "--log: dziennik trafia do pliku, nie na standardowe wyjście");
         request.log = values.first();
     }
     return takeRegistry(parser, request);

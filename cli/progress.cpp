@@ -1,5 +1,6 @@
 #include "progress.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 #include <algorithm>
@@ -22,15 +23,15 @@ QString phaseName(Phase phase)
     case Phase::None:
         return {};
     case Phase::Loading:
-        return QStringLiteral("Ładowanie procedury");
+        return QCoreApplication::translate("cli", "Ładowanie procedury");
     case Phase::Sending:
-        return QStringLiteral("Przesyłanie danych");
+        return QCoreApplication::translate("cli", "Przesyłanie danych");
     case Phase::Writing:
-        return QStringLiteral("Zapis EEPROM");
+        return QCoreApplication::translate("cli", "Zapis EEPROM");
     case Phase::Reading:
-        return QStringLiteral("Odczyt EEPROM");
+        return QCoreApplication::translate("cli", "Odczyt EEPROM");
     case Phase::Verifying:
-        return QStringLiteral("Weryfikacja");
+        return QCoreApplication::translate("cli", "Weryfikacja");
     }
     return {};
 }
@@ -131,7 +132,8 @@ QString Console::phaseLine(const QString& port, Phase phase, int percent, double
     QString line = prefix(port) + phaseName(phase) + QStringLiteral(" %1%").arg(percent, 3);
     if (percent > 0 && percent < 100) {
         const double left = elapsedS * (100 - percent) / percent;
-        line += QStringLiteral(", zostało %1 s").arg(static_cast<int>(std::ceil(left)));
+        line += QCoreApplication::translate("cli", ", zostało %1 s")
+                    .arg(static_cast<int>(std::ceil(left)));
     }
     return line;
 }

@@ -4,6 +4,7 @@
 
 #include "exit_codes.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -52,14 +53,17 @@ QString outcomeWord(const PortOutcome& outcome)
 
 QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipRow& chip)
 {
-    const QStringList header{QStringLiteral("PORT"), QStringLiteral("WYNIK"), QStringLiteral("KOD"),
-                             QStringLiteral("SEKUNDY"), QStringLiteral("PIERWSZA RÓŻNICA"),
+    const QStringList header{QStringLiteral("PORT"),
+                             QCoreApplication::translate("cli", "WYNIK"),
+                             QCoreApplication::translate("cli", "KOD"),
+                             QCoreApplication::translate("cli", "SEKUNDY"),
+                             QCoreApplication::translate("cli", "PIERWSZA RÓŻNICA"),
                              QStringLiteral("CRC-32")};
     std::vector<QStringList> rows{header};
     const bool backups = std::any_of(outcomes.begin(), outcomes.end(),
                                      [](const PortOutcome& o) { return !o.backupFile.isEmpty(); });
     if (backups)
-        rows.front() << QStringLiteral("KOPIA");
+        rows.front() << QCoreApplication::translate("cli", "KOPIA");
     for (const PortOutcome& o : outcomes) {
         const QString first = o.differingOffsets.empty()
                                   ? QStringLiteral("-")
@@ -68,12 +72,13 @@ QString summaryTable(const std::vector<PortOutcome>& outcomes, const link::ChipR
                         QString::number(o.seconds, 'f', 1), first,
                         o.crc32.isEmpty() ? QStringLiteral("-") : o.crc32});
         if (backups)
-            rows.back() << (o.backupWritten ? o.backupFile : QStringLiteral("brak"));
+            rows.back() << (o.backupWritten ? o.backupFile
+                                            : QCoreApplication::translate("cli", "brak"));
     }
     // A production run: each board's serial number.
     if (std::any_of(outcomes.begin(), outcomes.end(),
                     [](const PortOutcome& o) { return o.serial; })) {
-        rows.front() << QStringLiteral("NUMER");
+        rows.front() << QCoreApplication::translate("cli", "NUMER");
         for (std::size_t i = 0; i < outcomes.size(); ++i)
             rows[i + 1] << (outcomes[i].serial ? QString::number(*outcomes[i].serial)
                                                : QStringLiteral("-"));
@@ -127,13 +132,15 @@ QByteArray jsonLines(const std::vector<PortOutcome>& outcomes, const link::ChipR
 
 QString chipTableText()
 {
-    const QStringList header{QStringLiteral("UKŁAD"), QStringLiteral("EEPROM"),
-                             QStringLiteral("ADRES"), QStringLiteral("ODCZYT I ZAPIS")};
+    const QStringList header{QCoreApplication::translate("cli", "UKŁAD"), QStringLiteral("EEPROM"),
+                             QCoreApplication::translate("cli", "ADRES"),
+                             QCoreApplication::translate("cli", "ODCZYT I ZAPIS")};
     std::vector<QStringList> rows{header};
     for (const link::ChipRow& chip : link::ChipTable)
         rows.push_back({QString::fromLatin1(chip.name), QString::number(chip.EepromSize),
                         address(chip.EepromBase),
-                        link::chipSupported(chip) ? QStringLiteral("tak") : QStringLiteral("nie")});
+                        link::chipSupported(chip) ? QCoreApplication::translate("cli", "tak")
+                                                  : QCoreApplication::translate("cli", "nie")});
     return alignedTable(rows);
 }
 
@@ -170,7 +177,8 @@ std::vector<link::SerialPortEntry> offeredPorts(const std::vector<link::SerialPo
 QString portTableText(const std::vector<link::SerialPortEntry>& machinePorts,
                       const std::vector<link::SerialPortEntry>& namedPorts)
 {
-    std::vector<QStringList> rows{{QStringLiteral("PORT"), QStringLiteral("OPIS")}};
+    std::vector<QStringList> rows{
+        {QStringLiteral("PORT"), QCoreApplication::translate("cli", "OPIS")}};
     for (const link::SerialPortEntry& port : offeredPorts(machinePorts, namedPorts))
         rows.push_back({port.name, link::describePort(port)});
     return alignedTable(rows);

@@ -3,6 +3,7 @@
 #include "image_messages.h"
 #include "system_errors.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <unistd.h>
 
@@ -10,7 +11,8 @@ namespace kestrel::cli {
 
 QString standardOutputFailed(const QString& reason)
 {
-    return writeFailedHeading() + QStringLiteral(" standardowe wyjście: ") + reason;
+    return writeFailedHeading() + QCoreApplication::translate("cli", " standardowe wyjście: ") +
+           reason;
 }
 
 DescriptorOutput::DescriptorOutput(int fd) : fd_(fd)

@@ -4,6 +4,7 @@
 #include "cli_options.h"
 #include "file_names.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 namespace kestrel::cli {
@@ -20,19 +21,22 @@ QString traceUsageError(const CliRequest& request)
     case Command::Check:
         break;
     default:
-        return QStringLiteral("--trace: tylko z poleceniami read, program, verify i check");
+        return QCoreApplication::translate(
+            "cli", "--trace: tylko z poleceniami read, program, verify i check");
     }
     if (pattern.isEmpty())
-        return QStringLiteral("--trace: pusta nazwa pliku");
+        return QCoreApplication::translate("cli", "--trace: pusta nazwa pliku");
     if (request.ports.size() > 1 && !pattern.contains(QStringView(PortPlaceholder)))
-        return QStringLiteral("--trace: przy kilku portach nazwa pliku musi zawierać %1, "
-                              "zastępowane nazwą portu")
+        return QCoreApplication::translate(
+                   "cli", "--trace: przy kilku portach nazwa pliku musi zawierać %1, "
+                          "zastępowane nazwą portu")
             .arg(QStringView(PortPlaceholder));
     QSet<QString> taken;
     for (const QString& file : backupFiles(pattern, request.ports)) {
         const QString resolved = resolvedFilePath(file);
         if (taken.contains(resolved))
-            return QStringLiteral("--trace: dwa porty zapisałyby przebieg do jednego pliku „%1”")
+            return QCoreApplication::translate(
+                       "cli", "--trace: dwa porty zapisałyby przebieg do jednego pliku „%1”")
                 .arg(file);
         taken.insert(resolved);
     }

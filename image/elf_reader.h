@@ -46,11 +46,15 @@ private:
 namespace elf {
 
 // Short reasons, after "Błąd w pliku: ".
-inline constexpr FixedText notElf{u"to nie jest plik ELF"};
-inline constexpr FixedText unsupported{u"nieobsługiwany plik ELF (tylko 32-bitowy, big-endian)"};
-inline constexpr FixedText damaged{u"plik ELF uszkodzony lub niepełny"};
-inline constexpr FixedText notLinked{u"plik ELF nie jest zlinkowanym programem"};
-inline constexpr FixedText tooLarge{u"plik ELF większy niż 64 MiB"};
+inline constexpr FixedText notElf{"image", QT_TRANSLATE_NOOP("image", "to nie jest plik ELF")};
+inline constexpr FixedText unsupported{
+    "image", QT_TRANSLATE_NOOP("image", "nieobsługiwany plik ELF (tylko 32-bitowy, big-endian)")};
+inline constexpr FixedText damaged{"image",
+                                   QT_TRANSLATE_NOOP("image", "plik ELF uszkodzony lub niepełny")};
+inline constexpr FixedText notLinked{
+    "image", QT_TRANSLATE_NOOP("image", "plik ELF nie jest zlinkowanym programem")};
+inline constexpr FixedText tooLarge{"image",
+                                    QT_TRANSLATE_NOOP("image", "plik ELF większy niż 64 MiB")};
 
 } // namespace elf
 

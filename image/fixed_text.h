@@ -1,16 +1,19 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace kestrel {
 
-// A text of the user interface that never changes, declared once in a header and given as a
-// QString by calling it: `inline constexpr FixedText notElf{u"..."};` reads notElf().
+// A text of the user interface declared once in a header and translated where it is shown:
+// `inline constexpr FixedText notElf{"image", QT_TRANSLATE_NOOP("image", "...")};` reads
+// notElf(). The context is given twice so that lupdate finds the text.
 struct FixedText
 {
-    const char16_t* text;
+    const char* context;
+    const char* text;
 
-    [[nodiscard]] QString operator()() const { return QString::fromUtf16(text); }
+    [[nodiscard]] QString operator()() const { return QCoreApplication::translate(context, text); }
 };
 
 } // namespace kestrel

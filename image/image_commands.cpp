@@ -2,13 +2,15 @@
 
 #include "image_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace kestrel {
 
 QString overwriteQuestion()
 {
-    return QStringLiteral("Plik o podanej nazwie juz istnieje ! Czy zamienic istniejący plik ?");
+    return QCoreApplication::translate(
+        "image", "Plik o podanej nazwie juz istnieje ! Czy zamienic istniejący plik ?");
 }
 
 QString readFailedMessage(const QString& path, const QString& reason)

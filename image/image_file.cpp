@@ -4,6 +4,7 @@
 #include "file_names.h"
 #include "system_errors.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -15,7 +16,7 @@ namespace kestrel {
 
 QString notRegularFileReason()
 {
-    return QStringLiteral("to nie jest zwykły plik");
+    return QCoreApplication::translate("image", "to nie jest zwykły plik");
 }
 
 ImageReadResult readImageData(QIODevice& device, int maxSize)

@@ -1,5 +1,7 @@
 #include "image_messages.h"
 
+#include <QCoreApplication>
+
 namespace kestrel {
 
 namespace {
@@ -13,22 +15,25 @@ QString address4(qint64 address)
 
 QString fileTooLargeMessage()
 {
-    return QStringLiteral("Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
+    return QCoreApplication::translate("image",
+                                       "Rozmiar pliku przekracza pojemnosc pamieci EEPROM !");
 }
 
 QString lineErrorMessage(qint64 line, const QString& reason)
 {
-    return QStringLiteral("Błąd w pliku, wiersz %1: %2").arg(line).arg(reason);
+    return QCoreApplication::translate("image", "Błąd w pliku, wiersz %1: %2")
+        .arg(line)
+        .arg(reason);
 }
 
 QString fileErrorMessage(const QString& reason)
 {
-    return QStringLiteral("Błąd w pliku: %1").arg(reason);
+    return QCoreApplication::translate("image", "Błąd w pliku: %1").arg(reason);
 }
 
 QString offsetBasedMessage()
 {
-    return QStringLiteral("Adresy w pliku liczone od początku EEPROM");
+    return QCoreApplication::translate("image", "Adresy w pliku liczone od początku EEPROM");
 }
 
 QString loadNotice(const ImageLoadResult& result, ChipWindow window)
@@ -44,7 +49,7 @@ QString loadNotice(const ImageLoadResult& result, ChipWindow window)
 
 QString emptyImageMessage()
 {
-    return QStringLiteral("Plik obrazu jest pusty");
+    return QCoreApplication::translate("image", "Plik obrazu jest pusty");
 }
 
 QString windowText(ChipWindow window)
@@ -54,14 +59,15 @@ QString windowText(ChipWindow window)
 
 QString skippedMessage(qint64 skipped, ChipWindow window)
 {
-    return QStringLiteral("Pominięto %1 bajtów spoza EEPROM (%2)")
+    return QCoreApplication::translate("image", "Pominięto %1 bajtów spoza EEPROM (%2)")
         .arg(skipped)
         .arg(windowText(window));
 }
 
 QString noDataMessage(ChipWindow window)
 {
-    return QStringLiteral("Plik nie zawiera danych dla EEPROM układu (%1)").arg(windowText(window));
+    return QCoreApplication::translate("image", "Plik nie zawiera danych dla EEPROM układu (%1)")
+        .arg(windowText(window));
 }
 
 QString refusedContentMessage(const ImageLoadResult& result, ChipWindow window)
@@ -85,12 +91,12 @@ QString refusedContentMessage(const ImageLoadResult& result, ChipWindow window)
 
 QString readFailedHeading()
 {
-    return QStringLiteral("Nie można odczytać pliku:");
+    return QCoreApplication::translate("image", "Nie można odczytać pliku:");
 }
 
 QString writeFailedHeading()
 {
-    return QStringLiteral("Nie można zapisać pliku:");
+    return QCoreApplication::translate("image", "Nie można zapisać pliku:");
 }
 
 } // namespace kestrel

@@ -3,6 +3,7 @@
 #include "eeprom_image.h"
 #include "image_messages.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 
@@ -93,13 +94,16 @@ GotoTarget parseGotoTarget(QStringView text, int base, int size)
     bool ok = false;
     const qlonglong value = t.isEmpty() || t.size() > 8 ? 0 : t.toLongLong(&ok, 16);
     const QString allowed =
-        QStringLiteral("%1 albo przesunięcie +0-+%2")
+        QCoreApplication::translate("image", "%1 albo przesunięcie +0-+%2")
             .arg(windowText(ChipWindow{base, size}), QString::number(size - 1, 16).toUpper());
     if (!ok)
-        return {-1, QStringLiteral("Niepoprawny adres. Podaj adres %1").arg(allowed)};
+        return {
+            -1,
+            QCoreApplication::translate("image", "Niepoprawny adres. Podaj adres %1").arg(allowed)};
     const qlonglong offset = relative ? value : value - base;
     if (offset < 0 || offset >= size)
-        return {-1, QStringLiteral("Adres spoza EEPROM układu: dozwolone %1").arg(allowed)};
+        return {-1, QCoreApplication::translate("image", "Adres spoza EEPROM układu: dozwolone %1")
+                        .arg(allowed)};
     return {static_cast<int>(offset), {}};
 }
 

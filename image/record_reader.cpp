@@ -1,5 +1,6 @@
 #include "record_reader.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <utility>
 
@@ -73,7 +74,7 @@ namespace record {
 
 QString conflict(qint64 address)
 {
-    return QStringLiteral("różne wartości pod adresem %1")
+    return QCoreApplication::translate("image", "różne wartości pod adresem %1")
         .arg(QString::number(address, 16).toUpper().rightJustified(4, u'0'));
 }
 

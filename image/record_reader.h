@@ -83,14 +83,18 @@ protected:
 namespace record {
 
 // Short reasons, after "Błąd w pliku, wiersz N: ".
-inline constexpr FixedText badRecord{u"niepoprawny rekord"};
-inline constexpr FixedText notHex{u"znak spoza cyfr szesnastkowych"};
-inline constexpr FixedText countMismatch{u"liczba bajtów niezgodna z długością wiersza"};
-inline constexpr FixedText badChecksum{u"zła suma kontrolna"};
-inline constexpr FixedText unknownType{u"nieznany typ rekordu"};
-inline constexpr FixedText afterEnd{u"dane po rekordzie końca"};
-inline constexpr FixedText lineTooLong{u"wiersz dłuższy niż rekord"};
-inline constexpr FixedText recordCountMismatch{u"zła liczba rekordów"};
+inline constexpr FixedText badRecord{"image", QT_TRANSLATE_NOOP("image", "niepoprawny rekord")};
+inline constexpr FixedText notHex{"image",
+                                  QT_TRANSLATE_NOOP("image", "znak spoza cyfr szesnastkowych")};
+inline constexpr FixedText countMismatch{
+    "image", QT_TRANSLATE_NOOP("image", "liczba bajtów niezgodna z długością wiersza")};
+inline constexpr FixedText badChecksum{"image", QT_TRANSLATE_NOOP("image", "zła suma kontrolna")};
+inline constexpr FixedText unknownType{"image", QT_TRANSLATE_NOOP("image", "nieznany typ rekordu")};
+inline constexpr FixedText afterEnd{"image", QT_TRANSLATE_NOOP("image", "dane po rekordzie końca")};
+inline constexpr FixedText lineTooLong{"image",
+                                       QT_TRANSLATE_NOOP("image", "wiersz dłuższy niż rekord")};
+inline constexpr FixedText recordCountMismatch{"image",
+                                               QT_TRANSLATE_NOOP("image", "zła liczba rekordów")};
 [[nodiscard]] QString conflict(qint64 address);
 
 // Value of a hex digit, -1 for any other character.

@@ -1,5 +1,6 @@
 #include "system_errors.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 namespace kestrel {
@@ -8,45 +9,45 @@ QString systemErrorReason(int error)
 {
     switch (error) {
     case ENOSPC:
-        return QStringLiteral("Brak miejsca na dysku");
+        return QCoreApplication::translate("image", "Brak miejsca na dysku");
 #ifdef EDQUOT
     case EDQUOT:
-        return QStringLiteral("Przekroczony przydział miejsca na dysku");
+        return QCoreApplication::translate("image", "Przekroczony przydział miejsca na dysku");
 #endif
     case EACCES:
     case EPERM:
-        return QStringLiteral("Brak uprawnień");
+        return QCoreApplication::translate("image", "Brak uprawnień");
     case ENOENT:
-        return QStringLiteral("Nie ma takiego pliku lub katalogu");
+        return QCoreApplication::translate("image", "Nie ma takiego pliku lub katalogu");
     case EROFS:
-        return QStringLiteral("System plików tylko do odczytu");
+        return QCoreApplication::translate("image", "System plików tylko do odczytu");
     case EISDIR:
-        return QStringLiteral("To jest katalog");
+        return QCoreApplication::translate("image", "To jest katalog");
     case ENOTDIR:
-        return QStringLiteral("Część ścieżki nie jest katalogiem");
+        return QCoreApplication::translate("image", "Część ścieżki nie jest katalogiem");
     case EIO:
-        return QStringLiteral("Błąd wejścia-wyjścia");
+        return QCoreApplication::translate("image", "Błąd wejścia-wyjścia");
     case ENAMETOOLONG:
-        return QStringLiteral("Zbyt długa nazwa pliku");
+        return QCoreApplication::translate("image", "Zbyt długa nazwa pliku");
     case ELOOP:
-        return QStringLiteral("Zbyt wiele dowiązań symbolicznych");
+        return QCoreApplication::translate("image", "Zbyt wiele dowiązań symbolicznych");
     case EFBIG:
-        return QStringLiteral("Plik zbyt duży");
+        return QCoreApplication::translate("image", "Plik zbyt duży");
     case EEXIST:
-        return QStringLiteral("Plik już istnieje");
+        return QCoreApplication::translate("image", "Plik już istnieje");
     case EBUSY:
-        return QStringLiteral("Plik lub urządzenie jest zajęte");
+        return QCoreApplication::translate("image", "Plik lub urządzenie jest zajęte");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("Zbyt wiele otwartych plików");
+        return QCoreApplication::translate("image", "Zbyt wiele otwartych plików");
     case EPIPE:
-        return QStringLiteral("Odbiorca zamknął potok");
+        return QCoreApplication::translate("image", "Odbiorca zamknął potok");
     case EBADF:
-        return QStringLiteral("Niepoprawny deskryptor pliku");
+        return QCoreApplication::translate("image", "Niepoprawny deskryptor pliku");
     default:
         break;
     }
-    return QStringLiteral("Błąd systemu nr %1").arg(error);
+    return QCoreApplication::translate("image", "Błąd systemu nr %1").arg(error);
 }
 
 QString readErrorReason(const QIODevice& device, int systemError)
@@ -65,19 +66,19 @@ QString fileDeviceErrorReason(QFileDevice::FileError error)
     case QFileDevice::NoError:
         return {};
     case QFileDevice::ReadError:
-        return QStringLiteral("Błąd odczytu");
+        return QCoreApplication::translate("image", "Błąd odczytu");
     case QFileDevice::WriteError:
-        return QStringLiteral("Błąd zapisu");
+        return QCoreApplication::translate("image", "Błąd zapisu");
     case QFileDevice::OpenError:
-        return QStringLiteral("Nie można otworzyć pliku");
+        return QCoreApplication::translate("image", "Nie można otworzyć pliku");
     case QFileDevice::PermissionsError:
         return systemErrorReason(EACCES);
     case QFileDevice::ResourceError:
-        return QStringLiteral("Brak zasobów systemu (miejsca lub pamięci)");
+        return QCoreApplication::translate("image", "Brak zasobów systemu (miejsca lub pamięci)");
     case QFileDevice::AbortError:
-        return QStringLiteral("Operacja przerwana");
+        return QCoreApplication::translate("image", "Operacja przerwana");
     case QFileDevice::TimeOutError:
-        return QStringLiteral("Przekroczony czas oczekiwania");
+        return QCoreApplication::translate("image", "Przekroczony czas oczekiwania");
     case QFileDevice::RemoveError:
     case QFileDevice::RenameError:
     case QFileDevice::PositionError:
@@ -87,7 +88,7 @@ QString fileDeviceErrorReason(QFileDevice::FileError error)
     case QFileDevice::UnspecifiedError:
         break;
     }
-    return QStringLiteral("Błąd pliku");
+    return QCoreApplication::translate("image", "Błąd pliku");
 }
 
 } // namespace kestrel

@@ -118,21 +118,18 @@ TransferResult resultOf(CheckDiagnosis diagnosis)
     }
 }
 
-// The port's own diagnosis and message when it did not open.
-CheckDiagnosis portFailure(AdapterCheckReport& report, const QString& portName)
+// The port's own diagnosis when it did not open.
+CheckDiagnosis portFailure(const AdapterCheckReport& report)
 {
     switch (report.open) {
     case OpenStatus::SpeedUnsupported:
-        report.portMessage = speedUnsupportedMessage(report.speed.value_or(0));
         return CheckDiagnosis::SpeedRefused;
     case OpenStatus::PermissionDenied:
-        report.portMessage = permissionDeniedMessageFor(portDeviceName(portName));
         return CheckDiagnosis::NoPermission;
     case OpenStatus::Failed:
     case OpenStatus::Opened:
         break;
     }
-    report.portMessage = portFailedMessage();
     return CheckDiagnosis::PortFailed;
 }
 
@@ -160,7 +157,7 @@ TransferResult runAdapterCheck(TransferContext& ctx, AdapterCheckReport& report)
     report.open = OpenAdapterPort(link, ctx.portName, ReadReadTimeoutMs);
     report.speed = ctx.line.reportedSpeed();
     if (report.open != OpenStatus::Opened) {
-        report.diagnosis = portFailure(report, ctx.portName);
+        report.diagnosis = portFailure(report);
         return resultOf(report.diagnosis);
     }
     CheckResult check = link.line.broken() ? CheckResult::Broken : CheckAdapterConnection(link);

@@ -41,8 +41,7 @@ struct AdapterCheckReport
 {
     QString device;                       // the port opened
     OpenStatus open = OpenStatus::Failed;
-    std::optional<unsigned> speed;        // as the driver reported it
-    QString portMessage;                  // why the port did not open
+    std::optional<unsigned> speed;         // as the driver reported it
     std::vector<CheckReply> statusReplies; // one per status query
     bool ready = false;
     int wordAddress = 0;
@@ -63,9 +62,10 @@ inline constexpr int CheckWordWaitMs = 250;
 // The check as a transfer: its status text, then what it saw as one message.
 [[nodiscard]] TransferResult AdapterCheckWorker(TransferContext& ctx);
 
-// The diagnosis in Polish, one sentence or two with the remedy.
+// The diagnosis in the user's language, one sentence or two with the remedy; a port that did not
+// open is told as a transfer tells it.
 [[nodiscard]] QString diagnosisText(const AdapterCheckReport& report);
-// What the check saw, a line each, in Polish.
+// What the check saw, a line each, in the user's language.
 [[nodiscard]] QStringList reportLines(const AdapterCheckReport& report);
 // A stable name of the diagnosis for scripts (JSON).
 [[nodiscard]] const char* diagnosisName(CheckDiagnosis diagnosis);

@@ -1,9 +1,13 @@
-// What the adapter check tells a person, in Polish, and its diagnosis's name for scripts.
+// What the adapter check tells a person, translated, and its diagnosis's name for scripts.
+// scripts.
 
 #include "adapter_check.h"
 
 #include "adapter.h"
 #include "messages.h"
+#include "port_access.h"
+
+#include <QCoreApplication>
 
 namespace kestrel::link {
 
@@ -18,9 +22,10 @@ QString replyText(const CheckReply& r, int waitMs)
 {
     const QString delay = QString::number(r.delayMs, 'f', 1);
     if (r.bytes.isEmpty())
-        return QStringLiteral("brak odpowiedzi w %1 ms").arg(waitMs);
+        return QCoreApplication::translate("link", "brak odpowiedzi w %1 ms").arg(waitMs);
     if (r.bytes.size() < 2)
-        return QStringLiteral("%1 (1 z 2 bajtów) po %2 ms").arg(hexBytes(r.bytes), delay);
+        return QCoreApplication::translate("link", "%1 (1 z 2 bajtów) po %2 ms")
+            .arg(hexBytes(r.bytes), delay);
     return QStringLiteral("%1 po %2 ms").arg(hexBytes(r.bytes), delay);
 }
 
@@ -54,74 +59,84 @@ QString diagnosisText(const AdapterCheckReport& report)
 {
     switch (report.diagnosis) {
     case CheckDiagnosis::Ready:
-        return QStringLiteral("Adapter odpowiada, układ jest gotowy.");
+        return QCoreApplication::translate("link", "Adapter odpowiada, układ jest gotowy.");
     case CheckDiagnosis::PortFailed:
+        return portFailedMessage();
     case CheckDiagnosis::NoPermission:
+        return permissionDeniedMessageFor(report.device);
     case CheckDiagnosis::SpeedRefused:
-        return report.portMessage;
+        return speedUnsupportedMessage(report.speed.value_or(0));
     case CheckDiagnosis::NoBytes:
-        return QStringLiteral("Nie wrócił żaden bajt: adapter jest bez zasilania, nie jest "
-                              "podłączony albo jest podłączony do innego portu.");
+        return QCoreApplication::translate(
+            "link", "Nie wrócił żaden bajt: adapter jest bez zasilania, nie jest "
+                    "podłączony albo jest podłączony do innego portu.");
     case CheckDiagnosis::Echo:
-        return QStringLiteral("Wracają bajty właśnie wysłane: linia je zawraca (wtyczka pętli "
-                              "zwrotnej albo kabel ze zwartymi TX i RX); żaden adapter nie "
-                              "odpowiada.");
+        return QCoreApplication::translate(
+            "link", "Wracają bajty właśnie wysłane: linia je zawraca (wtyczka pętli "
+                    "zwrotnej albo kabel ze zwartymi TX i RX); żaden adapter nie "
+                    "odpowiada.");
     case CheckDiagnosis::NotReady:
-        return QStringLiteral("Adapter odpowiada, ale układ nie jest gotowy (stan inny niż C0): "
-                              "sprawdź zasilanie układu i jego połączenie z adapterem.");
+        return QCoreApplication::translate(
+            "link", "Adapter odpowiada, ale układ nie jest gotowy (stan inny niż C0): "
+                    "sprawdź zasilanie układu i jego połączenie z adapterem.");
     case CheckDiagnosis::LateReplies:
-        return QStringLiteral("Odpowiedzi przychodzą później, niż transmisja na nie czeka "
-                              "(%1 ms). Przejściówka USB przetrzymuje krótkie odpowiedzi: ustaw "
-                              "1 w pliku latency_timer urządzenia "
-                              "(/sys/bus/usb-serial/devices/ttyUSB0/latency_timer), na stałe "
-                              "regułą udev.")
+        return QCoreApplication::translate(
+                   "link", "Odpowiedzi przychodzą później, niż transmisja na nie czeka "
+                           "(%1 ms). Przejściówka USB przetrzymuje krótkie odpowiedzi: ustaw "
+                           "1 w pliku latency_timer urządzenia "
+                           "(/sys/bus/usb-serial/devices/ttyUSB0/latency_timer), na stałe "
+                           "regułą udev.")
             .arg(replyDeadlineMs(ReadReadTimeoutMs));
     case CheckDiagnosis::Unreliable:
-        return QStringLiteral("Linia jest zakłócona albo zawodna: odpowiedzi niepełne albo dwa "
-                              "odczyty tego samego słowa różne. Sprawdź kabel, jego długość i "
-                              "przejściówkę.");
+        return QCoreApplication::translate(
+            "link", "Linia jest zakłócona albo zawodna: odpowiedzi niepełne albo dwa "
+                    "odczyty tego samego słowa różne. Sprawdź kabel, jego długość i "
+                    "przejściówkę.");
     case CheckDiagnosis::LineBroken:
         return lineBrokenMessage();
     case CheckDiagnosis::Cancelled:
         break;
     }
-    return QStringLiteral("Przerwano");
+    return QCoreApplication::translate("link", "Przerwano");
 }
 
 QStringList reportLines(const AdapterCheckReport& report)
 {
     QStringList out;
     if (report.open != OpenStatus::Opened) {
-        out << QStringLiteral("Port %1 nie został otwarty.").arg(report.device);
+        out << QCoreApplication::translate("link", "Port %1 nie został otwarty.")
+                   .arg(report.device);
     } else {
         const QString speed = report.speed ? QString::number(*report.speed)
-                                           : QStringLiteral("nie podał");
-        out << QStringLiteral("Port %1 otwarty: 12800 bodów, 8N1 (sterownik: %2).")
+                                           : QCoreApplication::translate("link", "nie podał");
+        out << QCoreApplication::translate("link",
+                                           "Port %1 otwarty: 12800 bodów, 8N1 (sterownik: %2).")
                    .arg(report.device, speed);
     }
     const int statusWait = statusReplyDeadlineMs(ReadReadTimeoutMs);
     for (std::size_t k = 0; k < report.statusReplies.size(); ++k)
-        out << QStringLiteral("Zapytanie o stan %1: %2")
+        out << QCoreApplication::translate("link", "Zapytanie o stan %1: %2")
                    .arg(k + 1)
                    .arg(replyText(report.statusReplies[k], statusWait));
     if (report.open == OpenStatus::Opened)
-        out << (report.ready ? QStringLiteral("Układ gotowy.")
-                             : QStringLiteral("Układ nie zgłosił gotowości."));
+        out << (report.ready ? QCoreApplication::translate("link", "Układ gotowy.")
+                             : QCoreApplication::translate("link", "Układ nie zgłosił gotowości."));
     for (std::size_t k = 0; k < report.words.size(); ++k)
-        out << QStringLiteral("Słowo %1, odczyt %2: %3")
+        out << QCoreApplication::translate("link", "Słowo %1, odczyt %2: %3")
                    .arg(address(report.wordAddress))
                    .arg(k + 1)
                    .arg(replyText(report.words[k], CheckWordWaitMs));
     if (report.words.size() == 2)
         out << (report.words[0].bytes == report.words[1].bytes
-                    ? QStringLiteral("Oba odczyty zgodne.")
-                    : QStringLiteral("Odczyty różne."));
+                    ? QCoreApplication::translate("link", "Oba odczyty zgodne.")
+                    : QCoreApplication::translate("link", "Odczyty różne."));
     if (report.open == OpenStatus::Opened)
-        out << QStringLiteral("Wysłano %1 bajtów, odebrano %2; najpóźniejsza odpowiedź po %3 ms.")
+        out << QCoreApplication::translate(
+                   "link", "Wysłano %1 bajtów, odebrano %2; najpóźniejsza odpowiedź po %3 ms.")
                    .arg(report.bytesSent)
                    .arg(report.bytesReceived)
                    .arg(QString::number(longestDelay(report), 'f', 1));
-    out << QStringLiteral("Diagnoza: ") + diagnosisText(report);
+    out << QCoreApplication::translate("link", "Diagnoza: ") + diagnosisText(report);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "chip_records.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 
@@ -13,7 +14,7 @@ namespace kestrel::link {
 // The status shown while the chip's target routine is sent.
 [[nodiscard]] inline QString loadingStatus(const ChipRow& chip)
 {
-    return QString::fromUtf8(chip.programming.loadingStatus);
+    return QCoreApplication::translate("link", chip.programming.loadingStatus);
 }
 
 } // namespace kestrel::link

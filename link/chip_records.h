@@ -8,6 +8,11 @@
 #include <cstdint>
 #include <string_view>
 
+// The chip table builds without Qt; the status texts are marked for lupdate as Qt marks them.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x
+#endif
+
 namespace kestrel::link {
 
 // Starts the loaded target routine; the byte depends on the chip.
@@ -26,7 +31,7 @@ struct ChipProgramming
     int routineAddress = 0; // R: the routine's first byte in target RAM
     int stagingBase = 0;    // S: the image's first word in target RAM
     std::uint8_t runCommand = 0;
-    const char* loadingStatus = ""; // UTF-8 status text while the routine is sent
+    const char* loadingStatus = ""; // status text ("link" context) while the routine is sent
 };
 
 // After CMD_RUN the programming sequence waits ProgramWaitSteps pauses of ProgramWaitStepMs for the
@@ -81,13 +86,15 @@ inline constexpr std::array<ChipRow, ChipCount> ChipTable = {{
      768,
      0x0D00,
      true,
-     {&TargetRoutineB32, 0x0800, 0x0880, CMD_RUN.b32, "Ładuje procedure zapisu"},
+     {&TargetRoutineB32, 0x0800, 0x0880, CMD_RUN.b32,
+      QT_TRANSLATE_NOOP("link", "Ładuje procedure zapisu")},
      {{0x0000, 0x01FF}, {0x0800, 0x0BFF}, {0x8000, 0xFFFF}}},
     {"68HC12D60",
      1024,
      0x0C00,
      true,
-     {&TargetRoutineD60, 0x0200, 0x0300, CMD_RUN.d60, "Ładuję procedure zapisu"},
+     {&TargetRoutineD60, 0x0200, 0x0300, CMD_RUN.d60,
+      QT_TRANSLATE_NOOP("link", "Ładuję procedure zapisu")},
      {{0x0000, 0x01FF}, {0x0200, 0x07FF}, {0x1000, 0xFFFF}}},
 }};
 

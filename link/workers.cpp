@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -121,7 +122,7 @@ TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        error = QStringLiteral("nieznany wyjątek");
+        error = QCoreApplication::translate("link", "nieznany wyjątek");
     }
     if (!error.isNull()) {
         // Where the worker stopped is not known: the line is closed without another frame.
@@ -145,8 +146,11 @@ TransferResult runTransfer(WorkerRoutine routine, TransferContext& ctx)
 void requireWholeImage(const TransferContext& ctx)
 {
     if (ctx.image.size() != ctx.chip->EepromSize)
-        throw std::invalid_argument("obraz ma " + std::to_string(ctx.image.size()) +
-                                    " bajtów zamiast " + std::to_string(ctx.chip->EepromSize));
+        throw std::invalid_argument(
+            QCoreApplication::translate("link", "obraz ma %1 bajtów zamiast %2")
+                .arg(ctx.image.size())
+                .arg(ctx.chip->EepromSize)
+                .toStdString());
 }
 
 } // namespace kestrel::link

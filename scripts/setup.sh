@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 # run a throwaway PostgreSQL server (scripts/pg-test-cluster.sh).
 PKGS="cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-svg-dev libelf-dev zlib1g-dev
       libgl-dev fonts-urw-base35 xvfb xauth qt6-translations-l10n desktop-file-utils dpkg-dev clang
+      qt6-tools-dev qt6-l10n-tools appstream
       libclang-rt-14-dev stress-ng srecord binutils-m68hc1x python3-xlib
       libqt6sql6-sqlite libqt6sql6-psql postgresql"
 MISSING=""

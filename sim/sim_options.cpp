@@ -200,6 +200,8 @@ ParsedSimOptions parseSimOptions(const QStringList& arguments)
         "Simulated programming adapter with a 68HC12B32 or 68HC12D60 on a pseudo-terminal.\n"
         "Prints the device path to open instead of a serial port, serves until interrupted\n"
         "(Ctrl+C), then prints a summary: frames, protocol violations, EEPROM operations.\n"
+        "A tool for testers and scripts: it speaks English only, whatever the system's\n"
+        "language.\n"
         "\n"
         "Pacing: a frame is early when one of its bytes came sooner than the host's pauses\n"
         "allow (1.5 ms after the byte before it, and less than the pauses owed since, less\n"

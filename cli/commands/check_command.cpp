@@ -8,8 +8,10 @@
 #include "exit_codes.h"
 #include "messages.h"
 #include "progress.h"
+#include "qt_translation.h"
 #include "trace_files.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -41,6 +43,13 @@ QJsonArray repliesJson(const std::vector<link::CheckReply>& replies)
     return out;
 }
 
+// The diagnosis in the JSON: Polish under every language, as the rest of the JSON is the same.
+QString sourceLanguageDiagnosis(const link::AdapterCheckReport& report)
+{
+    const SourceLanguageTexts polish;
+    return link::diagnosisText(report);
+}
+
 QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport& report,
                       int exitCode)
 {
@@ -58,7 +67,7 @@ QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport&
         {"bytes_sent", report.bytesSent},
         {"bytes_received", report.bytesReceived},
         {"diagnosis", QString::fromLatin1(link::diagnosisName(report.diagnosis))},
-        {"message", link::diagnosisText(report)},
+        {"message", sourceLanguageDiagnosis(report)},
         {"exit_code", exitCode},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
@@ -68,9 +77,9 @@ QByteArray reportJson(const CliRequest& request, const link::AdapterCheckReport&
 
 CommandHelp CheckCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD --port PORT [--json] [--trace ŚLAD]"),
-            {QStringLiteral("sprawdzenie adaptera i połączenia"),
-             QStringLiteral("(nic nie zapisuje)")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD --port PORT [--json] [--trace ŚLAD]"),
+            {QCoreApplication::translate("cli", "sprawdzenie adaptera i połączenia"),
+             QCoreApplication::translate("cli", "(nic nie zapisuje)")}};
 }
 
 QString CheckCommand::check(const CommandLine& line, const QStringList& positional,

@@ -2,6 +2,8 @@
 
 #include "file_names.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 namespace {
@@ -18,42 +20,50 @@ QCommandLineOption addHelpAndVersion(QCommandLineParser& parser, const QCommandL
 CommandLine::CommandLine(const QString& description, const QString& commands)
     // Not addHelpOption(): its description would stay in English.
     : help_(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-            QStringLiteral("Wyświetla tę pomoc.")),
+            QCoreApplication::translate("cli", "Wyświetla tę pomoc.")),
       version_(addHelpAndVersion(parser_, help_)),
-      chip_(QStringLiteral("chip"), QStringLiteral("Układ z listy \"kestrel-cli chips\"."),
-            QStringLiteral("UKŁAD")),
+      chip_(QStringLiteral("chip"),
+            QCoreApplication::translate("cli", "Układ z listy \"kestrel-cli chips\"."),
+            QCoreApplication::translate("cli", "UKŁAD")),
       port_(QStringLiteral("port"),
-            QStringLiteral("Port adaptera; program i verify przyjmują kilka (ten sam obraz na "
-                           "każdy port naraz)."),
+            QCoreApplication::translate(
+                "cli", "Port adaptera; program i verify przyjmują kilka (ten sam obraz na "
+                       "każdy port naraz)."),
             QStringLiteral("PORT")),
-      verify_(QStringLiteral("verify"), QStringLiteral("Po programowaniu odczytaj i porównaj.")),
+      verify_(QStringLiteral("verify"),
+              QCoreApplication::translate("cli", "Po programowaniu odczytaj i porównaj.")),
       backup_(QStringLiteral("backup"),
-              QStringLiteral("Przed programowaniem odczytaj układ do pliku KOPIA; {port} w nazwie "
-                             "zastępuje nazwa portu."),
-              QStringLiteral("KOPIA")),
+              QCoreApplication::translate(
+                  "cli", "Przed programowaniem odczytaj układ do pliku KOPIA; {port} w nazwie "
+                         "zastępuje nazwa portu."),
+              QCoreApplication::translate("cli", "KOPIA")),
       format_(QStringLiteral("format"),
-              QStringLiteral("Format pliku: srec, ihex, bin lub elf (elf tylko do odczytu; "
-                             "domyślnie wg nazwy, potem zawartości przy odczycie pliku, wg "
-                             "rozszerzenia przy zapisie, bin dla \"-\"). Przy convert: format "
-                             "WYJŚCIA."),
+              QCoreApplication::translate(
+                  "cli", "Format pliku: srec, ihex, bin lub elf (elf tylko do odczytu; "
+                         "domyślnie wg nazwy, potem zawartości przy odczycie pliku, wg "
+                         "rozszerzenia przy zapisie, bin dla \"-\"). Przy convert: format "
+                         "WYJŚCIA."),
               QStringLiteral("FORMAT")),
       quiet_(QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
-             QStringLiteral("Wypisuj tylko błędy.")),
+             QCoreApplication::translate("cli", "Wypisuj tylko błędy.")),
       json_(QStringLiteral("json"),
-            QStringLiteral("Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
-                           "więcej.")),
+            QCoreApplication::translate(
+                "cli", "Na końcu jeden obiekt JSON na port na standardowym wyjściu, nic "
+                       "więcej.")),
       trace_(QStringLiteral("trace"),
-             QStringLiteral("Zapisz przebieg transmisji (każdy bajt z czasem) do pliku ŚLAD; "
-                            "\"-\": standardowe wyjście błędów; {port} w nazwie zastępuje nazwa "
-                            "portu."),
-             QStringLiteral("ŚLAD"))
+             QCoreApplication::translate(
+                 "cli", "Zapisz przebieg transmisji (każdy bajt z czasem) do pliku ŚLAD; "
+                        "\"-\": standardowe wyjście błędów; {port} w nazwie zastępuje nazwa "
+                        "portu."),
+             QCoreApplication::translate("cli", "ŚLAD"))
 {
     parser_.setApplicationDescription(description);
     parser_.addOptions({chip_, port_, verify_, backup_, format_, quiet_, json_, trace_});
     production_ = std::make_unique<ProductionOptions>(parser_);
-    parser_.addPositionalArgument(QStringLiteral("polecenie"), commands + u'.');
-    parser_.addPositionalArgument(QStringLiteral("PLIK"), QStringLiteral("Plik obrazu lub \"-\"."),
-                                  QStringLiteral("[PLIK]"));
+    parser_.addPositionalArgument(QCoreApplication::translate("cli", "polecenie"), commands + u'.');
+    parser_.addPositionalArgument(QCoreApplication::translate("cli", "PLIK"),
+                                  QCoreApplication::translate("cli", "Plik obrazu lub \"-\"."),
+                                  QCoreApplication::translate("cli", "[PLIK]"));
 }
 
 const QCommandLineOption& CommandLine::find(Option option) const
@@ -92,30 +102,32 @@ QString CommandLine::refused(OptionSet takes, std::span<const Option> among,
 {
     for (const Option o : among)
         if (!takes.contains(o) && isSet(o))
-            return QStringLiteral("--%1: polecenie %2 nie przyjmuje tej opcji")
+            return QCoreApplication::translate("cli", "--%1: polecenie %2 nie przyjmuje tej opcji")
                 .arg(find(o).names().constFirst(), command);
     return {};
 }
 
 QString quoted(const QString& text)
 {
-    return QStringLiteral("„%1”").arg(text);
+    return QCoreApplication::translate("cli", "„%1”").arg(text);
 }
 
 QString elfNotWritten(const QString& what)
 {
-    return QStringLiteral("%1: zapis w formacie ELF nie jest obsługiwany (srec, ihex lub bin)")
+    return QCoreApplication::translate(
+               "cli", "%1: zapis w formacie ELF nie jest obsługiwany (srec, ihex lub bin)")
         .arg(what);
 }
 
 QString extraArgument(const QString& argument)
 {
-    return QStringLiteral("nadmiarowy argument %1").arg(quoted(argument));
+    return QCoreApplication::translate("cli", "nadmiarowy argument %1").arg(quoted(argument));
 }
 
 QString onePortOnly(const QString& command)
 {
-    return QStringLiteral("--port: polecenie %1 przyjmuje jeden port").arg(command);
+    return QCoreApplication::translate("cli", "--port: polecenie %1 przyjmuje jeden port")
+        .arg(command);
 }
 
 QString checkNoArguments(const CliCommand& command, const CommandLine& line,
@@ -132,26 +144,29 @@ QString checkNoArguments(const CliCommand& command, const CommandLine& line,
 QString takeTwoFiles(const QStringList& positional, const QString (&names)[2], CliRequest& request)
 {
     if (positional.size() < 2)
-        return QStringLiteral("brak argumentu %1").arg(names[positional.isEmpty() ? 0 : 1]);
+        return QCoreApplication::translate("cli", "brak argumentu %1")
+            .arg(names[positional.isEmpty() ? 0 : 1]);
     if (positional.size() > 2)
         return extraArgument(positional.at(2));
     request.file = positional.at(0);
     request.output = positional.at(1);
     if (request.file.isEmpty() || request.output.isEmpty())
-        return QStringLiteral("%1: pusta nazwa pliku").arg(names[request.file.isEmpty() ? 0 : 1]);
+        return QCoreApplication::translate("cli", "%1: pusta nazwa pliku")
+            .arg(names[request.file.isEmpty() ? 0 : 1]);
     return {};
 }
 
 QString takeChip(const CommandLine& line, CliRequest& request)
 {
     if (!line.isSet(Option::Chip))
-        return QStringLiteral("brak opcji --chip");
+        return QCoreApplication::translate("cli", "brak opcji --chip");
     const QStringList chips = line.values(Option::Chip);
     if (chips.size() > 1)
-        return QStringLiteral("--chip: podano więcej niż jeden układ");
+        return QCoreApplication::translate("cli", "--chip: podano więcej niż jeden układ");
     request.chip = link::findChip(chips.first());
     if (request.chip == nullptr)
-        return QStringLiteral("--chip: nieznany układ %1 (listę podaje \"kestrel-cli chips\")")
+        return QCoreApplication::translate(
+                   "cli", "--chip: nieznany układ %1 (listę podaje \"kestrel-cli chips\")")
             .arg(quoted(chips.first()));
     return {};
 }
@@ -162,7 +177,7 @@ QString takeTrace(const CommandLine& line, CliRequest& request)
         return {};
     const QStringList traces = line.values(Option::Trace);
     if (traces.size() > 1)
-        return QStringLiteral("--trace: podano więcej niż jeden plik");
+        return QCoreApplication::translate("cli", "--trace: podano więcej niż jeden plik");
     request.trace = traces.first();
     return {};
 }
@@ -170,14 +185,15 @@ QString takeTrace(const CommandLine& line, CliRequest& request)
 QString takePorts(const CommandLine& line, CliRequest& request)
 {
     if (!line.isSet(Option::Port))
-        return QStringLiteral("brak opcji --port");
+        return QCoreApplication::translate("cli", "brak opcji --port");
     for (const QString& p : line.values(Option::Port)) {
         const QString name = p.trimmed();
         if (name.isEmpty())
-            return QStringLiteral("--port: pusta nazwa portu");
+            return QCoreApplication::translate("cli", "--port: pusta nazwa portu");
         // A serial port can serve one transfer at a time; each SYMULATOR is an adapter of its own.
         if (request.ports.contains(name) && name != QLatin1String("SYMULATOR"))
-            return QStringLiteral("--port: port %1 podano więcej niż raz").arg(quoted(name));
+            return QCoreApplication::translate("cli", "--port: port %1 podano więcej niż raz")
+                .arg(quoted(name));
         request.ports << name;
     }
     return {};
@@ -190,7 +206,7 @@ QString takeFormat(const CommandLine& line, const QString& known, CliRequest& re
     const QStringList formats = line.values(Option::Format);
     request.format = formatFromName(formats.last());
     if (formats.size() > 1 || !request.format)
-        return QStringLiteral("--format: nieznany format %1 (%2)")
+        return QCoreApplication::translate("cli", "--format: nieznany format %1 (%2)")
             .arg(quoted(formats.join(u',')), known);
     return {};
 }

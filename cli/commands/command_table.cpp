@@ -10,6 +10,7 @@
 #include "registry_command.h"
 #include "verify_command.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace kestrel::cli {
@@ -67,7 +68,7 @@ QString commandNames()
     for (const CliCommand* c : commandTable())
         names << c->name();
     const QString last = names.takeLast();
-    return names.join(QStringLiteral(", ")) + QStringLiteral(" lub ") + last;
+    return names.join(QStringLiteral(", ")) + QCoreApplication::translate("cli", " lub ") + last;
 }
 
 } // namespace kestrel::cli

@@ -6,12 +6,14 @@
 #include "file_names.h"
 #include "image_io.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 CommandHelp ConvertCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD WEJŚCIE WYJŚCIE"),
-            {QStringLiteral("zamiana formatu pliku obrazu")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD WEJŚCIE WYJŚCIE"),
+            {QCoreApplication::translate("cli", "zamiana formatu pliku obrazu")}};
 }
 
 QString ConvertCommand::check(const CommandLine& line, const QStringList& positional,
@@ -23,20 +25,24 @@ QString ConvertCommand::check(const CommandLine& line, const QStringList& positi
     if (error.isEmpty())
         error = line.refused(options(), ProductionLineOptions, name());
     if (error.isEmpty())
-        error = takeFormat(line, QStringLiteral("srec, ihex lub bin"), r);
+        error = takeFormat(line, QCoreApplication::translate("cli", "srec, ihex lub bin"), r);
     if (!error.isEmpty())
         return error;
     if (r.format == FileFormat::Elf)
         return elfNotWritten(QStringLiteral("--format"));
-    if (error = takeTwoFiles(positional, {QStringLiteral("WEJŚCIE"), QStringLiteral("WYJŚCIE")}, r);
+    if (error = takeTwoFiles(positional,
+                             {QCoreApplication::translate("cli", "WEJŚCIE"),
+                              QCoreApplication::translate("cli", "WYJŚCIE")},
+                             r);
         !error.isEmpty())
         return error;
     if (!r.format && formatNamedBy(r.output) == FileFormat::Elf)
-        return elfNotWritten(QStringLiteral("WYJŚCIE"));
+        return elfNotWritten(QCoreApplication::translate("cli", "WYJŚCIE"));
     // Replacing the file being read would lose it: its name is compared as the file it leads to.
     if (r.file != QLatin1String("-") && r.output != QLatin1String("-") &&
         resolvedFilePath(r.file) == resolvedFilePath(r.output))
-        return QStringLiteral("WYJŚCIE: zapis zastąpiłby czytany plik %1").arg(quoted(r.file));
+        return QCoreApplication::translate("cli", "WYJŚCIE: zapis zastąpiłby czytany plik %1")
+            .arg(quoted(r.file));
     return {};
 }
 

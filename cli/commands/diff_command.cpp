@@ -8,6 +8,7 @@
 #include "image_crc.h"
 #include "image_io.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,9 +27,9 @@ int byteAt(const QByteArray& bytes, int offset)
 
 CommandHelp DiffCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD PLIK1 PLIK2"),
-            {QStringLiteral("porównanie dwóch plików obrazu; wiersz na"),
-             QStringLiteral("różny bajt: ADRES  BAJT1  BAJT2")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD PLIK1 PLIK2"),
+            {QCoreApplication::translate("cli", "porównanie dwóch plików obrazu; wiersz na"),
+             QCoreApplication::translate("cli", "różny bajt: ADRES  BAJT1  BAJT2")}};
 }
 
 QString DiffCommand::check(const CommandLine& line, const QStringList& positional,
@@ -40,11 +41,15 @@ QString DiffCommand::check(const CommandLine& line, const QStringList& positiona
     if (error.isEmpty())
         error = line.refused(options(), ProductionLineOptions, name());
     if (error.isEmpty())
-        error = takeTwoFiles(positional, {QStringLiteral("PLIK1"), QStringLiteral("PLIK2")}, r);
+        error = takeTwoFiles(positional,
+                             {QCoreApplication::translate("cli", "PLIK1"),
+                              QCoreApplication::translate("cli", "PLIK2")},
+                             r);
     if (!error.isEmpty())
         return error;
     if (r.file == QLatin1String("-") && r.output == QLatin1String("-"))
-        return QStringLiteral("PLIK1 i PLIK2: standardowe wejście można podać tylko raz");
+        return QCoreApplication::translate(
+            "cli", "PLIK1 i PLIK2: standardowe wejście można podać tylko raz");
     return {};
 }
 
@@ -96,9 +101,10 @@ int diffImages(const CliRequest& request, QIODevice& standardInput, QIODevice& s
                          .toUtf8();
         standardOutput.write(lines);
         console.error(comparison.count == 0
-                          ? QStringLiteral("Pliki zgodne, CRC-32 %1")
+                          ? QCoreApplication::translate("cli", "Pliki zgodne, CRC-32 %1")
                                 .arg(crc32Text(crc32Of(images[0])))
-                          : QStringLiteral("Pliki różnią się w %1 bajtach").arg(comparison.count));
+                          : QCoreApplication::translate("cli", "Pliki różnią się w %1 bajtach")
+                                .arg(comparison.count));
     }
     return comparison.count == 0 ? ExitOk : ExitDifferent;
 }

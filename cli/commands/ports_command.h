@@ -2,6 +2,8 @@
 
 #include "cli_command.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 // kestrel-cli ports: this machine's serial ports and the ports the program names itself.
@@ -12,7 +14,8 @@ public:
     QString name() const override { return QStringLiteral("ports"); }
     CommandHelp help() const override
     {
-        return {{}, {QStringLiteral("lista portów szeregowych tego komputera")}};
+        return {{},
+                {QCoreApplication::translate("cli", "lista portów szeregowych tego komputera")}};
     }
     OptionSet options() const override { return {Option::Json}; }
     QString check(const CommandLine& line, const QStringList& positional,

@@ -1,12 +1,15 @@
 #include "program_command.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 CommandHelp ProgramCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD --port PORT [--port PORT ...] [--backup KOPIA] [--verify] "
-                           "PLIK"),
-            {QStringLiteral("programowanie EEPROM z pliku")}};
+    return {QCoreApplication::translate(
+                "cli", "--chip UKŁAD --port PORT [--port PORT ...] [--backup KOPIA] [--verify] "
+                       "PLIK"),
+            {QCoreApplication::translate("cli", "programowanie EEPROM z pliku")}};
 }
 
 OptionSet ProgramCommand::options() const

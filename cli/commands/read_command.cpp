@@ -1,11 +1,13 @@
 #include "read_command.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 CommandHelp ReadCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD --port PORT PLIK"),
-            {QStringLiteral("odczyt EEPROM do pliku")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD --port PORT PLIK"),
+            {QCoreApplication::translate("cli", "odczyt EEPROM do pliku")}};
 }
 
 OptionSet ReadCommand::options() const

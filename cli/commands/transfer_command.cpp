@@ -6,6 +6,8 @@
 #include "trace_files.h"
 #include "transfer_run.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 QString TransferCommand::check(const CommandLine& line, const QStringList& positional,
@@ -24,8 +26,9 @@ QString TransferCommand::check(const CommandLine& line, const QStringList& posit
         return error;
     r.verify = line.isSet(Option::Verify);
     if (r.verify && !options().contains(Option::Verify))
-        return QStringLiteral("--verify: tylko z poleceniem program");
-    if (error = takeFormat(line, QStringLiteral("srec, ihex, bin lub elf"), r); !error.isEmpty())
+        return QCoreApplication::translate("cli", "--verify: tylko z poleceniem program");
+    if (error = takeFormat(line, QCoreApplication::translate("cli", "srec, ihex, bin lub elf"), r);
+        !error.isEmpty())
         return error;
     if (file_ == File::Written && r.format == FileFormat::Elf)
         return elfNotWritten(QStringLiteral("--format"));
@@ -39,20 +42,21 @@ QString TransferCommand::checkFile(const CommandLine& line, const QStringList& p
                                    CliRequest& r) const
 {
     if (positional.isEmpty())
-        return QStringLiteral("brak argumentu PLIK");
+        return QCoreApplication::translate("cli", "brak argumentu PLIK");
     if (positional.size() > 1)
         return extraArgument(positional.at(1));
     r.file = positional.first();
     if (r.file.isEmpty())
-        return QStringLiteral("PLIK: pusta nazwa pliku");
+        return QCoreApplication::translate("cli", "PLIK: pusta nazwa pliku");
     if (file_ == File::Written && !r.format && formatNamedBy(r.file) == FileFormat::Elf)
-        return elfNotWritten(QStringLiteral("PLIK"));
+        return elfNotWritten(QCoreApplication::translate("cli", "PLIK"));
     if (file_ == File::Written && r.json && r.file == QLatin1String("-"))
-        return QStringLiteral("--json: obraz na standardowym wyjściu i JSON wykluczają się");
+        return QCoreApplication::translate(
+            "cli", "--json: obraz na standardowym wyjściu i JSON wykluczają się");
     if (line.isSet(Option::Backup)) {
         const QStringList backups = line.values(Option::Backup);
         if (backups.size() > 1)
-            return QStringLiteral("--backup: podano więcej niż jedną kopię");
+            return QCoreApplication::translate("cli", "--backup: podano więcej niż jedną kopię");
         r.backup = backups.first();
         return backupUsageError(r);
     }

@@ -8,6 +8,7 @@
 #include "progress.h"
 #include "report.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 #include <algorithm>
@@ -31,7 +32,7 @@ QString operationName(const CliRequest& request)
 
 QString interruptedMessage()
 {
-    return QStringLiteral("Przerwano na żądanie (sygnał)");
+    return QCoreApplication::translate("cli", "Przerwano na żądanie (sygnał)");
 }
 
 } // namespace
@@ -147,8 +148,8 @@ int TransferRun::runPorts(const ProductionRun& production, Console& console)
             for (const QString& message : outcome.messages)
                 console.portMessage(i, message);
         if (outcome.backupWritten && !request.quiet)
-            console.portMessage(
-                i, QStringLiteral("Kopia EEPROM zapisana: %1").arg(outcome.backupFile));
+            console.portMessage(i, QCoreApplication::translate("cli", "Kopia EEPROM zapisana: %1")
+                                       .arg(outcome.backupFile));
         exitCode = std::max(exitCode, outcome.exitCode);
         context_.outcomes().push_back(std::move(outcome));
     }
@@ -182,9 +183,9 @@ void TransferRun::report(int exitCode, Console& console)
             context_.out().write(summaryTable(outcomes, *request.chip).toUtf8());
         } else if (exitCode == ExitOk) {
             const PortOutcome& o = outcomes.front();
-            console.portMessage(
-                0,
-                QStringLiteral("Gotowe, %1 s, CRC-32 %2").arg(o.seconds, 0, 'f', 1).arg(o.crc32));
+            console.portMessage(0, QCoreApplication::translate("cli", "Gotowe, %1 s, CRC-32 %2")
+                                       .arg(o.seconds, 0, 'f', 1)
+                                       .arg(o.crc32));
         }
     }
 }

@@ -1,11 +1,13 @@
 #include "verify_command.h"
 
+#include <QCoreApplication>
+
 namespace kestrel::cli {
 
 CommandHelp VerifyCommand::help() const
 {
-    return {QStringLiteral("--chip UKŁAD --port PORT [--port PORT ...] PLIK"),
-            {QStringLiteral("porównanie EEPROM z plikiem")}};
+    return {QCoreApplication::translate("cli", "--chip UKŁAD --port PORT [--port PORT ...] PLIK"),
+            {QCoreApplication::translate("cli", "porównanie EEPROM z plikiem")}};
 }
 
 OptionSet VerifyCommand::options() const

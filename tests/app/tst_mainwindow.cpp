@@ -1,7 +1,11 @@
 // The main window at start-up and its controls: geometry, menus, button hints, the port panel,
 // the chip selector and the commands a transfer disables.
 
+#include "buffer_history.h"
 #include "main_window_checks.h"
+
+#include <QScopeGuard>
+#include <QTranslator>
 
 using namespace kestrel;
 using namespace kestrel::windowtest;
@@ -29,6 +33,7 @@ private slots:
     void selectorListsShowWholeNames();
     void transferActiveDisablesCommands();
     void keysReachSelectors();
+    void englishWindow();
 };
 
 void TestMainWindow::initTestCase()
@@ -482,6 +487,25 @@ void TestMainWindow::keysReachSelectors()
     QTest::keyClick(form->ComboBox2, Qt::Key_P, Qt::AltModifier);
     QCOMPARE(QApplication::focusWidget(), form->ComboBox1);
     QCOMPARE(form->ComboBox2->toolTip(), QStringLiteral("Układ (Alt+U)"));
+}
+
+void TestMainWindow::englishWindow()
+{
+    // The window as an English system starts it, with the catalogue built into the program.
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/i18n/kestrel_en.qm")));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+    const auto polishAgain = qScopeGuard([&] { QCoreApplication::removeTranslator(&english); });
+    TForm1 form;
+    auto* buffer = form.findChild<QMenu*>(QStringLiteral("Wczytajzdysku1"));
+    QVERIFY(buffer != nullptr);
+    QCOMPARE(buffer->title(), QStringLiteral("&BUFFER")); // Alt+B, as in Polish
+    auto* program = form.findChild<QAction*>(QStringLiteral("Zapisz1"));
+    QVERIFY(program != nullptr);
+    QCOMPARE(program->text(), QStringLiteral("Program"));
+    QCOMPARE(form.GroupBox1->title(), QStringLiteral("BUFFER"));
+    QCOMPARE(closeWithChangesQuestion(),
+             QStringLiteral("The buffer has unsaved changes. Quit the program?"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -287,6 +287,27 @@ void TestCliE2E::standardStreams_data()
         << "Nie można zapisać pliku: standardowe wyjście: Brak miejsca na dysku" << QByteArray();
     QTest::newRow("standard output and error closed")
         << convert + "in.s19 o.bin 2>&- >&-" << 0 << "" << QByteArray("o.bin");
+    // An English system: the help and the errors in English; what scripts read is the same.
+    QTest::newRow("English help")
+        << "LANGUAGE=en exec \"$0\" --help >&2" << 0
+        << "Read, program and verify the EEPROM of 68HC12 chips through the programming adapter."
+           "\n\nCommands:\n"
+        << QByteArray();
+    QTest::newRow("English error")
+        << "LANGUAGE=en exec \"$0\" read --chip 68HC99 --port SYMULATOR o.bin" << 1
+        << "kestrel-cli: --chip: unknown chip \u201c68HC99\u201d (\"kestrel-cli chips\" lists "
+           "them)\nkestrel-cli: \"kestrel-cli --help\" describes the commands and options\n"
+        << QByteArray();
+    QTest::newRow("English full standard output")
+        << "LANGUAGE=en " + convert + "in.s19 - >/dev/full" << 2
+        << "kestrel-cli: Cannot write the file: standard output: No space left on the disk\n"
+        << QByteArray();
+    // check's JSON holds the diagnosis as a person reads it: Polish in both.
+    QTest::newRow("the same JSON in Polish and in English")
+        << "c='check --chip 68HC12B32 --port /dev/kestrel-no-such-port --json';"
+           " pl=$(LANGUAGE=pl \"$0\" $c 2>/dev/null); en=$(LANGUAGE=en \"$0\" $c 2>/dev/null);"
+           " [ \"$pl\" = \"$en\" ] && [ \"${pl#*Niewłaściwa nazwa portu}\" != \"$pl\" ]"
+        << 0 << "" << QByteArray();
     // Names in Latin-2, which are not UTF-8.
     QTest::newRow("names that are not UTF-8")
         << "cp in.s19 \"$(printf 'w\\352j\\266cie.s19')\" && " + convert +

@@ -5,11 +5,14 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+const QString MetaInfo = QStringLiteral("io.github.kestrel_hc12.kestrel.metainfo.xml");
 
 struct Run
 {
@@ -55,6 +58,7 @@ private slots:
     void programsRun();
     void commandLineToolVersion();
     void desktopEntry();
+    void metaInfo();
     void icon();
     void debianPackage();
 
@@ -86,6 +90,7 @@ void TestInstall::fileList()
         QStringLiteral("usr/bin/kestrel-sim"),
         QStringLiteral("usr/share/applications/kestrel.desktop"),
         QStringLiteral("usr/share/icons/hicolor/scalable/apps/kestrel.svg"),
+        QStringLiteral("usr/share/metainfo/") + MetaInfo,
     };
     if (KESTREL_HAS_CLI)
         expected << QStringLiteral("usr/bin/kestrel-cli");
@@ -155,13 +160,30 @@ void TestInstall::desktopEntry()
     }
     QCOMPARE(keys.value(QStringLiteral("Name")), QStringLiteral("KESTREL"));
     QCOMPARE(keys.value(QStringLiteral("Categories")), QStringLiteral("Development;Electronics;"));
-    QVERIFY(keys.value(QStringLiteral("Comment")).contains(QStringLiteral("pamięci EEPROM")));
+    // English, with the Polish for Polish desktops.
+    QVERIFY(keys.value(QStringLiteral("Comment")).contains(QStringLiteral("the EEPROM of 68HC12")));
+    QVERIFY(keys.value(QStringLiteral("Comment[pl]")).contains(QStringLiteral("pamięci EEPROM")));
+    QCOMPARE(keys.value(QStringLiteral("GenericName[pl]")), QStringLiteral("Programator EEPROM"));
     // It starts the installed program and names the installed icon.
     QVERIFY(QFileInfo(installed(QStringLiteral("bin/") + keys.value(QStringLiteral("Exec"))))
                 .isExecutable());
     QVERIFY(
         QFileInfo::exists(installed(QStringLiteral("share/icons/hicolor/scalable/apps/") +
                                     keys.value(QStringLiteral("Icon")) + QStringLiteral(".svg"))));
+}
+
+void TestInstall::metaInfo()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("appstreamcli")).isEmpty())
+        QSKIP("appstreamcli is missing (package appstream: scripts/setup.sh)");
+    const QString file = installed(QStringLiteral("share/metainfo/") + MetaInfo);
+    const Run r = run(QStringLiteral("appstreamcli"),
+                      {QStringLiteral("validate"), QStringLiteral("--no-net"), file});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.output));
+    // It launches the installed desktop entry.
+    QFile xml(file);
+    QVERIFY(xml.open(QIODevice::ReadOnly));
+    QVERIFY(xml.readAll().contains("<launchable type=\"desktop-id\">kestrel.desktop</launchable>"));
 }
 
 void TestInstall::icon()
@@ -201,7 +223,8 @@ void TestInstall::debianPackage()
     QVERIFY2(contents.exitCode == 0, qPrintable(contents.output));
     for (const char* file :
          {"./usr/bin/kestrel", "./usr/bin/kestrel-sim", "./usr/share/applications/kestrel.desktop",
-          "./usr/share/icons/hicolor/scalable/apps/kestrel.svg"})
+          "./usr/share/icons/hicolor/scalable/apps/kestrel.svg",
+          "./usr/share/metainfo/io.github.kestrel_hc12.kestrel.metainfo.xml"})
         QVERIFY2(contents.output.contains(QLatin1String(file)), file);
 }
 
