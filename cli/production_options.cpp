@@ -84,7 +84,7 @@ QString ProductionOptions::takeRegistry(const QCommandLineParser& parser,
     if (request.registry.isEmpty())
         return {};
     if (!request.serial)
-        return QStringLiteral("--registry: tylko z --serial ADRES:BAJTY:PIERWSZY");
+        return QCoreApplication::translate("cli", "--registry: tylko z --serial ADRES:BAJTY:PIERWSZY");
     if (request.series.isEmpty())
         request.series = QStringLiteral("%1:%2")
                              .arg(QString::fromLatin1(request.chip->name))
@@ -100,7 +100,7 @@ QString takeRegistryOptions(const QCommandLineParser& parser, const QCommandLine
     if (parser.isSet(registry)) {
         const QStringList values = parser.values(registry);
         if (values.size() > 1)
-            return QStringLiteral("--registry: podaj jeden rejestr");
+            return QCoreApplication::translate("cli", "--registry: podaj jeden rejestr");
         QString error;
         if (!registry::parseRegistryAddress(values.first(), error))
             return error;
@@ -109,9 +109,9 @@ QString takeRegistryOptions(const QCommandLineParser& parser, const QCommandLine
     if (parser.isSet(series)) {
         const QStringList values = parser.values(series);
         if (request.registry.isEmpty())
-            return QStringLiteral("--series: tylko z --registry");
+            return QCoreApplication::translate("cli", "--series: tylko z --registry");
         if (values.size() > 1 || values.first().trimmed().isEmpty() || values.first().size() > 200)
-            return QStringLiteral("--series: podaj jedną nazwę serii (do 200 znaków)");
+            return QCoreApplication::translate("cli", "--series: podaj jedną nazwę serii (do 200 znaków)");
         request.series = values.first().trimmed();
     }
     return {};

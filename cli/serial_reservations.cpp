@@ -4,6 +4,7 @@
 #include "progress.h"
 #include "serial_registry.h"
 
+#include <QCoreApplication>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -15,12 +16,12 @@ namespace {
 
 QString quoted(const QString& text)
 {
-    return QStringLiteral("„%1”").arg(text);
+    return QCoreApplication::translate("cli", "„%1”").arg(text);
 }
 
 QString newSeriesText(const QString& series, std::uint64_t first, std::uint64_t last)
 {
-    return QStringLiteral("rejestr: nowa seria %1, numery %2-%3")
+    return QCoreApplication::translate("cli", "rejestr: nowa seria %1, numery %2-%3")
         .arg(quoted(series))
         .arg(first)
         .arg(last);
@@ -29,8 +30,9 @@ QString newSeriesText(const QString& series, std::uint64_t first, std::uint64_t 
 QString seriesGoesOnText(const QString& series, std::uint64_t first, std::uint64_t last,
                          std::uint64_t asked)
 {
-    return QStringLiteral("rejestr: seria %1 już istnieje, numery %2-%3 (następne wolne; "
-                          "PIERWSZY %4 pominięty)")
+    return QCoreApplication::translate(
+               "cli", "rejestr: seria %1 już istnieje, numery %2-%3 (następne wolne; "
+                      "PIERWSZY %4 pominięty)")
         .arg(quoted(series))
         .arg(first)
         .arg(last)
@@ -64,8 +66,8 @@ std::optional<std::uint64_t> SerialReservations::reserve(Console& console)
     const std::optional<registry::RegistryAddress> address =
         registry::parseRegistryAddress(request_.registry, error);
     auto registry = std::make_unique<registry::SerialRegistry>();
-    if (!address || !registry->open(*address, registry::SerialRegistry::Open::CreateIfMissing,
-                                    error)) {
+    if (!address ||
+        !registry->open(*address, registry::SerialRegistry::Open::CreateIfMissing, error)) {
         console.error(error);
         return std::nullopt;
     }

@@ -418,48 +418,6 @@ Commands:
 </translation>
     </message>
     <message>
-        <source>
-PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,
-wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).
-PLIK: obraz binarny, S-record, Intel HEX lub ELF (ELF tylko do odczytu); &quot;-&quot; to
-standardowe wejście/wyjście.
-Linia produkcyjna: program --set ADRES=BAJTY --serial ADRES:BAJTY:PIERWSZY --log PLIK.
-KOPIA: plik, do którego przed programowaniem trafia odczytana zawartość układu (format
-wg rozszerzenia); przy kilku portach zawiera {port}, zastępowane nazwą portu
-(/dev/ttyUSB0 -&gt; dev-ttyUSB0). Bez udanej kopii układ nie jest programowany.
-
-Kody wyjścia:
-  0  sukces (verify: zgodne)
-  1  błąd wywołania (nieznana opcja, układ lub format; brak PLIKU)
-  2  błąd pliku (odczyt, składnia, zapis, zapis kopii)
-  3  błąd portu (nie można otworzyć, zajęty, brak uprawnień, brak prędkości 12800)
-  4  brak adaptera (nieudane sprawdzenie połączenia)
-  5  transfer nieudany (odczyt przerwany, utracone połączenie, sygnał)
-  6  weryfikacja wykazała różnice (diff: pliki różne)
-  7  układ nieobsługiwany w tej wersji
-Przy kilku portach: najwyższy kod spośród portów.</source>
-        <translation>
-PORT: COM1, COM2, a device path or SYMULATOR (the built-in adapter simulator,
-erased at each run; each --port SYMULATOR is an adapter of its own).
-FILE: binary image, S-record, Intel HEX or ELF (ELF read only); &quot;-&quot; is
-standard input/output.
-Production line: program --set ADDRESS=BYTES --serial ADDRESS:BYTES:FIRST --log FILE.
-BACKUP: the file that gets the chip&apos;s contents, read before programming (format
-by its extension); with several ports it holds {port}, replaced by the port name
-(/dev/ttyUSB0 -&gt; dev-ttyUSB0). Without a good backup the chip is not programmed.
-
-Exit codes:
-  0  success (verify: equal)
-  1  usage error (unknown option, chip or format; no FILE)
-  2  file error (read, syntax, write, backup write)
-  3  port error (cannot open, busy, no permission, no 12800 baud)
-  4  no adapter (connection check failed)
-  5  transfer failed (read aborted, connection lost, signal)
-  6  verify found differences (diff: files differ)
-  7  chip not supported in this version
-With several ports: the highest code of the ports.</translation>
-    </message>
-    <message>
         <source>brak polecenia (%1)</source>
         <translation>no command (%1)</translation>
     </message>
@@ -866,6 +824,170 @@ With several ports: the highest code of the ports.</translation>
     <message>
         <source>--trace: dwa porty zapisałyby przebieg do jednego pliku „%1”</source>
         <translation>--trace: two ports would write their traces to the same file “%1”</translation>
+    </message>
+    <message>
+        <source>
+PORT: COM1, COM2, ścieżka urządzenia albo SYMULATOR (wbudowany symulator adaptera,
+wymazany przy każdym uruchomieniu; każde --port SYMULATOR to osobny adapter).
+PLIK: obraz binarny, S-record, Intel HEX lub ELF (ELF tylko do odczytu); &quot;-&quot; to
+standardowe wejście/wyjście.
+Linia produkcyjna: program --set ADRES=BAJTY --serial ADRES:BAJTY:PIERWSZY --log PLIK
+[--registry REJESTR]: numery z rejestru, nigdy dwa razy; &quot;kestrel-cli registry&quot; je pokazuje.
+KOPIA: plik, do którego przed programowaniem trafia odczytana zawartość układu (format
+wg rozszerzenia); przy kilku portach zawiera {port}, zastępowane nazwą portu
+(/dev/ttyUSB0 -&gt; dev-ttyUSB0). Bez udanej kopii układ nie jest programowany.
+
+Kody wyjścia:
+  0  sukces (verify: zgodne)
+  1  błąd wywołania (nieznana opcja, układ lub format; brak PLIKU)
+  2  błąd pliku (odczyt, składnia, zapis, zapis kopii)
+  3  błąd portu (nie można otworzyć, zajęty, brak uprawnień, brak prędkości 12800)
+  4  brak adaptera (nieudane sprawdzenie połączenia)
+  5  transfer nieudany (odczyt przerwany, utracone połączenie, sygnał)
+  6  weryfikacja wykazała różnice (diff: pliki różne)
+  7  układ nieobsługiwany w tej wersji
+Przy kilku portach: najwyższy kod spośród portów.</source>
+        <translation>
+PORT: COM1, COM2, a device path or SYMULATOR (the built-in adapter simulator,
+erased at each run; each --port SYMULATOR is an adapter of its own).
+FILE: binary image, S-record, Intel HEX or ELF (ELF read only); &quot;-&quot; is
+standard input/output.
+Production line: program --set ADDRESS=BYTES --serial ADDRESS:BYTES:FIRST --log FILE
+[--registry REGISTRY]: numbers from a registry, never twice; &quot;kestrel-cli registry&quot; shows them.
+BACKUP: the file that gets the chip&apos;s contents, read before programming (format
+by its extension); with several ports it holds {port}, replaced by the port name
+(/dev/ttyUSB0 -&gt; dev-ttyUSB0). Without a good backup the chip is not programmed.
+
+Exit codes:
+  0  success (verify: equal)
+  1  usage error (unknown option, chip or format; no FILE)
+  2  file error (read, syntax, write, backup write)
+  3  port error (cannot open, busy, no permission, no 12800 baud)
+  4  no adapter (connection check failed)
+  5  transfer failed (read aborted, connection lost, signal)
+  6  verify found differences (diff: files differ)
+  7  chip not supported in this version
+With several ports: the highest code of the ports.</translation>
+    </message>
+    <message>
+        <source>--serial: przy poleceniu registry numer płytki, np. 1003 (podano %1)</source>
+        <translation>--serial: with the registry command, a board&apos;s number, e.g. 1003 (given %1)</translation>
+    </message>
+    <message>
+        <source>brak rezerwacji w rejestrze</source>
+        <translation>no reservations in the registry</translation>
+    </message>
+    <message>
+        <source>SERIA</source>
+        <translation>SERIES</translation>
+    </message>
+    <message>
+        <source>STAN</source>
+        <translation>STATE</translation>
+    </message>
+    <message>
+        <source>STANOWISKO</source>
+        <translation>STATION</translation>
+    </message>
+    <message>
+        <source>ZAREZERWOWANO</source>
+        <translation>RESERVED</translation>
+    </message>
+    <message>
+        <source>ZAKOŃCZONO</source>
+        <translation>ENDED</translation>
+    </message>
+    <message>
+        <source>--registry REJESTR [--series SERIA] [--serial N]</source>
+        <translation>--registry REGISTRY [--series SERIES] [--serial N]</translation>
+    </message>
+    <message>
+        <source>rezerwacje numerów seryjnych (wszystkie,</source>
+        <translation>serial number reservations (all,</translation>
+    </message>
+    <message>
+        <source>serii lub numeru N)</source>
+        <translation>of a series or of number N)</translation>
+    </message>
+    <message>
+        <source>brak opcji --registry</source>
+        <translation>the --registry option is missing</translation>
+    </message>
+    <message>
+        <source>program --serial: numery z rejestru REJESTR (plik SQLite albo postgresql://UŻYTKOWNIK@HOST[:PORT]/BAZA), zarezerwowane przed programowaniem, nigdy dwa razy; registry: lista rezerwacji.</source>
+        <translation>program --serial: numbers from the registry REGISTRY (a SQLite file or postgresql://USER@HOST[:PORT]/DATABASE), reserved before programming, never twice; registry: the list of reservations.</translation>
+    </message>
+    <message>
+        <source>REJESTR</source>
+        <translation>REGISTRY</translation>
+    </message>
+    <message>
+        <source>Seria numerów w rejestrze (domyślnie układ i ADRES, np. 68HC12B32:0FF0); nowa zaczyna od PIERWSZEGO, istniejąca od swojego następnego wolnego numeru.</source>
+        <translation>The series of numbers in the registry (by default the chip and ADDRESS, e.g. 68HC12B32:0FF0); a new one starts at FIRST, an existing one at its next free number.</translation>
+    </message>
+    <message>
+        <source>--registry: tylko z --serial ADRES:BAJTY:PIERWSZY</source>
+        <translation>--registry: only with --serial ADDRESS:BYTES:FIRST</translation>
+    </message>
+    <message>
+        <source>--registry: podaj jeden rejestr</source>
+        <translation>--registry: give one registry</translation>
+    </message>
+    <message>
+        <source>--series: tylko z --registry</source>
+        <translation>--series: only with --registry</translation>
+    </message>
+    <message>
+        <source>--series: podaj jedną nazwę serii (do 200 znaków)</source>
+        <translation>--series: give one series name (up to 200 characters)</translation>
+    </message>
+    <message>
+        <source>--registry: pusty adres rejestru</source>
+        <translation>--registry: empty registry address</translation>
+    </message>
+    <message>
+        <source>--registry: hasło nie należy do adresu (PGPASSWORD lub ~/.pgpass)</source>
+        <translation>--registry: a password does not belong in the address (PGPASSWORD or ~/.pgpass)</translation>
+    </message>
+    <message>
+        <source>--registry: niepoprawny adres %1 (postgresql://UŻYTKOWNIK@HOST[:PORT]/BAZA)</source>
+        <translation>--registry: invalid address %1 (postgresql://USER@HOST[:PORT]/DATABASE)</translation>
+    </message>
+    <message>
+        <source>rejestr %1: brak sterownika Qt SQL %2</source>
+        <translation>registry %1: Qt SQL driver %2 missing</translation>
+    </message>
+    <message>
+        <source>rejestr %1: nie istnieje</source>
+        <translation>registry %1: does not exist</translation>
+    </message>
+    <message>
+        <source>rejestr %1: nie można otworzyć (%2)</source>
+        <translation>registry %1: cannot be opened (%2)</translation>
+    </message>
+    <message>
+        <source>rejestr %1: odczyt nieudany (%2)</source>
+        <translation>registry %1: read failed (%2)</translation>
+    </message>
+    <message>
+        <source>rejestr %1: zapis nieudany (%2)</source>
+        <translation>registry %1: write failed (%2)</translation>
+    </message>
+    <message>
+        <source>rejestr %1: schemat w wersji %2, nowszej niż znana tej wersji programu (%3)</source>
+        <translation>registry %1: schema version %2, newer than this version of the program knows (%3)</translation>
+    </message>
+    <message>
+        <source>seria %1: numer %2 przekracza największy możliwy (%3)</source>
+        <translation>series %1: number %2 exceeds the largest possible (%3)</translation>
+    </message>
+    <message>
+        <source>rejestr: nowa seria %1, numery %2-%3</source>
+        <translation>registry: new series %1, numbers %2-%3</translation>
+    </message>
+    <message>
+        <source>rejestr: seria %1 już istnieje, numery %2-%3 (następne wolne; PIERWSZY %4 pominięty)</source>
+        <translation>registry: series %1 exists already, numbers %2-%3 (the next free ones; FIRST %4 ignored)</translation>
     </message>
 </context>
 <context>

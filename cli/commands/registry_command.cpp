@@ -2,9 +2,11 @@
 
 #include "command_context.h"
 #include "command_line.h"
+
 #include "exit_codes.h"
 #include "report.h"
 #include "serial_registry.h"
+#include <QCoreApplication>
 
 #include <QIODevice>
 #include <QJsonObject>
@@ -15,13 +17,14 @@ namespace {
 
 QString badNumberText(const QString& value)
 {
-    return QStringLiteral("--serial: przy poleceniu registry numer płytki, np. 1003 (podano %1)")
+    return QCoreApplication::translate(
+               "cli", "--serial: przy poleceniu registry numer płytki, np. 1003 (podano %1)")
         .arg(quoted(value));
 }
 
 QString nothingFoundText()
 {
-    return QStringLiteral("brak rezerwacji w rejestrze");
+    return QCoreApplication::translate("cli", "brak rezerwacji w rejestrze");
 }
 
 std::optional<std::uint64_t> parseNumber(QString text)
@@ -40,11 +43,13 @@ std::optional<std::uint64_t> parseNumber(QString text)
 
 QString table(const std::vector<registry::Reservation>& rows)
 {
-    std::vector<QStringList> cells{{QStringLiteral("NUMER"), QStringLiteral("SERIA"),
-                                    QStringLiteral("STAN"), QStringLiteral("STANOWISKO"),
-                                    QStringLiteral("PORT"), QStringLiteral("UKŁAD"),
-                                    QStringLiteral("CRC-32"), QStringLiteral("ZAREZERWOWANO"),
-                                    QStringLiteral("ZAKOŃCZONO")}};
+    std::vector<QStringList> cells{
+        {QCoreApplication::translate("cli", "NUMER"), QCoreApplication::translate("cli", "SERIA"),
+         QCoreApplication::translate("cli", "STAN"),
+         QCoreApplication::translate("cli", "STANOWISKO"), QStringLiteral("PORT"),
+         QCoreApplication::translate("cli", "UKŁAD"), QStringLiteral("CRC-32"),
+         QCoreApplication::translate("cli", "ZAREZERWOWANO"),
+         QCoreApplication::translate("cli", "ZAKOŃCZONO")}};
     const auto orDash = [](const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; };
     for (const registry::Reservation& r : rows)
         cells.push_back({QString::number(r.serial), r.series, r.state, r.station, r.port, r.chip,
@@ -56,12 +61,10 @@ QByteArray jsonLines(const std::vector<registry::Reservation>& rows)
 {
     QByteArray out;
     for (const registry::Reservation& r : rows) {
-        QJsonObject o{{QStringLiteral("series"), r.series},
-                      {QStringLiteral("state"), r.state},
-                      {QStringLiteral("station"), r.station},
-                      {QStringLiteral("port"), r.port},
-                      {QStringLiteral("chip"), r.chip},
-                      {QStringLiteral("reserved_at"), r.reservedAt}};
+        QJsonObject o{
+            {QStringLiteral("series"), r.series},   {QStringLiteral("state"), r.state},
+            {QStringLiteral("station"), r.station}, {QStringLiteral("port"), r.port},
+            {QStringLiteral("chip"), r.chip},       {QStringLiteral("reserved_at"), r.reservedAt}};
         if (!r.crc32.isEmpty())
             o.insert(QStringLiteral("crc32"), r.crc32);
         if (!r.endedAt.isEmpty())
@@ -75,9 +78,9 @@ QByteArray jsonLines(const std::vector<registry::Reservation>& rows)
 
 CommandHelp RegistryCommand::help() const
 {
-    return {QStringLiteral("--registry REJESTR [--series SERIA] [--serial N]"),
-            {QStringLiteral("rezerwacje numerów seryjnych (wszystkie,"),
-             QStringLiteral("serii lub numeru N)")}};
+    return {QCoreApplication::translate("cli", "--registry REJESTR [--series SERIA] [--serial N]"),
+            {QCoreApplication::translate("cli", "rezerwacje numerów seryjnych (wszystkie,"),
+             QCoreApplication::translate("cli", "serii lub numeru N)")}};
 }
 
 QString RegistryCommand::check(const CommandLine& line, const QStringList& positional,
@@ -88,7 +91,7 @@ QString RegistryCommand::check(const CommandLine& line, const QStringList& posit
     if (QString error = line.takeRegistry(request); !error.isEmpty())
         return error;
     if (request.registry.isEmpty())
-        return QStringLiteral("brak opcji --registry");
+        return QCoreApplication::translate("cli", "brak opcji --registry");
     if (line.isSet(Option::Serial)) {
         const QStringList values = line.values(Option::Serial);
         request.lookupSerial = parseNumber(values.first().trimmed());
