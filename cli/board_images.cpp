@@ -1,5 +1,6 @@
 #include "board_images.h"
 
+#include "command_line.h"
 #include "image_messages.h"
 
 #include <QCoreApplication>
@@ -13,11 +14,6 @@
 namespace kestrel::cli {
 
 namespace {
-
-QString quoted(const QString& text)
-{
-    return QCoreApplication::translate("cli", "„%1”").arg(text);
-}
 
 QString address4(qint64 address)
 {
@@ -102,8 +98,7 @@ QString parseSerialField(const QString& text, ChipWindow window, int boards, Ser
     if (QString outside = outsideWindow(Option, *address, bytes, window); !outside.isNull())
         return outside;
     // The last board's number, which must fit in the field.
-    const std::uint64_t limit = bytes == 8 ? std::numeric_limits<std::uint64_t>::max()
-                                           : (std::uint64_t(1) << (8 * bytes)) - 1;
+    const std::uint64_t limit = SerialField{*address, bytes, first}.largest();
     const std::uint64_t more = std::uint64_t(std::max(boards, 1) - 1);
     if (first > limit || limit - first < more)
         return QCoreApplication::translate("cli", "%1: numer %2 nie mieści się w polu %3-bajtowym")

@@ -25,6 +25,12 @@ struct SerialField
     int address = 0;
     int bytes = 0;
     std::uint64_t first = 0;
+
+    // The largest number the field holds: 2^(8 * bytes) - 1.
+    [[nodiscard]] constexpr std::uint64_t largest() const
+    {
+        return bytes >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * bytes)) - 1;
+    }
 };
 
 // Parses "0D10=DEADBEEF[,0E00=01...]" into patches; every byte must lie in the window. Gives the

@@ -1,5 +1,6 @@
 #include "serial_reservations.h"
 
+#include "command_line.h"
 #include "exit_codes.h"
 #include "progress.h"
 #include "serial_registry.h"
@@ -13,11 +14,6 @@
 namespace kestrel::cli {
 
 namespace {
-
-QString quoted(const QString& text)
-{
-    return QCoreApplication::translate("cli", "„%1”").arg(text);
-}
 
 QString newSeriesText(const QString& series, std::uint64_t first, std::uint64_t last)
 {
@@ -37,12 +33,6 @@ QString seriesGoesOnText(const QString& series, std::uint64_t first, std::uint64
         .arg(first)
         .arg(last)
         .arg(asked);
-}
-
-std::uint64_t largestOf(const SerialField& field)
-{
-    return field.bytes >= 8 ? std::numeric_limits<std::uint64_t>::max()
-                            : (std::uint64_t(1) << (8 * field.bytes)) - 1;
 }
 
 } // namespace
@@ -74,7 +64,7 @@ std::optional<std::uint64_t> SerialReservations::reserve(Console& console)
     registry::ReservationRequest r;
     r.series = request_.series;
     r.first = request_.serial->first;
-    r.largest = largestOf(*request_.serial);
+    r.largest = request_.serial->largest();
     r.station = QSysInfo::machineHostName();
     r.chip = QString::fromLatin1(request_.chip->name);
     r.ports = request_.ports;

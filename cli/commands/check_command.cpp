@@ -85,11 +85,7 @@ CommandHelp CheckCommand::help() const
 QString CheckCommand::check(const CommandLine& line, const QStringList& positional,
                             CliRequest& r) const
 {
-    QString error = takeChip(line, r);
-    if (error.isEmpty())
-        error = takeTrace(line, r);
-    if (error.isEmpty())
-        error = takePorts(line, r);
+    QString error = takeChipTraceAndPorts(line, r);
     if (error.isEmpty())
         error = traceUsageError(r);
     if (error.isEmpty())

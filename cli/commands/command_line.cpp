@@ -182,6 +182,16 @@ QString takeTrace(const CommandLine& line, CliRequest& request)
     return {};
 }
 
+QString takeChipTraceAndPorts(const CommandLine& line, CliRequest& request)
+{
+    QString error = takeChip(line, request);
+    if (error.isEmpty())
+        error = takeTrace(line, request);
+    if (error.isEmpty())
+        error = takePorts(line, request);
+    return error;
+}
+
 QString takePorts(const CommandLine& line, CliRequest& request)
 {
     if (!line.isSet(Option::Port))

@@ -87,6 +87,8 @@ inline constexpr std::array<Option, 5> ProductionLineOptions = {
 [[nodiscard]] QString takeTrace(const CommandLine& line, CliRequest& request);
 // --port: at least one, none empty, none twice but SYMULATOR.
 [[nodiscard]] QString takePorts(const CommandLine& line, CliRequest& request);
+// --chip, --trace, then --port, the first error told: what every command on a port takes.
+[[nodiscard]] QString takeChipTraceAndPorts(const CommandLine& line, CliRequest& request);
 // --format, when given: one of those named in `known` ("srec, ihex lub bin").
 [[nodiscard]] QString takeFormat(const CommandLine& line, const QString& known,
                                  CliRequest& request);

@@ -13,11 +13,7 @@ namespace kestrel::cli {
 QString TransferCommand::check(const CommandLine& line, const QStringList& positional,
                                CliRequest& r) const
 {
-    QString error = takeChip(line, r);
-    if (error.isEmpty())
-        error = takeTrace(line, r);
-    if (error.isEmpty())
-        error = takePorts(line, r);
+    QString error = takeChipTraceAndPorts(line, r);
     if (!error.isEmpty())
         return error;
     if (ports_ == Ports::One && r.ports.size() > 1)
